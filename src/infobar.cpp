@@ -1,0 +1,28 @@
+#include "infobar.h"
+
+#include "ui_infobar.h"
+
+InfoBar::InfoBar(QWidget *parent)
+    : QWidget(parent)
+    , ui(new Ui::InfoBar)
+{
+    ui->setupUi(this);
+    // Messages carry text that came from the instrument; a reply that happens to look like
+    // markup must show as the characters it is, never be rendered as rich text.
+    ui->infobar_status->setTextFormat(Qt::PlainText);
+}
+
+InfoBar::~InfoBar()
+{
+    delete ui;
+}
+
+void InfoBar::setText(const QString &text)
+{
+    ui->infobar_status->setText(text);
+}
+
+QString InfoBar::text() const
+{
+    return ui->infobar_status->text();
+}
