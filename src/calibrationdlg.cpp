@@ -1,0 +1,935 @@
+#include "calibrationdlg.h"
+
+#include "calibrationmath.h"
+#include "protocol.h"
+#include "report.h"
+#include "reportprinter.h"
+#include "responsetick.h"
+#include "stepbounds.h"
+#include "ui_calibrationdlg.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QDebug>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTimer>
+
+#include <array>
+
+namespace {
+namespace State {
+constexpr int idle = -1;
+constexpr int fixtureIdentity = 0;
+constexpr int lastIdentification = 9;
+constexpr int fixtureOrSensorDate = 4;
+constexpr int sensorOrFixtureDate = 7;
+constexpr int saveSlope = 100;
+constexpr int saveConfirmation = 103;
+constexpr int rawModeOn = 208;
+constexpr int rawModeOff = 209;
+constexpr int firstValidation = 210;
+constexpr int firstValidationReading = 211;
+constexpr int lastValidation = 221;
+constexpr int firstCalibration = 222;
+constexpr int lowSetStart = 223;
+constexpr int lowSetEnd = 233;
+constexpr int highSetStart = 235;
+constexpr int lastCalibration = 245;
+
+bool isIdentification(int state)
+{
+    return state >= fixtureIdentity && state <= lastIdentification;
+}
+
+bool isMeasurement(int state)
+{
+    return state >= firstValidation && state <= lastCalibration;
+}
+
+bool isSaveStep(int state)
+{
+    return state >= saveSlope && state <= saveConfirmation;
+}
+}
+
+// Far above any real reply; a line that grows past it is noise, not a reply.
+constexpr qsizetype maxReplyBytes = 4096;
+
+// What each identification state waits for, and what it asks again when a complete reply does
+// not carry it: always the command whose reply the state awaits. States 4 and 7 take a date
+// from either device and have their own handler.
+struct IdentificationStep
+{
+    const char *awaited;
+    const char *resendCommand;
+};
+
+constexpr std::array<IdentificationStep, State::lastIdentification + 1> identificationSteps { {
+    { Reply::fixtureModel, Command::resetUpper },
+    { Reply::timeout, Command::timeoutLower },
+    { Reply::serialNumber, Command::fixtureSerial },
+    { Reply::version, Command::fixtureVersion },
+    { nullptr, nullptr },
+    { Reply::serialNumber, Command::sensorSerial },
+    { Reply::version, Command::sensorVersion },
+    { nullptr, nullptr },
+    { Reply::slope, Command::slope },
+    { Reply::offset, Command::offset },
+} };
+
+// The command a state sends again when a complete reply is not the one it awaits; nullptr
+// where the state just waits for more.
+const char *resendCommandFor(int state)
+{
+    if (State::isIdentification(state))
+        return identificationSteps[static_cast<size_t>(state)].resendCommand;
+    if (state == State::rawModeOn || state == State::rawModeOff)
+        return Command::rawModeToggle;
+    return nullptr;
+}
+}
+
+CalibrationDlg::CalibrationDlg(QWidget *parent, const PortAccess &ports)
+    : QDialog(parent)
+    , m_state(State::idle)
+    , ui(new Ui::CalibrationDlg)
+    , m_ports(ports)
+{
+    ui->setupUi(this);
+    ui->calibrationDlg_Print->hide();
+    ui->calibrationPB_Connect->setFocus();
+
+    m_respTimer = new QTimer(this);
+    connect(m_respTimer, &QTimer::timeout, this, &CalibrationDlg::updateTimer);
+
+    m_greenPalette.setBrush(QPalette::All, QPalette::Base, QBrush(Qt::green, Qt::SolidPattern));
+    m_redPalette.setBrush(QPalette::All, QPalette::Base, QBrush(Qt::red, Qt::SolidPattern));
+    m_whitePalette.setBrush(QPalette::All, QPalette::Base, QBrush(Qt::white, Qt::SolidPattern));
+
+    setStatus(tr("User must select correct port from dropdown box and press connect."));
+    fillPortList();
+}
+
+CalibrationDlg::~CalibrationDlg()
+{
+    // Closing the window by its title bar or Escape skips Close: the port, the timer and the
+    // cursor must still be given back.
+    setBusy(false);
+    if (m_port)
+        m_port->disconnect(this);
+    delete ui;
+}
+
+void CalibrationDlg::fillPortList()
+{
+    ui->calibrationDlgCB_comport->clear();
+    ui->Calibrate_RB->hide();
+    ui->Validate_RB->hide();
+    ui->line_1->hide();
+    hideValues();
+    ui->calibrationDlgCB_comport->addItems(ftdiPortNames(m_ports.listPorts()));
+}
+
+// ---- Views of the values area
+
+void CalibrationDlg::hideValues()
+{
+    const QList<QWidget *> values { ui->label_2, ui->label_5, ui->label_7, ui->calLE_NewCoff,
+        ui->calLE_NewCslp, ui->calLE_Step1, ui->calLE_Step2, ui->calLE_Step3, ui->calLE_Step4,
+        ui->calLE_Step5, ui->label_8, ui->label_9, ui->label_10, ui->label_12, ui->label_13,
+        ui->label_15, ui->label_16, ui->label_17, ui->label_18, ui->label_19, ui->label_20,
+        ui->label_21, ui->label_3 };
+    for (QWidget *widget : values)
+        widget->hide();
+}
+
+void CalibrationDlg::showValidationValues()
+{
+    hideValues();
+    for (int step = 1; step <= validationStepCount; ++step) {
+        QLineEdit *field = stepField(step);
+        field->setPalette(m_whitePalette);
+        field->clear();
+        field->show();
+    }
+    const QList<QWidget *> captions { ui->label_8, ui->label_9, ui->label_10, ui->label_12,
+        ui->label_13, ui->label_15, ui->label_16, ui->label_17, ui->label_18, ui->label_19,
+        ui->label_20, ui->label_21 };
+    for (QWidget *caption : captions)
+        caption->show();
+    ui->label_3->setText(QStringLiteral("VALIDATION VALUES"));
+    ui->label_3->show();
+}
+
+void CalibrationDlg::showCalibrationValues()
+{
+    hideValues();
+    for (int step = 1; step <= validationStepCount; ++step) {
+        QLineEdit *field = stepField(step);
+        field->setPalette(m_whitePalette);
+        field->clear();
+    }
+    ui->calLE_Step1->show();
+    ui->label_8->show();
+    ui->calLE_Step2->show();
+    ui->label_9->show();
+    ui->label_3->setText(QStringLiteral("CALIBRATION VALUES"));
+    ui->label_3->show();
+    showNewConstants();
+}
+
+void CalibrationDlg::showNewConstants()
+{
+    for (QWidget *widget : { static_cast<QWidget *>(ui->label_2), static_cast<QWidget *>(ui->label_5),
+             static_cast<QWidget *>(ui->label_7), static_cast<QWidget *>(ui->calLE_NewCoff),
+             static_cast<QWidget *>(ui->calLE_NewCslp) })
+        widget->show();
+}
+
+void CalibrationDlg::on_Validate_RB_clicked()
+{
+    showValidationValues();
+}
+
+void CalibrationDlg::on_Calibrate_RB_clicked()
+{
+    showCalibrationValues();
+}
+
+QLineEdit *CalibrationDlg::stepField(int step) const
+{
+    const std::array<QLineEdit *, validationStepCount> fields { ui->calLE_Step1, ui->calLE_Step2,
+        ui->calLE_Step3, ui->calLE_Step4, ui->calLE_Step5 };
+    return fields[static_cast<size_t>(step - 1)];
+}
+
+// ---- Connection
+
+void CalibrationDlg::on_calibrationDlgCB_comport_activated(int)
+{
+    m_portName = ui->calibrationDlgCB_comport->currentText();
+    qDebug() << m_portName;
+}
+
+void CalibrationDlg::on_calibrationPB_Connect_clicked()
+{
+    if (ui->calibrationPB_Connect->text() == tr("Connect"))
+        connectToFixture();
+    else
+        startRun();
+}
+
+void CalibrationDlg::connectToFixture()
+{
+    qDebug() << "you hit the Connect Button";
+    // A second press while identifying starts again on a fresh port; the first must not stay
+    // open and connected behind it.
+    releasePort();
+    m_rxBuffer.clear();
+    m_portName = ui->calibrationDlgCB_comport->currentText();
+    qDebug() << m_portName;
+    setBusy(true);
+
+    QString error;
+    m_port = m_ports.openPort(m_portName, &error);
+    if (!m_port) {
+        qDebug() << "device failed to open:" << error;
+        setBusy(false);
+        setStatus(tr("device failed to open"));
+        return;
+    }
+    m_port->setParent(this);
+    m_portOpen = true;
+    connect(m_port, &QIODevice::readyRead, this, &CalibrationDlg::onReadyRead);
+    if (auto *serial = qobject_cast<QSerialPort *>(m_port))
+        connect(serial, &QSerialPort::errorOccurred, this, &CalibrationDlg::onPortError);
+    qDebug() << "listening for data on" << m_portName;
+
+    setStatus(tr("Initializing sensor"));
+    m_waitCount = replyTicks;
+    startResponseTimer();
+    m_state = State::fixtureIdentity;
+    writeCommand(Command::resetLower);
+}
+
+void CalibrationDlg::startRun()
+{
+    setBusy(true);
+    ui->Calibrate_RB->setEnabled(false);
+    ui->Validate_RB->setEnabled(false);
+    m_rxBuffer.clear();
+    m_waitCount = replyTicks;
+    startResponseTimer();
+    if (ui->Validate_RB->isChecked()) {
+        m_state = State::rawModeOff;
+    } else {
+        m_lowRaw = 0;
+        m_highRaw = 0;
+        m_state = State::rawModeOn;
+    }
+    writeCommand(Command::rawModeToggle);
+    ui->calibrationPB_Connect->setEnabled(false);
+}
+
+void CalibrationDlg::on_CalibrationPB_Close_clicked()
+{
+    setBusy(false);
+    releasePort();
+    ui->Calibrate_RB->setEnabled(true);
+    ui->Validate_RB->setEnabled(true);
+    reject();
+}
+
+void CalibrationDlg::releasePort()
+{
+    // Nothing may reach the port once it is released: no tick, no save step, no reply handler.
+    m_respTimer->stop();
+    m_saving = false;
+    if (!m_port)
+        return;
+    m_port->disconnect(this);
+    if (m_port->isOpen())
+        m_port->close();
+    // The release can happen inside the port's own signal (a reply that ends the dialog).
+    m_port->deleteLater();
+    m_port = nullptr;
+    m_portOpen = false;
+    qDebug() << "Disconnect port";
+}
+
+void CalibrationDlg::onPortError(QSerialPort::SerialPortError error)
+{
+    // Opening reports NoError, and a pseudo-terminal refuses DTR/RTS; neither is a fault.
+    if (error == QSerialPort::NoError || error == QSerialPort::UnsupportedOperationError)
+        return;
+    if (!m_port || !m_port->isOpen())
+        return;
+    qDebug() << "port error:" << error << m_port->errorString();
+    // After a hang-up the port keeps reporting a stale error as fast as the event loop turns;
+    // closing it at once stops that. The user is told once this slot has returned.
+    m_port->close();
+    QMetaObject::invokeMethod(this, &CalibrationDlg::fixtureLost, Qt::QueuedConnection);
+}
+
+bool CalibrationDlg::portVanished() const
+{
+#ifdef Q_OS_UNIX
+    if (!qobject_cast<QSerialPort *>(m_port))
+        return false;
+    const QString node = m_portName.startsWith(QLatin1Char('/'))
+        ? m_portName
+        : QStringLiteral("/dev/") + m_portName;
+    return !QFileInfo::exists(node);
+#else
+    return false;
+#endif
+}
+
+void CalibrationDlg::fixtureLost()
+{
+    if (!m_port)
+        return;
+    const bool wasSaving = State::isSaveStep(m_state);
+    releasePort();
+    setBusy(false);
+    m_state = State::idle;
+    ui->calibrationPB_Connect->setText(tr("Connect"));
+    ui->calibrationPB_Connect->setEnabled(true);
+    ui->Calibrate_RB->hide();
+    ui->Validate_RB->hide();
+    ui->line_1->hide();
+    ui->Calibrate_RB->setEnabled(true);
+    ui->Validate_RB->setEnabled(true);
+    setStatus(tr("Fixture disconnected. Reconnect it, choose its port and press Connect."));
+
+    QString text = tr("The connection to the KR-5M-LD-CV-LNK was lost. Check the USB cable at "
+                      "the computer and at the fixture, then choose the fixture's port and "
+                      "press Connect to identify the sensor again.");
+    if (wasSaving)
+        text += QLatin1Char('\n')
+            + tr("The new constants may not have been stored in the KR-5M-LD: run a "
+                 "Validation after reconnecting.");
+    runMessageBox(QMessageBox::Warning, tr("Fixture disconnected"), text, QMessageBox::Ok);
+}
+
+// ---- The instrument dialogue
+
+void CalibrationDlg::writeCommand(const QByteArray &command)
+{
+    if (!m_port || !m_port->isOpen())
+        return;
+    m_port->write(command);
+}
+
+void CalibrationDlg::startResponseTimer()
+{
+    m_respTimer->start(responseTick());
+}
+
+void CalibrationDlg::StopTimer()
+{
+    m_respTimer->stop();
+    qDebug() << "End of StopTimer method";
+}
+
+void CalibrationDlg::resend(const char *command)
+{
+    StopTimer();
+    setStatus(tr("Resend command"));
+    m_waitCount = replyTicks;
+    startResponseTimer();
+    m_rxBuffer.clear();
+    writeCommand(command);
+}
+
+void CalibrationDlg::advance(int state, const char *command)
+{
+    m_rxBuffer.clear();
+    m_state = state;
+    m_waitCount = replyTicks;
+    writeCommand(command);
+    startResponseTimer();
+}
+
+void CalibrationDlg::requestMeasurement(int nextState, const QByteArray &command)
+{
+    m_waitCount = measurementTicks;
+    m_rxBuffer.clear();
+    startResponseTimer();
+    m_state = nextState;
+    writeCommand(command);
+}
+
+void CalibrationDlg::updateTimer()
+{
+    if (portVanished()) {
+        fixtureLost();
+        return;
+    }
+    if (m_waitCount != 0) {
+        --m_waitCount;
+        return;
+    }
+    setBusy(false);
+    StopTimer();
+    if (!m_saving)
+        return;
+    m_saving = false;
+    if (m_state == State::saveConfirmation) {
+        saveNotConfirmed();
+        return;
+    }
+    ++m_state;
+    sendParameters(m_state);
+    qDebug() << "SAVE" << m_state;
+}
+
+void CalibrationDlg::onReadyRead()
+{
+    if (!m_port || m_port->bytesAvailable() == 0)
+        return;
+    // Between runs the fixture's bytes wait in the port; they are read with the next reply.
+    if (!m_respTimer->isActive())
+        return;
+    m_rxBuffer.append(m_port->readAll());
+    if (m_rxBuffer.size() > maxReplyBytes) {
+        dropOversizedReply();
+        return;
+    }
+    if (!m_rxBuffer.contains(Reply::lineEnd))
+        return;
+    dispatchReply();
+}
+
+void CalibrationDlg::dropOversizedReply()
+{
+    qDebug() << "dropping" << m_rxBuffer.size() << "bytes without a reply";
+    m_rxBuffer.clear();
+    if (const char *command = resendCommandFor(m_state))
+        resend(command);
+}
+
+void CalibrationDlg::dispatchReply()
+{
+    if (State::isIdentification(m_state))
+        handleIdentification();
+    else if (m_state == State::rawModeOn || m_state == State::rawModeOff)
+        handleRawMode();
+    else if (State::isMeasurement(m_state))
+        handleMeasurement();
+    else if (m_state == State::saveConfirmation)
+        handleSaveConfirmation();
+}
+
+void CalibrationDlg::handleIdentification()
+{
+    if (m_state == State::fixtureOrSensorDate || m_state == State::sensorOrFixtureDate) {
+        handleCalibrationDate();
+        return;
+    }
+    const IdentificationStep &step = identificationSteps[static_cast<size_t>(m_state)];
+    if (!m_rxBuffer.contains(step.awaited)) {
+        resend(step.resendCommand);
+        return;
+    }
+    StopTimer();
+    switch (m_state) {
+    case 0:
+        setStatus(tr("Found Validation Device"));
+        ui->calLE_Type->setText(QString::fromLatin1(Reply::fixtureModel));
+        advance(1, Command::timeoutUpper);
+        break;
+    case 1:
+        setStatus(tr("KR-5M-LD - has 30 minute timeout"));
+        advance(2, Command::fixtureSerial);
+        break;
+    case 2:
+        ui->calLE_SN->setText(valueAfterEquals(m_rxBuffer));
+        setStatus(tr("KR-5M-LD-CV-LNK - found serial number"));
+        advance(3, Command::fixtureVersion);
+        break;
+    case 3:
+        setStatus(tr("KR-5M-LD-CV-LNK Version obtained"));
+        ui->calLE_Version->setText(versionText(m_rxBuffer));
+        ui->calLE_TARNEL->setText(QString::fromLatin1(Reply::sensorModel));
+        advance(4, Command::fixtureCalDate);
+        break;
+    case 5:
+        ui->calLE_TARNEL_SN->setText(valueAfterEquals(m_rxBuffer));
+        setStatus(tr("KR-5M-LD - found serial number"));
+        advance(6, Command::sensorVersion);
+        break;
+    case 6:
+        setStatus(tr("KR-5M-LD-CV-LNK Version obtained"));
+        ui->calLE_TARNEL_VER->setText(versionText(m_rxBuffer));
+        checkFirmware();
+        break;
+    case 8:
+        setStatus(tr("Slope Acquired"));
+        ui->calLE_OldCslp->setText(slopeText(m_rxBuffer));
+        advance(9, Command::offset);
+        break;
+    case 9:
+        finishIdentification();
+        break;
+    }
+}
+
+// Both devices answer with a calibration date; the form of the reply, not the state, tells
+// which one it came from.
+void CalibrationDlg::handleCalibrationDate()
+{
+    if (m_rxBuffer.contains(Reply::fixtureCalDate)) {
+        StopTimer();
+        ui->calLE_CALDATE->setText(valueAfterEquals(m_rxBuffer));
+        setStatus(tr("KR-5M-LD-CV-LNK - found Calibration Date"));
+        advance(5, Command::sensorSerial);
+    } else if (m_rxBuffer.contains(Reply::sensorCalDate)) {
+        StopTimer();
+        ui->calLE_TARNEL_CAL->setText(valueAfterEquals(m_rxBuffer));
+        setStatus(tr("KR-5M-LD - found Calibration Date"));
+        advance(8, Command::slope);
+    } else {
+        startResponseTimer();
+    }
+}
+
+void CalibrationDlg::checkFirmware()
+{
+    if (firmwareValue(ui->calLE_TARNEL_VER->text()) >= minimumFirmware) {
+        advance(7, Command::sensorCalDate);
+        return;
+    }
+    setBusy(false);
+    m_state = State::idle;
+    runMessageBox(QMessageBox::Information, tr("Error: cannot continue"),
+        tr("The Unit Under Test has non-compatible firmware installed. Please contact factory "
+           "for resolution."),
+        QMessageBox::Ok);
+    on_CalibrationPB_Close_clicked();
+}
+
+void CalibrationDlg::finishIdentification()
+{
+    setStatus(tr("Choose Validation or Calibration button, then Continue"));
+    ui->calLE_OldCoff->setText(valueAfterEquals(m_rxBuffer));
+    m_rxBuffer.clear();
+    ui->Calibrate_RB->show();
+    ui->Validate_RB->show();
+    ui->line_1->show();
+    ui->calibrationPB_Connect->setText(tr("Continue"));
+    showValidationValues();
+    setBusy(false);
+}
+
+void CalibrationDlg::handleRawMode()
+{
+    const bool wantOn = m_state == State::rawModeOn;
+    if (!m_rxBuffer.contains(wantOn ? Reply::rawModeOn : Reply::rawModeOff)) {
+        // The command toggles the mode, so asking again reaches the wanted one.
+        resend(Command::rawModeToggle);
+        return;
+    }
+    StopTimer();
+    if (wantOn) {
+        setStatus(tr("Raw Mode is now ON - Calibration Process initializing"));
+        requestMeasurement(State::firstCalibration, Command::lowRawReading());
+    } else {
+        setStatus(tr("Raw Mode is now OFF - Validation Process initializing"));
+        requestMeasurement(State::firstValidation, Command::validationReading(1));
+    }
+}
+
+void CalibrationDlg::handleMeasurement()
+{
+    // The first complete reply after a measurement command only says the sensor is sampling.
+    if (m_state % 2 == 0) {
+        m_rxBuffer.clear();
+        ++m_state;
+        return;
+    }
+    if (!m_rxBuffer.contains(Reply::reading))
+        return;
+    StopTimer();
+    if (m_state <= State::lastValidation)
+        handleValidationReading();
+    else
+        handleCalibrationSample();
+}
+
+void CalibrationDlg::handleValidationReading()
+{
+    // Step 1 is measured twice: the first reading lets the sensor settle on the reference.
+    if (m_state == State::firstValidationReading) {
+        setStatus(tr("Sampling Step, please wait"));
+        requestMeasurement(m_state + 1, Command::validationReading(1));
+        return;
+    }
+    const int step = (m_state - State::firstValidationReading) / 2;
+    QLineEdit *field = stepField(step);
+    const QString reading = readingText(m_rxBuffer);
+    if (step < validationStepCount) {
+        setStatus(tr("Acquired Step %1, continuing to sample").arg(step));
+        field->setText(reading);
+        setBackgroundColors(field, step);
+        requestMeasurement(m_state + 1, Command::validationReading(step + 1));
+        return;
+    }
+    setBusy(false);
+    field->setText(reading);
+    setBackgroundColors(field, step);
+    setStatus(tr("Validation Complete"));
+    askAfterValidation();
+}
+
+void CalibrationDlg::setBackgroundColors(QLineEdit *field, int step)
+{
+    qDebug() << "Setting background Colors";
+    if (stepPasses(step, field->text())) {
+        field->setPalette(m_greenPalette);
+    } else {
+        field->setPalette(m_redPalette);
+        m_stepFailed = true;
+    }
+}
+
+void CalibrationDlg::askAfterValidation()
+{
+    const bool failed = m_stepFailed;
+    m_stepFailed = false;
+    const QString title = tr("User Input Necessary");
+    if (failed) {
+        const int answer = runMessageBox(QMessageBox::Information, title,
+            tr("Validation has failed at least one step. Go to Calibration"),
+            QMessageBox::Yes | QMessageBox::No);
+        if (answer == QMessageBox::Yes && m_port)
+            startCalibrationAfterFailedValidation();
+        else
+            enableNextRun();
+        return;
+    }
+    const int answer = runMessageBox(QMessageBox::Information, title,
+        tr("In order to print a hard copy, saving is necessary. Do you want to save this to a file"),
+        QMessageBox::Save | QMessageBox::Cancel);
+    if (answer == QMessageBox::Save)
+        saveReport();
+    else
+        enableNextRun();
+}
+
+void CalibrationDlg::startCalibrationAfterFailedValidation()
+{
+    setBusy(true);
+    showCalibrationValues();
+    setStatus(tr("Calibration Starting"));
+    ui->Calibrate_RB->setChecked(true);
+    m_state = State::rawModeOn;
+    m_waitCount = replyTicks;
+    startResponseTimer();
+    m_rxBuffer.clear();
+    writeCommand(Command::rawModeToggleUpper);
+}
+
+void CalibrationDlg::handleCalibrationSample()
+{
+    const bool low = m_state <= State::lowSetEnd;
+    const int setStart = low ? State::lowSetStart : State::highSetStart;
+    const QByteArray command = low ? Command::lowRawReading() : Command::highRawReading();
+    qint64 &sum = low ? m_lowRaw : m_highRaw;
+
+    // The reading that opens a set only tells the sensor has settled on the reference.
+    if (m_state == setStart) {
+        setStatus(tr("Sampling Step, please wait"));
+        sum = 0;
+        setStatus(low ? tr("Now acquiring low data") : tr("Now acquiring high data"));
+        requestMeasurement(m_state + 1, command);
+        return;
+    }
+
+    const QString sample = sampleText(m_rxBuffer);
+    sum += sampleValue(sample);
+    const int sampleNumber = (m_state - setStart) / 2;
+    if (sampleNumber < samplesPerSet) {
+        setStatus(low ? tr("Acquired Low Sample %1 of 5, continuing to sample").arg(sampleNumber)
+                      : tr("Acquired High Sample %1 of 5, continuing to sample").arg(sampleNumber));
+        if (low)
+            ui->calLE_Step1->setText(sample);
+        ui->calLE_Step2->setText(QString::number(sum));
+        requestMeasurement(m_state + 1, command);
+        return;
+    }
+
+    sum = sampleAverage(sum);
+    if (low) {
+        ui->calLE_Step1->setText(QString::number(sum));
+        ui->calLE_Step2->clear();
+        setStatus(tr("Calibration Low Complete"));
+        requestMeasurement(m_state + 1, Command::highRawReading());
+        return;
+    }
+    setBusy(false);
+    ui->calLE_Step2->setText(QString::number(sum));
+    setStatus(tr("Calibration High Complete"));
+    computeConstants();
+    askToStoreConstants();
+}
+
+void CalibrationDlg::computeConstants()
+{
+    const CalibrationConstants constants = computeCalibrationConstants(m_lowRaw, m_highRaw);
+    m_slope = constants.slope;
+    m_offset = constants.offset;
+    // Constants that are not numbers are never shown, so they can never be sent.
+    ui->calLE_NewCslp->setText(constants.isFinite() ? slopeDisplayText(m_slope) : QString());
+    ui->calLE_NewCoff->setText(constants.isFinite() ? offsetDisplayText(m_offset) : QString());
+}
+
+void CalibrationDlg::askToStoreConstants()
+{
+    if (!CalibrationConstants { m_slope, m_offset }.isFinite()) {
+        runMessageBox(QMessageBox::Warning, tr("Calibration failed"),
+            tr("The low and the high readings were the same, so no calibration constants can be "
+               "computed. Nothing was written to the sensor. Check that the KR-5M-LD sits "
+               "correctly in the fixture and run the Calibration again."),
+            QMessageBox::Ok);
+    } else {
+        const int answer = runMessageBox(QMessageBox::Information, tr("Important Information"),
+            tr("The Calibration Sequence has completed. User should select YES to store new "
+               "constants and start new Validation Process or select NO to invalidate the "
+               "Calibration just undertaken."),
+            QMessageBox::Yes | QMessageBox::No);
+        if (answer == QMessageBox::Yes && m_port) {
+            startSaveSequence();
+            return;
+        }
+    }
+    setStatus(tr("Choose Calibration or Validation, then Continue"));
+    enableNextRun();
+    hideValues();
+}
+
+// ---- Storing the new constants
+
+void CalibrationDlg::startSaveSequence()
+{
+    setBusy(true);
+    m_rxBuffer.clear();
+    m_waitCount = replyTicks;
+    startResponseTimer();
+    m_state = State::saveSlope;
+    sendParameters(State::saveSlope);
+}
+
+void CalibrationDlg::sendParameters(int step)
+{
+    // The sensor's own date command wants its text closed by a CR of its own.
+    const QByteArray date = QDate::currentDate().toString(QStringLiteral("MM/dd/yy")).toLatin1() + '\r';
+    setBusy(true);
+    m_saving = true;
+
+    QByteArray command;
+    switch (step) {
+    case 100:
+        command = Command::setSlope + ui->calLE_NewCslp->text().toLatin1() + '\r';
+        setStatus(tr("Saving MC, please wait..."));
+        qDebug() << "Sent mc: " << command;
+        break;
+    case 101:
+        command = Command::setOffset + ui->calLE_NewCoff->text().toLatin1() + '\r';
+        setStatus(tr("Saving BC, please wait..."));
+        qDebug() << "Sent bc: " << command;
+        break;
+    case 102:
+        command = Command::setCalDate + date + '\r';
+        setStatus(tr("Saving Calibration Date, please wait..."));
+        qDebug() << "Sent ic: " << command;
+        break;
+    case 103:
+        command = Command::saveConstants;
+        qDebug() << "Sent save";
+        break;
+    }
+    m_waitCount = replyTicks;
+    startResponseTimer();
+    writeCommand(command);
+}
+
+void CalibrationDlg::handleSaveConfirmation()
+{
+    if (!m_rxBuffer.contains(Reply::saveComplete))
+        return;
+    StopTimer();
+    m_saving = false;
+    setStatus(tr("Saving complete"));
+    showValidationValues();
+    showNewConstants();
+    m_waitCount = replyTicks;
+    m_state = State::rawModeOff;
+    startResponseTimer();
+    m_rxBuffer.clear();
+    writeCommand(Command::rawModeToggle);
+}
+
+void CalibrationDlg::saveNotConfirmed()
+{
+    m_state = State::idle;
+    setStatus(tr("The sensor did not confirm saving the new constants"));
+    runMessageBox(QMessageBox::Warning, tr("Saving not confirmed"),
+        tr("The KR-5M-LD did not confirm that it stored the new calibration constants, so they "
+           "may not be in the sensor. Run a Validation to check the sensor, or a Calibration to "
+           "try again."),
+        QMessageBox::Ok);
+    enableNextRun();
+}
+
+// ---- Report and printing
+
+void CalibrationDlg::saveReport()
+{
+    const QString fileName = QFileDialog::getSaveFileName(
+        this, tr("SaveFile"), QString(), tr("Text files (*.txt)"));
+    if (fileName.isEmpty()) {
+        // Changing one's mind is not a failure: the results stay on screen for another go.
+        enableNextRun();
+        return;
+    }
+    const QDate today = QDate::currentDate();
+    qDebug() << today;
+    const ReportFields fields { ui->calLE_Type->text(), ui->calLE_SN->text(),
+        ui->calLE_Version->text(), ui->calLE_CALDATE->text(), ui->calLE_TARNEL->text(),
+        ui->calLE_TARNEL_SN->text(), ui->calLE_TARNEL_VER->text(), ui->calLE_TARNEL_CAL->text(),
+        ui->calLE_OldCslp->text(), ui->calLE_OldCoff->text(), ui->calLE_NewCslp->text(),
+        ui->calLE_NewCoff->text(),
+        { ui->calLE_Step1->text(), ui->calLE_Step2->text(), ui->calLE_Step3->text(),
+            ui->calLE_Step4->text(), ui->calLE_Step5->text() } };
+    const QByteArray report = reportText(
+        fields, ui->Calibrate_RB->isChecked(), ui->Validate_RB->isChecked(), today);
+
+    QString error;
+    if (!writeReportFile(fileName, report, &error)) {
+        showFileWarning(tr("Error Saving"), tr("Cannot write to file %1:\n%2.").arg(fileName, error));
+        enableNextRun();
+        return;
+    }
+    setStatus(tr("File Written - Use Print Button for hard copy"));
+    qDebug() << "about to show the button";
+    ui->calibrationDlg_Print->show();
+}
+
+void CalibrationDlg::on_calibrationDlg_Print_clicked()
+{
+    QPrinter printer(QPrinter::ScreenResolution);
+    QPrintDialog printDialog(&printer);
+    if (printDialog.exec() == QDialog::Accepted) {
+        qDebug() << "we have a printer device";
+        QPainter painter;
+        if (!painter.begin(&printer)) {
+            showFileWarning(tr("Printing failed"),
+                tr("The page could not be printed: the printer could not be started."));
+        } else {
+            const QString fileName = QFileDialog::getOpenFileName(
+                this, tr("Print File"), QString(), tr("Text files (*.txt)"));
+            QFile file(fileName);
+            if (file.open(QIODevice::ReadOnly)) {
+                qDebug() << "File Opened";
+                drawPrintout(painter, printer, printableLines(file.readAll()));
+            } else {
+                showFileWarning(tr("Error Reading"),
+                    tr("Cannot read from file %1:\n%2.").arg(fileName, file.errorString()));
+            }
+            painter.end();
+        }
+    }
+    enableNextRun();
+}
+
+// ---- Small shared pieces
+
+void CalibrationDlg::enableNextRun()
+{
+    ui->calibrationPB_Connect->setEnabled(true);
+    ui->Calibrate_RB->setEnabled(true);
+    ui->Validate_RB->setEnabled(true);
+}
+
+void CalibrationDlg::setStatus(const QString &text)
+{
+    ui->calDlg_statusbar->setText(text);
+}
+
+void CalibrationDlg::setBusy(bool busy)
+{
+    // One level of the application's cursor stack at most, so however a run ends the stack is
+    // left as the dialog found it.
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+int CalibrationDlg::runMessageBox(QMessageBox::Icon icon, const QString &title,
+    const QString &text, QMessageBox::StandardButtons buttons)
+{
+    m_msgBox = new QMessageBox(icon, title, text, buttons);
+    m_msgBox->setAttribute(Qt::WA_DeleteOnClose);
+    m_msgBox->setTextFormat(Qt::PlainText);
+    const int answer = m_msgBox->exec();
+    m_msgBox = nullptr;
+    return answer;
+}
+
+void CalibrationDlg::showFileWarning(const QString &title, const QString &text)
+{
+    // A file name is shown as it is, never read as markup.
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}

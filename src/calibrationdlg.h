@@ -1,0 +1,111 @@
+#ifndef CALIBRATIONDLG_H
+#define CALIBRATIONDLG_H
+
+#include "portaccess.h"
+
+#include <QDialog>
+#include <QMessageBox>
+#include <QPalette>
+#include <QSerialPort>
+
+class QIODevice;
+class QLineEdit;
+class QTimer;
+
+namespace Ui {
+class CalibrationDlg;
+}
+
+// The window in which the fixture and the sensor are identified, validated and calibrated. It is
+// driven by the fixture's replies: each complete reply is handled by the state `m_state` names.
+class CalibrationDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CalibrationDlg(QWidget *parent = nullptr, const PortAccess &ports = systemPortAccess());
+    ~CalibrationDlg() override;
+
+private slots:
+    void on_CalibrationPB_Close_clicked();
+    void on_calibrationDlg_Print_clicked();
+    void updateTimer();
+    void on_calibrationPB_Connect_clicked();
+    void onReadyRead();
+    void on_calibrationDlgCB_comport_activated(int index);
+    void on_Validate_RB_clicked();
+    void on_Calibrate_RB_clicked();
+
+private:
+    void StopTimer();
+    void hideValues();
+    void showValidationValues();
+    void showCalibrationValues();
+    void showNewConstants();
+    void sendParameters(int step);
+    void saveReport();
+    void setBackgroundColors(QLineEdit *field, int step);
+    void computeConstants();
+
+    void fillPortList();
+    void connectToFixture();
+    void startRun();
+    void releasePort();
+    void onPortError(QSerialPort::SerialPortError error);
+    void fixtureLost();
+    bool portVanished() const;
+
+    void dispatchReply();
+    void handleIdentification();
+    void handleCalibrationDate();
+    void checkFirmware();
+    void finishIdentification();
+    void handleRawMode();
+    void handleMeasurement();
+    void handleValidationReading();
+    void handleCalibrationSample();
+    void handleSaveConfirmation();
+    void dropOversizedReply();
+
+    void writeCommand(const QByteArray &command);
+    void startResponseTimer();
+    void resend(const char *command);
+    void advance(int state, const char *command);
+    void requestMeasurement(int nextState, const QByteArray &command);
+    void askAfterValidation();
+    void askToStoreConstants();
+    void startCalibrationAfterFailedValidation();
+    void startSaveSequence();
+    void saveNotConfirmed();
+    void enableNextRun();
+    void setStatus(const QString &text);
+    void setBusy(bool busy);
+    int runMessageBox(QMessageBox::Icon icon, const QString &title, const QString &text,
+        QMessageBox::StandardButtons buttons);
+    void showFileWarning(const QString &title, const QString &text);
+    QLineEdit *stepField(int step) const;
+
+    QMessageBox *m_msgBox = nullptr;
+    bool m_stepFailed = false;
+    bool m_portOpen = false;
+    bool m_saving = false;
+    int m_state;
+    qint64 m_lowRaw = 0;
+    qint64 m_highRaw = 0;
+    double m_slope = 0;
+    double m_offset = 0;
+    QPalette m_greenPalette;
+    QPalette m_redPalette;
+    QPalette m_whitePalette;
+    Ui::CalibrationDlg *ui;
+    QTimer *m_respTimer;
+    QIODevice *m_port = nullptr;
+    QByteArray m_rxBuffer;
+    QString m_portName;
+    int m_waitCount = 0;
+
+    PortAccess m_ports;
+    bool m_busy = false;
+};
+
+#endif

@@ -1,0 +1,91 @@
+#include "protocol.h"
+
+namespace {
+QString textAfter(const QByteArray &reply, char separator)
+{
+    const QString text = replyText(reply);
+    return text.mid(text.indexOf(QLatin1Char(separator)) + 1);
+}
+
+QString trimmedTextBefore(const QByteArray &reply, char separator)
+{
+    const QString text = replyText(reply).trimmed();
+    return text.left(text.indexOf(QLatin1Char(separator)));
+}
+
+bool startsNumber(QChar c)
+{
+    return c.isDigit() || c == QLatin1Char('-') || c == QLatin1Char('+') || c == QLatin1Char('.');
+}
+}
+
+QByteArray Command::validationReading(int step)
+{
+    return "V" + QByteArray::number(step) + "\r";
+}
+
+QByteArray Command::lowRawReading()
+{
+    return "C1\r";
+}
+
+QByteArray Command::highRawReading()
+{
+    return "C2\r";
+}
+
+QString replyText(const QByteArray &reply)
+{
+    const qsizetype nul = reply.indexOf('\0');
+    return QString::fromLatin1(nul < 0 ? reply : reply.left(nul));
+}
+
+QString valueAfterEquals(const QByteArray &reply)
+{
+    return textAfter(reply, '=');
+}
+
+QString versionText(const QByteArray &reply)
+{
+    return textAfter(reply, 'n');
+}
+
+QString slopeText(const QByteArray &reply)
+{
+    const QString text = replyText(reply);
+    // Read the number that follows the keyword, so a slope of 1 or more, or a negative one, is
+    // shown as the number it is. A sensor that sends no number there keeps the old reading:
+    // from the first "0." on, else the whole reply.
+    const qsizetype keyword = text.indexOf(QLatin1String(Reply::slope));
+    if (keyword >= 0) {
+        qsizetype start = keyword + qsizetype(qstrlen(Reply::slope));
+        while (start < text.size() && text.at(start) == QLatin1Char(' '))
+            ++start;
+        if (start < text.size() && startsNumber(text.at(start)))
+            return text.mid(start);
+    }
+    const qsizetype zeroPoint = text.indexOf(QLatin1String("0."));
+    return zeroPoint < 0 ? text : text.mid(zeroPoint);
+}
+
+QString readingText(const QByteArray &reply)
+{
+    return trimmedTextBefore(reply, 'p');
+}
+
+QString sampleText(const QByteArray &reply)
+{
+    return trimmedTextBefore(reply, ',');
+}
+
+int sampleValue(const QString &sampleText)
+{
+    bool ok = false;
+    const int value = sampleText.toInt(&ok, 10);
+    return ok ? value : 0;
+}
+
+double firmwareValue(const QString &versionText)
+{
+    return versionText.trimmed().toDouble();
+}
