@@ -1,0 +1,129 @@
+#include "report.h"
+
+#include "company.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QSaveFile>
+
+namespace {
+const QByteArray lineEnd = QByteArrayLiteral("\r\n");
+
+QByteArray fieldBytes(const QString &text)
+{
+    return text.trimmed().toLocal8Bit();
+}
+
+// The technician reads the month in the machine's own language, so the system locale names it;
+// QDate::toString(format) would always use English. The date text carries its own CR, which
+// gives the date line its CR CR LF ending.
+QByteArray dateBytes(const QDate &today)
+{
+    return (QLocale::system().toString(today, QStringLiteral("dd-MMM-yyyy")) + QLatin1Char('\r'))
+        .toLocal8Bit();
+}
+
+class ReportBuilder
+{
+public:
+    void line(const QByteArray &text = {}) { m_text += text + lineEnd; }
+    void labelled(const char *label, const QString &field) { line(label + fieldBytes(field)); }
+    QByteArray text() const { return m_text; }
+
+private:
+    QByteArray m_text;
+};
+
+void addMaker(ReportBuilder &report)
+{
+    report.line(Company::makerName);
+    report.line(Company::makerStreet);
+    report.line(Company::makerTown);
+    report.line("------------------");
+    report.line();
+}
+
+void addFixture(ReportBuilder &report, const ReportFields &fields)
+{
+    report.line("Validation/Calibration Instrument");
+    report.line(fieldBytes(fields.fixtureModel));
+    report.labelled("Serial Number: ", fields.fixtureSerial);
+    report.labelled("Firmware Version: ", fields.fixtureVersion);
+    report.labelled("Calibration Date: ", fields.fixtureCalDate);
+    report.line();
+}
+
+void addSensor(ReportBuilder &report, const ReportFields &fields, bool calibrated)
+{
+    report.line(calibrated ? "Instrument Calibrated:" : "Instrument Validated:");
+    report.line(fieldBytes(fields.sensorModel));
+    report.labelled("Serial Number: ", fields.sensorSerial);
+    report.labelled("Firmware Version: ", fields.sensorFirmware);
+    report.line();
+}
+
+void addDates(
+    ReportBuilder &report, const ReportFields &fields, bool calibrated, const QDate &today)
+{
+    if (calibrated) {
+        report.line("Calibration Date: " + dateBytes(today));
+        return;
+    }
+    report.labelled("Instrument was last Calibrated on: ", fields.sensorCalDate);
+    report.line("Instrument was Validated on: " + dateBytes(today));
+}
+
+void addConstants(ReportBuilder &report, const char *heading, const QString &mc, const QString &bc)
+{
+    report.line(heading);
+    report.labelled("MC =  ", mc);
+    report.labelled("BC = ", bc);
+    report.line();
+}
+
+// The longer readings of steps 4 and 5 get one blank less, so the verdicts of a typical report
+// stand in one column.
+QByteArray stepLine(int step, const QString &reading)
+{
+    const QByteArray separator = step <= 3 ? " pS/m      " : " pS/m     ";
+    return "Step " + QByteArray::number(step) + ": " + fieldBytes(reading) + separator
+        + (stepPasses(step, reading) ? "PASS" : "FAIL");
+}
+
+void addVerification(ReportBuilder &report, const ReportFields &fields)
+{
+    report.line("Verification Values");
+    for (int step = 1; step <= validationStepCount; ++step)
+        report.line(stepLine(step, fields.steps[static_cast<size_t>(step - 1)]));
+}
+}
+
+QByteArray reportText(
+    const ReportFields &fields, bool calibrateChecked, bool validateChecked, const QDate &today)
+{
+    ReportBuilder report;
+    addMaker(report);
+    addFixture(report, fields);
+    addSensor(report, fields, calibrateChecked);
+    addDates(report, fields, calibrateChecked, today);
+    addConstants(report, validateChecked ? "Current Constants" : "Previous Constants", fields.oldMc,
+        fields.oldBc);
+    if (calibrateChecked)
+        addConstants(report, "New Constants", fields.newMc, fields.newBc);
+    addVerification(report, fields);
+    return report.text();
+}
+
+bool writeReportFile(const QString &path, const QByteArray &contents, QString *errorText)
+{
+    // QSaveFile writes beside the target and renames only after every byte is down, so a full
+    // disk or a locked folder never leaves the technician with half a report in place of the
+    // old one. The explicit flush matters: Qt 6.4's commit() renames even when its own final
+    // flush of the buffered bytes fails.
+    QSaveFile file(path);
+    const bool written = file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size()
+        && file.flush() && file.commit();
+    if (!written && errorText)
+        *errorText = file.errorString();
+    return written;
+}

@@ -1,0 +1,267 @@
+#include "report.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <tuple>
+
+namespace {
+const QDate fixtureDate(2012, 12, 4);
+
+// The fields as the dialog shows them after the sample run of our fixtures.
+ReportFields sampleFields()
+{
+    ReportFields fields;
+    fields.fixtureModel = "KR-5M-LD-CV-LNK";
+    fields.fixtureSerial = "1047";
+    fields.fixtureVersion = "1.2";
+    fields.fixtureCalDate = "01/10/12";
+    fields.sensorModel = "KR-5M-LD";
+    fields.sensorSerial = "517";
+    fields.sensorFirmware = "0.87";
+    fields.sensorCalDate = "06/14/12";
+    fields.oldMc = "0.99812";
+    fields.oldBc = "0.41";
+    fields.newMc = "1.012345";
+    fields.newBc = "-0.52317";
+    fields.steps = { "2.9", "118", "603", "1004", "1698" };
+    return fields;
+}
+
+QByteArray validationReport(const ReportFields &fields)
+{
+    return reportText(fields, false, true, fixtureDate);
+}
+
+QList<QByteArray> reportLines(const QByteArray &report)
+{
+    QList<QByteArray> lines = report.split('\n');
+    lines.removeLast();
+    return lines;
+}
+
+QByteArray lineStartingWith(const QByteArray &report, const QByteArray &start)
+{
+    for (const QByteArray &line : reportLines(report))
+        if (line.startsWith(start))
+            return line;
+    return {};
+}
+
+QByteArray fileContents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void writeFile(const QString &path, const QByteArray &contents)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(contents), contents.size());
+}
+}
+
+class TestReport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void reportMatchesSample_data()
+    {
+        QTest::addColumn<bool>("calibrate");
+        QTest::addColumn<QString>("sample");
+        QTest::newRow("validation") << false << "validation_report.txt";
+        QTest::newRow("calibration") << true << "calibration_report.txt";
+    }
+
+    void reportMatchesSample()
+    {
+        QFETCH(bool, calibrate);
+        QFETCH(QString, sample);
+        const QByteArray expected = fileContents(QStringLiteral(CVU_TEST_DATA "/") + sample);
+        QCOMPARE(reportText(sampleFields(), calibrate, !calibrate, fixtureDate), expected);
+    }
+
+    // The dialog keeps exactly one switch checked, but each switch decides its own block.
+    void modeSwitchesChooseTheBlocks_data()
+    {
+        QTest::addColumn<bool>("calibrate");
+        QTest::addColumn<bool>("validate");
+        QTest::addColumn<QByteArray>("sensorHeading");
+        QTest::addColumn<QByteArray>("dateLine");
+        QTest::addColumn<QList<QByteArray>>("constantHeadings");
+        QTest::newRow("neither checked")
+            << false << false << QByteArray("Instrument Validated:")
+            << QByteArray("Instrument was Validated on: 04-Dec-2012\r\r")
+            << QList<QByteArray> { "Previous Constants\r" };
+        QTest::newRow("both checked")
+            << true << true << QByteArray("Instrument Calibrated:")
+            << QByteArray("Calibration Date: 04-Dec-2012\r\r")
+            << QList<QByteArray> { "Current Constants\r", "New Constants\r" };
+    }
+
+    void modeSwitchesChooseTheBlocks()
+    {
+        QFETCH(bool, calibrate);
+        QFETCH(bool, validate);
+        QFETCH(QByteArray, sensorHeading);
+        QFETCH(QByteArray, dateLine);
+        QFETCH(QList<QByteArray>, constantHeadings);
+        const QList<QByteArray> lines
+            = reportLines(reportText(sampleFields(), calibrate, validate, fixtureDate));
+        QVERIFY(lines.contains(sensorHeading + '\r'));
+        QVERIFY(lines.contains(dateLine));
+        QList<QByteArray> headings;
+        for (const QByteArray &line : lines)
+            if (line.endsWith("Constants\r"))
+                headings.append(line);
+        QCOMPARE(headings, constantHeadings);
+    }
+
+    void onlyTheDateLineEndsWithTwoCarriageReturns_data()
+    {
+        QTest::addColumn<bool>("calibrate");
+        QTest::newRow("validation") << false;
+        QTest::newRow("calibration") << true;
+    }
+
+    void onlyTheDateLineEndsWithTwoCarriageReturns()
+    {
+        QFETCH(bool, calibrate);
+        const QByteArray report = reportText(sampleFields(), calibrate, !calibrate, fixtureDate);
+        QVERIFY(report.endsWith("PASS\r\n"));
+        int doubleCrLines = 0;
+        for (const QByteArray &line : reportLines(report)) {
+            QVERIFY2(line.endsWith('\r'), line.constData());
+            const bool dateLine = line.endsWith("2012\r\r");
+            doubleCrLines += dateLine;
+            QCOMPARE(line.count('\r'), qsizetype(dateLine ? 2 : 1));
+        }
+        QCOMPARE(doubleCrLines, 1);
+    }
+
+    void stepVerdictFollowsItsBounds_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<QString>("reading");
+        QTest::addColumn<QByteArray>("verdict");
+        const QList<std::tuple<int, const char *, const char *>> edges = { { 1, "0.1", "0.09" },
+            { 1, "5.5", "5.51" }, { 2, "101", "100.9" }, { 2, "139", "139.1" },
+            { 3, "555", "554.9" }, { 3, "645", "645.1" }, { 4, "942", "941.9" },
+            { 4, "1058", "1058.1" }, { 5, "1623", "1622.9" }, { 5, "1777", "1777.5" } };
+        for (const auto &[step, inside, outside] : edges) {
+            QTest::addRow("step %d at %s", step, inside) << step << inside << QByteArray("PASS");
+            QTest::addRow("step %d at %s", step, outside) << step << outside << QByteArray("FAIL");
+        }
+        QTest::newRow("padded reading") << 1 << " 2.9\t" << QByteArray("PASS");
+        QTest::newRow("not a number") << 3 << "6OO" << QByteArray("FAIL");
+        QTest::newRow("empty") << 4 << "" << QByteArray("FAIL");
+    }
+
+    void stepVerdictFollowsItsBounds()
+    {
+        QFETCH(int, step);
+        QFETCH(QString, reading);
+        QFETCH(QByteArray, verdict);
+        ReportFields fields = sampleFields();
+        fields.steps[static_cast<size_t>(step - 1)] = reading;
+        const QByteArray report = validationReport(fields);
+        const QByteArray stepLabel = "Step " + QByteArray::number(step) + ": ";
+        const QByteArray line = lineStartingWith(report, stepLabel);
+        QVERIFY(line.startsWith(stepLabel + reading.trimmed().toLatin1() + " pS/m     "));
+        QVERIFY(line.endsWith(" " + verdict + '\r'));
+        QCOMPARE(report.count("PASS"), qsizetype(verdict == "PASS" ? 5 : 4));
+    }
+
+    void fieldsAreTrimmedAndEmptyFieldsKeepTheirLabel()
+    {
+        ReportFields fields = sampleFields();
+        fields.fixtureSerial = "  1047 \t";
+        fields.sensorModel = " KR-5M-LD ";
+        fields.oldMc = " 0.99812";
+        fields.sensorSerial.clear();
+        fields.sensorFirmware = "   ";
+        const QByteArray report = validationReport(fields);
+        QVERIFY(report.contains("\r\nSerial Number: 1047\r\n"));
+        QVERIFY(report.contains("\r\nKR-5M-LD\r\nSerial Number: \r\nFirmware Version: \r\n"));
+        QVERIFY(report.contains("\r\nMC =  0.99812\r\n"));
+    }
+
+    void writingReplacesAnExistingFileEntirely()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("report.txt");
+        writeFile(path, QByteArray(4096, 'x'));
+        const QByteArray report = validationReport(sampleFields());
+        QString error;
+        QVERIFY(writeReportFile(path, report, &error));
+        QCOMPARE(fileContents(path), report);
+    }
+
+    void writingUnderARegularFileFails()
+    {
+        QTemporaryDir dir;
+        const QString notAFolder = dir.filePath("plain.txt");
+        writeFile(notAFolder, "plain");
+        QString error;
+        QVERIFY(!writeReportFile(notAFolder + "/report.txt", "report", &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(fileContents(notAFolder), QByteArray("plain"));
+    }
+
+    // Root ignores permission bits, but not the immutable attribute: no file can be created in
+    // such a folder, while the old report in it stays writable in place.
+    void lockedFolderKeepsTheOldReport()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("report.txt");
+        writeFile(path, "old report");
+        if (QProcess::execute("chattr", { "+i", dir.path() }) != 0)
+            QSKIP("this file system or user cannot make a folder immutable");
+        const auto unlock = qScopeGuard([&] { QProcess::execute("chattr", { "-i", dir.path() }); });
+        QString error;
+        QVERIFY(!writeReportFile(path, validationReport(sampleFields()), &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(fileContents(path), QByteArray("old report"));
+    }
+
+    // A file size limit binds root as well and makes the writing itself fail half-way, as a
+    // full disk would.
+    void failedWriteKeepsTheOldReport()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("report.txt");
+        writeFile(path, "old report");
+        rlimit original {};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &original), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = original;
+        limited.rlim_cur = 16;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        QString error;
+        const bool written = writeReportFile(path, validationReport(sampleFields()), &error);
+        setrlimit(RLIMIT_FSIZE, &original);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(!written);
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(fileContents(path), QByteArray("old report"));
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    // The month is named in the system language; our samples are written in English.
+    qputenv("LC_ALL", "C");
+    QCoreApplication app(argc, argv);
+    TestReport test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_report.moc"
