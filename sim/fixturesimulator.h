@@ -43,7 +43,7 @@ QByteArray replyLine(const QByteArray &text);
 // One decimal below 100 pS/m, none from 100 up.
 QByteArray formatReading(double value);
 QByteArray readingLine(double value);
-QByteArray countsLine(double rawCount);
+QByteArray countsLine(int rawCount);
 QByteArray slopeLine(double mc);
 QByteArray offsetLine(double bc);
 QByteArray saveConfirmationLine(const QByteArray &savedBytes);
@@ -53,8 +53,9 @@ QByteArray saveConfirmationLine(const QByteArray &savedBytes);
 struct SimulatorOptions
 {
     QByteArray fixtureSerial = "1047", fixtureVersion = "1.2", fixtureCalDate = "01/10/12";
+    // sensorCalDate, mc, bc and drifted are read once, when the simulator is built: from then on
+    // they live in the sensor, which only "sv" changes.
     QByteArray sensorSerial = "517", firmware = "0.87", sensorCalDate = "06/14/12";
-    // Read once, when the simulator is built: afterwards they live in the sensor.
     double mc = SensorModel::healthySlope(SensorModel::defaultRawLow, SensorModel::defaultRawHigh);
     double bc = SensorModel::healthyOffset(SensorModel::defaultRawLow, SensorModel::defaultRawHigh);
     QList<int> lowSamples = { SensorModel::defaultRawLow - 2, SensorModel::defaultRawLow - 1,
