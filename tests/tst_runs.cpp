@@ -1,0 +1,348 @@
+#include "calibrationmath.h"
+#include "fixturesession.h"
+#include "modalanswerer.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QTest>
+#include <limits>
+
+// Validation and calibration runs and the storing of new constants, end to end over a
+// pseudo-terminal.
+class RunsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { useTestTick(); }
+    void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal"))); }
+
+    void passingValidationOffersSave();
+    void failedStepOffersCalibrationAndNoEndsTheRun();
+    void calibrationStoresConstantsThatThenValidate();
+    void discardedCalibrationSendsNothing();
+    void firstReplyAfterMeasurementIsDiscardedEvenWithAReading();
+    void equalAveragesAreNeverOffered();
+    void samplesNearTheIntegerLimitDoNotOverflow();
+    void unconfirmedSaveEndsAndTellsTheUser();
+    void closeDuringTheSaveSequenceSilencesThePort();
+    void constantsArithmetic();
+};
+
+namespace {
+// Presses a box's button and keeps its title and text for the test to check.
+struct BoxSeen
+{
+    QString title;
+    QString text;
+    QMessageBox::StandardButtons buttons;
+};
+
+void answerBox(ModalAnswerer &answerer, BoxSeen &seen, QMessageBox::StandardButton press)
+{
+    answerer.answerNext(
+        [&seen, press](QWidget *modal) {
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            seen = { box->windowTitle(), box->text(), box->standardButtons() };
+            QTest::mouseClick(box->button(press), Qt::LeftButton);
+        },
+        ModalAnswerer::ofType<QMessageBox>());
+}
+
+QByteArray validationBytes()
+{
+    // The sensor starts outside raw value mode: the toggle is sent until it reports off again.
+    return "rw\rrw\rV1\rV1\rV2\rV3\rV4\rV5\r";
+}
+
+QByteArray calibrationBytes(const char *rawModeCommand)
+{
+    return QByteArray(rawModeCommand) + "C1\rC1\rC1\rC1\rC1\rC1\rC2\rC2\rC2\rC2\rC2\rC2\r";
+}
+
+QByteArray bytesAfterIdentification(const FixtureSession &session)
+{
+    return session.simulator.received().mid(FixtureSession::identificationBytes().size());
+}
+
+bool runEnabled(const FixtureSession &session)
+{
+    return session.connectButton()->isEnabled()
+        && session.widget<QRadioButton>("Validate_RB")->isEnabled()
+        && session.widget<QRadioButton>("Calibrate_RB")->isEnabled();
+}
+
+SimulatorOptions sensorWithSamples(QList<int> low, QList<int> high)
+{
+    SimulatorOptions options;
+    options.lowSamples = std::move(low);
+    options.highSamples = std::move(high);
+    return options;
+}
+}
+
+void RunsTest::passingValidationOffersSave()
+{
+    FixtureSession session;
+    QVERIFY(session.identify());
+    ModalAnswerer answerer;
+    BoxSeen box;
+    answerBox(answerer, box, QMessageBox::Cancel);
+
+    session.startValidation();
+    QVERIFY(!session.connectButton()->isEnabled());
+    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+
+    QCOMPARE(bytesAfterIdentification(session), validationBytes());
+    QCOMPARE(box.title, QStringLiteral("User Input Necessary"));
+    QCOMPARE(box.text,
+        QStringLiteral("In order to print a hard copy, saving is necessary. Do you want to save "
+                       "this to a file"));
+    QCOMPARE(box.buttons, QMessageBox::Save | QMessageBox::Cancel);
+    QCOMPARE(session.status(), QStringLiteral("Validation Complete"));
+    const QStringList expected { "2.8", "120", "600", "1000", "1700" };
+    for (int step = 1; step <= 5; ++step) {
+        const QLineEdit *field
+            = session.field(qPrintable(QStringLiteral("calLE_Step%1").arg(step)));
+        QCOMPARE(field->text(), expected.at(step - 1));
+        QCOMPARE(FixtureSession::baseColour(field), QColor(Qt::green));
+    }
+    QVERIFY(runEnabled(session));
+    QVERIFY(session.waitIdle());
+}
+
+void RunsTest::failedStepOffersCalibrationAndNoEndsTheRun()
+{
+    SimulatorOptions options;
+    options.failStep = 3;
+    FixtureSession session(options);
+    QVERIFY(session.identify());
+    ModalAnswerer answerer;
+    BoxSeen box;
+    answerBox(answerer, box, QMessageBox::No);
+
+    session.startValidation();
+    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+
+    QCOMPARE(
+        box.text, QStringLiteral("Validation has failed at least one step. Go to Calibration"));
+    QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(FixtureSession::baseColour(session.field("calLE_Step3")), QColor(Qt::red));
+    QCOMPARE(FixtureSession::baseColour(session.field("calLE_Step2")), QColor(Qt::green));
+    QCOMPARE(FixtureSession::baseColour(session.field("calLE_Step4")), QColor(Qt::green));
+    QVERIFY(runEnabled(session));
+    QCOMPARE(bytesAfterIdentification(session), validationBytes());
+
+    // The failure belonged to that run only: a passing run next offers Save.
+    session.simulator.options().failStep = 0;
+    answerBox(answerer, box, QMessageBox::Cancel);
+    session.startValidation();
+    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+    QCOMPARE(box.buttons, QMessageBox::Save | QMessageBox::Cancel);
+    QVERIFY(session.waitIdle());
+}
+
+void RunsTest::calibrationStoresConstantsThatThenValidate()
+{
+    // Stored constants that do not fit these counts: the first validation fails.
+    FixtureSession session(
+        sensorWithSamples({ 100, 101, 102, 103, 104 }, { 1100, 1101, 1102, 1103, 1104 }));
+    QVERIFY(session.identify());
+    ModalAnswerer answerer;
+    BoxSeen failed, store, passed;
+    answerBox(answerer, failed, QMessageBox::Yes);
+    answerBox(answerer, store, QMessageBox::Yes);
+    answerBox(answerer, passed, QMessageBox::Cancel);
+    QStringList statusAtCommand;
+    QObject::connect(&session.simulator, &FixtureSimulator::commandReceived,
+        [&] { statusAtCommand.append(session.status()); });
+
+    session.startValidation();
+    QVERIFY(QTest::qWaitFor([&] { return answerer.pending() == 1; }, 15000));
+    // The low and the high averages, and the constants they give.
+    QCOMPARE(session.field("calLE_Step1")->text(), QStringLiteral("102"));
+    QCOMPARE(session.field("calLE_Step2")->text(), QStringLiteral("1102"));
+    QCOMPARE(session.field("calLE_NewCslp")->text(), QStringLiteral("1.745200"));
+    QCOMPARE(session.field("calLE_NewCoff")->text(), QStringLiteral("-175.21040"));
+    QCOMPARE(store.title, QStringLiteral("Important Information"));
+    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(15)));
+
+    const QByteArray today = QDate::currentDate().toString(QStringLiteral("MM/dd/yy")).toLatin1();
+    const QByteArray expected = validationBytes() + calibrationBytes("RW\r") + "mc=1.745200\r"
+        + "bc=-175.21040\r" + "ic=" + today + "\r\r" + "sv\r" + "rw\r" + "V1\rV1\rV2\rV3\rV4\rV5\r";
+    QCOMPARE(bytesAfterIdentification(session), expected);
+
+    // The save steps are paced by the response timer, three ticks apart.
+    const QList<QByteArray> commands = session.simulator.commands();
+    const QList<qint64> times = session.simulator.commandTimesMs();
+    const qsizetype slope = commands.indexOf("mc=1.745200");
+    for (qsizetype step = slope; step < slope + 3; ++step) {
+        const qint64 gap = times.at(step + 1) - times.at(step);
+        QVERIFY2(gap >= 3 * testTickMs - testTickMs / 2, qPrintable(QString::number(gap)));
+    }
+    const qsizetype seen = slope - (commands.size() - statusAtCommand.size());
+    QCOMPARE(statusAtCommand.at(seen), QStringLiteral("Saving MC, please wait..."));
+    QCOMPARE(statusAtCommand.at(seen + 1), QStringLiteral("Saving BC, please wait..."));
+    QCOMPARE(
+        statusAtCommand.at(seen + 2), QStringLiteral("Saving Calibration Date, please wait..."));
+    QCOMPARE(statusAtCommand.at(seen + 4), QStringLiteral("Saving complete"));
+
+    // The sensor now holds the new constants, and they validate.
+    QCOMPARE(session.simulator.mc(), 1.7452);
+    QCOMPARE(session.simulator.sensorCalDate(), today);
+    QCOMPARE(passed.buttons, QMessageBox::Save | QMessageBox::Cancel);
+    for (int step = 1; step <= 5; ++step)
+        QCOMPARE(FixtureSession::baseColour(
+                     session.field(qPrintable(QStringLiteral("calLE_Step%1").arg(step)))),
+            QColor(Qt::green));
+    QVERIFY(session.field("calLE_NewCslp")->isVisible());
+    QCOMPARE(session.widget<QLabel>("label_3")->text(), QStringLiteral("VALIDATION VALUES"));
+    QVERIFY(session.waitIdle());
+}
+
+void RunsTest::discardedCalibrationSendsNothing()
+{
+    FixtureSession session(sensorWithSamples({ 100 }, { 1100 }));
+    QVERIFY(session.identify());
+    const QString oldSlope = session.field("calLE_OldCslp")->text();
+    ModalAnswerer answerer;
+    BoxSeen store;
+    answerBox(answerer, store, QMessageBox::No);
+
+    session.startCalibration();
+    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+    QTest::qWait(5 * testTickMs);
+
+    QCOMPARE(bytesAfterIdentification(session), calibrationBytes("rw\r"));
+    QCOMPARE(session.status(), QStringLiteral("Choose Calibration or Validation, then Continue"));
+    QCOMPARE(session.field("calLE_OldCslp")->text(), oldSlope);
+    QVERIFY(!session.field("calLE_NewCslp")->isVisible());
+    QVERIFY(runEnabled(session));
+    QVERIFY(session.waitIdle());
+}
+
+void RunsTest::firstReplyAfterMeasurementIsDiscardedEvenWithAReading()
+{
+    FixtureSession session;
+    QVERIFY(session.identify());
+    ModalAnswerer answerer;
+    BoxSeen box;
+    answerBox(answerer, box, QMessageBox::Cancel);
+    session.simulator.queueReply("V2", "999pS/m, Cond\r\n");
+    QObject::connect(
+        &session.simulator, &FixtureSimulator::commandReceived, [&](const QByteArray &command) {
+            if (command == "V2")
+                QTimer::singleShot(
+                    testTickMs, [&] { session.simulator.writeRaw("121pS/m, Cond\r\n"); });
+        });
+
+    session.startValidation();
+    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+
+    QCOMPARE(session.field("calLE_Step2")->text(), QStringLiteral("121"));
+}
+
+void RunsTest::equalAveragesAreNeverOffered()
+{
+    FixtureSession session(sensorWithSamples({ 500 }, { 500 }));
+    QVERIFY(session.identify());
+    ModalAnswerer answerer;
+    BoxSeen box;
+    answerBox(answerer, box, QMessageBox::Ok);
+
+    session.startCalibration();
+    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+    QTest::qWait(5 * testTickMs);
+
+    QCOMPARE(box.title, QStringLiteral("Calibration failed"));
+    QVERIFY(session.field("calLE_NewCslp")->text().isEmpty());
+    QVERIFY(session.field("calLE_NewCoff")->text().isEmpty());
+    QCOMPARE(bytesAfterIdentification(session), calibrationBytes("rw\r"));
+    QVERIFY(runEnabled(session));
+    QVERIFY(session.waitIdle());
+}
+
+void RunsTest::samplesNearTheIntegerLimitDoNotOverflow()
+{
+    constexpr int top = std::numeric_limits<int>::max();
+    FixtureSession session(sensorWithSamples({ top - 1000 }, { top }));
+    QVERIFY(session.identify());
+    ModalAnswerer answerer;
+    BoxSeen store;
+    answerBox(answerer, store, QMessageBox::No);
+    QString lowSumAfterFourSamples;
+    QObject::connect(&session.simulator, &FixtureSimulator::commandReceived, [&] {
+        if (session.status() == QLatin1String("Acquired Low Sample 4 of 5, continuing to sample"))
+            lowSumAfterFourSamples = session.field("calLE_Step2")->text();
+    });
+
+    session.startCalibration();
+    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+
+    QCOMPARE(lowSumAfterFourSamples, QString::number(4 * (qint64(top) - 1000)));
+    QCOMPARE(session.field("calLE_Step1")->text(), QString::number(top - 1000));
+    QCOMPARE(session.field("calLE_Step2")->text(), QString::number(top));
+    QCOMPARE(store.title, QStringLiteral("Important Information"));
+    QCOMPARE(session.field("calLE_NewCslp")->text(), QStringLiteral("1.745200"));
+}
+
+void RunsTest::unconfirmedSaveEndsAndTellsTheUser()
+{
+    SimulatorOptions options = sensorWithSamples({ 100 }, { 1100 });
+    options.confirmSave = false;
+    FixtureSession session(options);
+    QVERIFY(session.identify());
+    ModalAnswerer answerer;
+    BoxSeen store, notConfirmed;
+    answerBox(answerer, store, QMessageBox::Yes);
+    answerBox(answerer, notConfirmed, QMessageBox::Ok);
+
+    session.startCalibration();
+    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(20)));
+
+    QCOMPARE(notConfirmed.title, QStringLiteral("Saving not confirmed"));
+    QCOMPARE(session.simulator.commands().constLast(), QByteArray("sv"));
+    QVERIFY(runEnabled(session));
+    QVERIFY(session.waitIdle());
+    // The sequence has ended: a late confirmation starts nothing and nothing more is sent.
+    const QByteArray sent = session.simulator.received();
+    session.simulator.writeRaw("Saving Complete, 0x5A\r\n");
+    QTest::qWait(8 * testTickMs);
+    QCOMPARE(session.simulator.received(), sent);
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void RunsTest::closeDuringTheSaveSequenceSilencesThePort()
+{
+    FixtureSession session(sensorWithSamples({ 100 }, { 1100 }));
+    QVERIFY(session.identify());
+    ModalAnswerer answerer;
+    BoxSeen store;
+    answerBox(answerer, store, QMessageBox::Yes);
+
+    session.startCalibration();
+    QVERIFY(QTest::qWaitFor(
+        [&] { return session.simulator.commands().constLast().startsWith("bc="); }, 15000));
+    session.pressClose();
+    const QByteArray sent = session.simulator.received();
+    QTest::qWait(10 * testTickMs);
+
+    QCOMPARE(session.simulator.received(), sent);
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void RunsTest::constantsArithmetic()
+{
+    QCOMPARE(sampleAverage(510), qint64(102));
+    QCOMPARE(sampleAverage(-7), qint64(-1));
+    const CalibrationConstants fromEdgeCase = computeCalibrationConstants(100, 1100);
+    QCOMPARE(slopeDisplayText(fromEdgeCase.slope), QStringLiteral("1.745200"));
+    QCOMPARE(offsetDisplayText(fromEdgeCase.offset), QStringLiteral("-171.72000"));
+    QVERIFY(!computeCalibrationConstants(700, 700).isFinite());
+    const CalibrationConstants reversed = computeCalibrationConstants(1100, 100);
+    QVERIFY(reversed.isFinite());
+    QCOMPARE(slopeDisplayText(reversed.slope), QStringLiteral("-1.745200"));
+}
+
+QTEST_MAIN(RunsTest)
+#include "tst_runs.moc"
