@@ -18,7 +18,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTimer>
-
 #include <array>
 
 namespace {
@@ -185,9 +184,9 @@ void CalibrationDlg::showCalibrationValues()
 
 void CalibrationDlg::showNewConstants()
 {
-    for (QWidget *widget : { static_cast<QWidget *>(ui->label_2), static_cast<QWidget *>(ui->label_5),
-             static_cast<QWidget *>(ui->label_7), static_cast<QWidget *>(ui->calLE_NewCoff),
-             static_cast<QWidget *>(ui->calLE_NewCslp) })
+    for (QWidget *widget : { static_cast<QWidget *>(ui->label_2),
+             static_cast<QWidget *>(ui->label_5), static_cast<QWidget *>(ui->label_7),
+             static_cast<QWidget *>(ui->calLE_NewCoff), static_cast<QWidget *>(ui->calLE_NewCslp) })
         widget->show();
 }
 
@@ -654,7 +653,8 @@ void CalibrationDlg::askAfterValidation()
         return;
     }
     const int answer = runMessageBox(QMessageBox::Information, title,
-        tr("In order to print a hard copy, saving is necessary. Do you want to save this to a file"),
+        tr("In order to print a hard copy, saving is necessary. Do you want to save this to a "
+           "file"),
         QMessageBox::Save | QMessageBox::Cancel);
     if (answer == QMessageBox::Save)
         saveReport();
@@ -768,7 +768,8 @@ void CalibrationDlg::startSaveSequence()
 void CalibrationDlg::sendParameters(int step)
 {
     // The sensor's own date command wants its text closed by a CR of its own.
-    const QByteArray date = QDate::currentDate().toString(QStringLiteral("MM/dd/yy")).toLatin1() + '\r';
+    const QByteArray date
+        = QDate::currentDate().toString(QStringLiteral("MM/dd/yy")).toLatin1() + '\r';
     setBusy(true);
     m_saving = true;
 
@@ -831,8 +832,8 @@ void CalibrationDlg::saveNotConfirmed()
 
 void CalibrationDlg::saveReport()
 {
-    const QString fileName = QFileDialog::getSaveFileName(
-        this, tr("SaveFile"), QString(), tr("Text files (*.txt)"));
+    const QString fileName
+        = QFileDialog::getSaveFileName(this, tr("SaveFile"), QString(), tr("Text files (*.txt)"));
     if (fileName.isEmpty()) {
         // Changing one's mind is not a failure: the results stay on screen for another go.
         enableNextRun();
@@ -847,12 +848,13 @@ void CalibrationDlg::saveReport()
         ui->calLE_NewCoff->text(),
         { ui->calLE_Step1->text(), ui->calLE_Step2->text(), ui->calLE_Step3->text(),
             ui->calLE_Step4->text(), ui->calLE_Step5->text() } };
-    const QByteArray report = reportText(
-        fields, ui->Calibrate_RB->isChecked(), ui->Validate_RB->isChecked(), today);
+    const QByteArray report
+        = reportText(fields, ui->Calibrate_RB->isChecked(), ui->Validate_RB->isChecked(), today);
 
     QString error;
     if (!writeReportFile(fileName, report, &error)) {
-        showFileWarning(tr("Error Saving"), tr("Cannot write to file %1:\n%2.").arg(fileName, error));
+        showFileWarning(
+            tr("Error Saving"), tr("Cannot write to file %1:\n%2.").arg(fileName, error));
         enableNextRun();
         return;
     }
@@ -915,8 +917,8 @@ void CalibrationDlg::setBusy(bool busy)
         QApplication::restoreOverrideCursor();
 }
 
-int CalibrationDlg::runMessageBox(QMessageBox::Icon icon, const QString &title,
-    const QString &text, QMessageBox::StandardButtons buttons)
+int CalibrationDlg::runMessageBox(QMessageBox::Icon icon, const QString &title, const QString &text,
+    QMessageBox::StandardButtons buttons)
 {
     m_msgBox = new QMessageBox(icon, title, text, buttons);
     m_msgBox->setAttribute(Qt::WA_DeleteOnClose);

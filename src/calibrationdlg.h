@@ -23,7 +23,8 @@ class CalibrationDlg : public QDialog
     Q_OBJECT
 
 public:
-    explicit CalibrationDlg(QWidget *parent = nullptr, const PortAccess &ports = systemPortAccess());
+    explicit CalibrationDlg(
+        QWidget *parent = nullptr, const PortAccess &ports = systemPortAccess());
     ~CalibrationDlg() override;
 
 private slots:

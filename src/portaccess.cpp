@@ -3,7 +3,6 @@
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QSerialPortInfo>
-
 #include <algorithm>
 
 namespace {
@@ -28,8 +27,9 @@ PortAccess systemPortAccess()
 QString enumeratorName(std::optional<quint16> vendorId, const QString &driverName)
 {
     if (!driverName.isEmpty())
-        return driverName == QLatin1String(ftdiLinuxDriver) ? QString::fromLatin1(ftdiEnumeratorName)
-                                                            : driverName;
+        return driverName == QLatin1String(ftdiLinuxDriver)
+            ? QString::fromLatin1(ftdiEnumeratorName)
+            : driverName;
     if (vendorId == ftdiVendorId)
         return QString::fromLatin1(ftdiEnumeratorName);
     return {};
@@ -50,15 +50,18 @@ QList<PortInfo> systemPorts()
     QList<QSerialPortInfo> available = QSerialPortInfo::availablePorts();
     // The platform's order can change between calls; the technician should always see the
     // same list for the same hardware.
-    std::sort(available.begin(), available.end(),
-        [](const QSerialPortInfo &a, const QSerialPortInfo &b) { return a.portName() < b.portName(); });
+    std::sort(
+        available.begin(), available.end(), [](const QSerialPortInfo &a, const QSerialPortInfo &b) {
+            return a.portName() < b.portName();
+        });
 
     QList<PortInfo> ports;
     for (const QSerialPortInfo &info : available) {
         const std::optional<quint16> vendorId = info.hasVendorIdentifier()
             ? std::optional<quint16>(info.vendorIdentifier())
             : std::nullopt;
-        ports.append({ info.portName(), enumeratorName(vendorId, linuxDriverName(info.portName())) });
+        ports.append(
+            { info.portName(), enumeratorName(vendorId, linuxDriverName(info.portName())) });
     }
     return ports;
 }
