@@ -1,0 +1,129 @@
+#include "modalanswerer.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QTest>
+
+namespace {
+
+constexpr std::chrono::milliseconds pollInterval(10);
+
+QString describe(QWidget *modal)
+{
+    return QStringLiteral("%1 \"%2\"")
+        .arg(QLatin1String(modal->metaObject()->className()), modal->windowTitle());
+}
+
+void rejectOrClose(QWidget *modal)
+{
+    if (auto *dialog = qobject_cast<QDialog *>(modal))
+        dialog->reject();
+    else
+        modal->close();
+}
+
+}
+
+ModalAnswerer::ModalAnswerer(std::chrono::milliseconds patience)
+    : m_patience(patience)
+{
+    QObject::connect(&m_pollTimer, &QTimer::timeout, [this] { poll(); });
+    m_pollTimer.start(pollInterval);
+}
+
+void ModalAnswerer::answerNext(Answer answer, Match match)
+{
+    m_queue.push_back({ std::move(match), std::move(answer) });
+}
+
+void ModalAnswerer::pressButton(QMessageBox::StandardButton button)
+{
+    answerNext(
+        [this, button](QWidget *modal) {
+            auto *box = static_cast<QMessageBox *>(modal);
+            QAbstractButton *target = box->button(button);
+            if (!target) {
+                note(QStringLiteral("has no button %1").arg(button), modal);
+                box->reject();
+                return;
+            }
+            QTest::mouseClick(target, Qt::LeftButton);
+        },
+        ofType<QMessageBox>());
+}
+
+void ModalAnswerer::pressEscape(Match match)
+{
+    answerNext([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Escape); }, std::move(match));
+}
+
+void ModalAnswerer::reject(Match match)
+{
+    answerNext(rejectOrClose, std::move(match));
+}
+
+int ModalAnswerer::pending() const
+{
+    return int(m_queue.size());
+}
+
+bool ModalAnswerer::waitUntilAnswered(std::chrono::milliseconds timeout)
+{
+    return QTest::qWaitFor([this] { return m_queue.empty(); }, int(timeout.count()));
+}
+
+QStringList ModalAnswerer::problems() const
+{
+    return m_problems;
+}
+
+ModalAnswerer::Match ModalAnswerer::anyModal()
+{
+    return [](QWidget *) { return true; };
+}
+
+ModalAnswerer::Match ModalAnswerer::titled(const QString &windowTitle)
+{
+    return [windowTitle](QWidget *modal) { return modal->windowTitle() == windowTitle; };
+}
+
+// A window that was just answered may stay modal for a moment while it closes; it is never
+// answered twice, but it is watched like any other so that an answer that left it open cannot
+// hang the test.
+void ModalAnswerer::poll()
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!modal) {
+        m_unanswered.clear();
+        return;
+    }
+    if (modal != m_lastAnswered && !m_queue.empty() && m_queue.front().match(modal)) {
+        const QueuedAnswer next = std::move(m_queue.front());
+        m_queue.pop_front();
+        m_lastAnswered = modal;
+        m_unanswered.clear();
+        next.answer(modal);
+        return;
+    }
+    watchUnanswered(modal);
+}
+
+void ModalAnswerer::watchUnanswered(QWidget *modal)
+{
+    if (modal != m_unanswered) {
+        m_unanswered = modal;
+        m_unansweredSince.start();
+        return;
+    }
+    if (!m_unansweredSince.hasExpired(m_patience.count()))
+        return;
+    note(QStringLiteral("was left unanswered"), modal);
+    m_unanswered.clear();
+    rejectOrClose(modal);
+}
+
+void ModalAnswerer::note(const QString &problem, QWidget *modal)
+{
+    m_problems.append(describe(modal) + QLatin1Char(' ') + problem);
+}
