@@ -26,6 +26,7 @@ private slots:
     void closeReleasesThePortAndNothingFollows();
     void failedOpenLetsTheUserPickAgain();
     void secondConnectReplacesTheFirstPort();
+    void dialogOffersOnlyFtdiPortsInOrder();
 };
 
 void IdentificationTest::identificationAsksEachQuestionOnceAndFillsEveryField()
@@ -279,6 +280,20 @@ void IdentificationTest::secondConnectReplacesTheFirstPort()
     QVERIFY(session.identify());
     QCOMPARE(session.simulator.received(), "rs\r" + FixtureSession::identificationBytes());
     QVERIFY(session.waitIdle());
+}
+
+void IdentificationTest::dialogOffersOnlyFtdiPortsInOrder()
+{
+    CalibrationDlg dialog(nullptr,
+        PortAccess { [] {
+                        return QList<PortInfo> { { "ttyUSB1", "FTDIBUS" }, { "ttyS0", "" },
+                            { "ttyUSB0", "FTDIBUS" }, { "ttyACM0", "ftdibus" } };
+                    },
+            openSerialPort });
+    auto *ports = dialog.findChild<QComboBox *>("calibrationDlgCB_comport");
+    QCOMPARE(ports->count(), 2);
+    QCOMPARE(ports->itemText(0), QStringLiteral("ttyUSB1"));
+    QCOMPARE(ports->itemText(1), QStringLiteral("ttyUSB0"));
 }
 
 QTEST_MAIN(IdentificationTest)

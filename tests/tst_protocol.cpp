@@ -1,0 +1,151 @@
+#include "portaccess.h"
+#include "protocol.h"
+
+#include <QTest>
+
+// How replies are cut into values, and which ports are offered.
+class ProtocolTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cutRules_data();
+    void cutRules();
+    void slopeIsShownAsItsNumber_data();
+    void slopeIsShownAsItsNumber();
+    void sampleValues_data();
+    void sampleValues();
+    void firmwareValues();
+    void enumeratorNameFollowsTheDriver_data();
+    void enumeratorNameFollowsTheDriver();
+    void onlyFtdiPortsAreOffered();
+};
+
+void ProtocolTest::cutRules_data()
+{
+    QTest::addColumn<QString>("rule");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("after '=' untrimmed")
+        << "equals" << QByteArray("Serial Number = 1047\r\n") << " 1047\r\n";
+    QTest::newRow("after the first '=' only") << "equals" << QByteArray("A=B=C\r\n") << "B=C\r\n";
+    QTest::newRow("no '=' keeps all") << "equals" << QByteArray("abc\r\n") << "abc\r\n";
+    QTest::newRow("version after its n")
+        << "version" << QByteArray("Version 0.87\r\n") << " 0.87\r\n";
+    QTest::newRow("version cut at the first n")
+        << "version" << QByteArray("in Version 1\r\n") << " Version 1\r\n";
+    QTest::newRow("text ends at NUL") << "equals"
+                                      << QByteArray("SN=51\0"
+                                                    "7\r\n",
+                                             9)
+                                      << "51";
+    QTest::newRow("reading before p") << "reading" << QByteArray("  118pS/m, Cond\r\n") << "118";
+    QTest::newRow("reading without p is whole")
+        << "reading" << QByteArray(" 2.9 C \r\n") << "2.9 C";
+    QTest::newRow("reading keeps blank before p")
+        << "reading" << QByteArray("603 pS/m C\r\n") << "603 ";
+    QTest::newRow("sample before comma") << "sample" << QByteArray(" 1002,Counts\r\n") << "1002";
+    QTest::newRow("sample without comma") << "sample" << QByteArray("1002 C\r\n") << "1002 C";
+}
+
+void ProtocolTest::cutRules()
+{
+    QFETCH(QString, rule);
+    QFETCH(QByteArray, reply);
+    QFETCH(QString, value);
+    if (rule == QLatin1String("equals"))
+        QCOMPARE(valueAfterEquals(reply), value);
+    else if (rule == QLatin1String("version"))
+        QCOMPARE(versionText(reply), value);
+    else if (rule == QLatin1String("reading"))
+        QCOMPARE(readingText(reply), value);
+    else
+        QCOMPARE(sampleText(reply), value);
+}
+
+void ProtocolTest::slopeIsShownAsItsNumber_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QString>("slope");
+    QTest::newRow("below one, as ever") << QByteArray("MC = 0.99812\r\n") << "0.99812\r\n";
+    QTest::newRow("one and more") << QByteArray("MC = 1.745200\r\n") << "1.745200\r\n";
+    QTest::newRow("ten and more") << QByteArray("MC = 10.5\r\n") << "10.5\r\n";
+    QTest::newRow("negative") << QByteArray("MC = -0.969556\r\n") << "-0.969556\r\n";
+    QTest::newRow("no blank after keyword") << QByteArray("MC =2.5\r\n") << "2.5\r\n";
+    QTest::newRow("keeps what follows") << QByteArray("MC = 0.5\r\nBC\r\n") << "0.5\r\nBC\r\n";
+    QTest::newRow("no number: from 0. on") << QByteArray("MC = x 0.75\r\n") << "0.75\r\n";
+    QTest::newRow("nothing readable: whole") << QByteArray("MC = ?\r\n") << "MC = ?\r\n";
+}
+
+void ProtocolTest::slopeIsShownAsItsNumber()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(QString, slope);
+    QCOMPARE(slopeText(reply), slope);
+}
+
+void ProtocolTest::sampleValues_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("value");
+    QTest::newRow("integer") << "1002" << 1002;
+    QTest::newRow("negative") << "-7" << -7;
+    QTest::newRow("decimal counts 0") << "10.5" << 0;
+    QTest::newRow("text counts 0") << "ten" << 0;
+    QTest::newRow("beyond 32 bits counts 0") << "2147483648" << 0;
+    QTest::newRow("largest") << "2147483647" << 2147483647;
+}
+
+void ProtocolTest::sampleValues()
+{
+    QFETCH(QString, text);
+    QFETCH(int, value);
+    QCOMPARE(sampleValue(text), value);
+}
+
+void ProtocolTest::firmwareValues()
+{
+    QVERIFY(firmwareValue(" 0.85\r\n") >= minimumFirmware);
+    QVERIFY(firmwareValue("0.84") < minimumFirmware);
+    QCOMPARE(firmwareValue("beta"), 0.0);
+    QCOMPARE(firmwareValue(""), 0.0);
+}
+
+void ProtocolTest::enumeratorNameFollowsTheDriver_data()
+{
+    QTest::addColumn<int>("vendorId");
+    QTest::addColumn<QString>("driver");
+    QTest::addColumn<QString>("enumName");
+    QTest::newRow("Windows FTDI vendor") << 0x0403 << ""
+                                         << "FTDIBUS";
+    QTest::newRow("Windows other vendor") << 0x067b << ""
+                                          << "";
+    QTest::newRow("Linux ftdi_sio") << 0x0403 << "ftdi_sio"
+                                    << "FTDIBUS";
+    QTest::newRow("Linux ftdi_sio without udev vendor") << -1 << "ftdi_sio"
+                                                        << "FTDIBUS";
+    QTest::newRow("Linux other driver claiming FTDI") << 0x0403 << "pl2303"
+                                                      << "pl2303";
+    QTest::newRow("nothing known") << -1 << ""
+                                   << "";
+}
+
+void ProtocolTest::enumeratorNameFollowsTheDriver()
+{
+    QFETCH(int, vendorId);
+    QFETCH(QString, driver);
+    QFETCH(QString, enumName);
+    const std::optional<quint16> vendor
+        = vendorId < 0 ? std::nullopt : std::optional<quint16>(quint16(vendorId));
+    QCOMPARE(enumeratorName(vendor, driver), enumName);
+}
+
+void ProtocolTest::onlyFtdiPortsAreOffered()
+{
+    const QList<PortInfo> ports { { "COM3", "FTDIBUS" }, { "COM1", "ACPI" }, { "COM7", "FTDIBUS" },
+        { "COM9", "ftdibus" }, { "COM4", "FTDIBUS2" } };
+    QCOMPARE(ftdiPortNames(ports), (QStringList { "COM3", "COM7" }));
+}
+
+QTEST_GUILESS_MAIN(ProtocolTest)
+#include "tst_protocol.moc"
