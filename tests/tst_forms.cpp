@@ -14,6 +14,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <memory>
+#include <optional>
 
 // Property name to expected value. A few keys read something that is not a property:
 // "font.pointSize" and "font.weight" the widget's font, "layout" the object name of the
@@ -25,7 +26,7 @@ namespace {
 const QVariant centred = QVariant::fromValue(Qt::Alignment(Qt::AlignHCenter | Qt::AlignVCenter));
 const QVariant noMargins = QVariant::fromValue(QMargins(0, 0, 0, 0));
 const QVariant leftMarginOnly = QVariant::fromValue(QMargins(10, 0, 0, 0));
-const QVariant sunkenLine = QVariant::fromValue(QFrame::HLine);
+const QVariant horizontalLine = QVariant::fromValue(QFrame::HLine);
 const QVariant sunken = QVariant::fromValue(QFrame::Sunken);
 
 QVariant sizePolicy(QSizePolicy::Policy horizontal, QSizePolicy::Policy vertical)
@@ -392,7 +393,7 @@ void FormsTest::calibrationDialog_data()
         "verticalLayoutWidget_2", "QWidget", container(QRect(270, 50, 91, 71), "verticalLayout_2"));
     addObject("verticalLayout_2", "QVBoxLayout", { { "contentsMargins", noMargins } });
     addObject("Validate_RB", "QRadioButton", { { "text", "Validation" }, { "checked", true } });
-    addObject("line_1", "QFrame", { { "frameShape", sunkenLine }, { "frameShadow", sunken } });
+    addObject("line_1", "QFrame", { { "frameShape", horizontalLine }, { "frameShadow", sunken } });
     addObject("Calibrate_RB", "QRadioButton", { { "text", "Calibration" }, { "checked", false } });
 
     addObject(
@@ -402,7 +403,7 @@ void FormsTest::calibrationDialog_data()
     addObject("calibrationPB_Connect", "QPushButton", text("Connect"));
 
     addObject("line", "QFrame",
-        { { "geometry", QRect(10, 130, 535, 10) }, { "frameShape", sunkenLine },
+        { { "geometry", QRect(10, 130, 535, 10) }, { "frameShape", horizontalLine },
             { "frameShadow", sunken } });
 
     addObject("layoutWidget3", "QWidget", container(QRect(0, 160, 61, 111), "verticalLayout_6"));

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTextEdit>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -43,10 +44,10 @@ private:
     struct Window
     {
         Widget widget;
-        QTextEdit *instructions;
-        QScrollBar *scrollBar;
-        QPushButton *ok;
-        QPushButton *about;
+        QTextEdit *instructions = nullptr;
+        QScrollBar *scrollBar = nullptr;
+        QPushButton *ok = nullptr;
+        QPushButton *about = nullptr;
     };
     std::unique_ptr<Window> shownWindow();
 };
@@ -64,8 +65,9 @@ std::unique_ptr<WidgetTest::Window> WidgetTest::shownWindow()
         = window->widget.findChild<QTextEdit *>(QStringLiteral("mainTE_Instructions"));
     window->ok = window->widget.findChild<QPushButton *>(QStringLiteral("mainPB_OK"));
     window->about = window->widget.findChild<QPushButton *>(QStringLiteral("mainPB_About"));
-    if (window->instructions)
-        window->scrollBar = window->instructions->verticalScrollBar();
+    if (!window->instructions || !window->ok || !window->about)
+        return nullptr;
+    window->scrollBar = window->instructions->verticalScrollBar();
     window->widget.show();
     if (!QTest::qWaitForWindowExposed(&window->widget))
         return nullptr;
