@@ -66,9 +66,10 @@ QString contactLine(const char *distributorEntry, const char *makerEntry)
 
 }
 
-Widget::Widget(QWidget *parent)
+Widget::Widget(QWidget *parent, const PortAccess &ports)
     : QWidget(parent)
     , ui(new Ui::Widget)
+    , m_ports(ports)
 {
     ui->setupUi(this);
     showContacts();
@@ -149,7 +150,7 @@ void Widget::showEndUserDirective()
 // Every run gets a fresh dialog, so nothing from an earlier run can leak into the next one.
 void Widget::runCalibrationDialog()
 {
-    CalibrationDlg dialog;
+    CalibrationDlg dialog(nullptr, m_ports);
     qDebug(dialog.exec() ? "Accept" : "Reject");
 }
 

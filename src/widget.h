@@ -1,6 +1,8 @@
 #ifndef WIDGET_H
 #define WIDGET_H
 
+#include "portaccess.h"
+
 #include <QWidget>
 
 QT_BEGIN_NAMESPACE
@@ -16,7 +18,7 @@ class Widget : public QWidget
     Q_OBJECT
 
 public:
-    explicit Widget(QWidget *parent = nullptr);
+    explicit Widget(QWidget *parent = nullptr, const PortAccess &ports = systemPortAccess());
     ~Widget() override;
 
 private slots:
@@ -33,6 +35,8 @@ private:
     void runCalibrationDialog();
 
     Ui::Widget *ui;
+    // Where each calibration dialog finds its fixture: the system's ports, or the demo's.
+    PortAccess m_ports;
 };
 
 #endif
