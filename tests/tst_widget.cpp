@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -36,6 +37,7 @@ private slots:
     void scrollGateOpensOnlyAtTheEnd_data();
     void scrollGateOpensOnlyAtTheEnd();
     void okStaysEnabledOnceTheEndWasReached();
+    void closeBeforeReadingEndsTheProgram();
     void aboutTogglesBetweenContactsAndInstructions();
     void okShowsDirectiveThenAFreshCalibrationDialog_data();
     void okShowsDirectiveThenAFreshCalibrationDialog();
@@ -125,6 +127,24 @@ void WidgetTest::okStaysEnabledOnceTheEndWasReached()
     QTest::mouseClick(window->about, Qt::LeftButton);
     QTest::mouseClick(window->about, Qt::LeftButton);
     QVERIFY(window->ok->isEnabled());
+}
+
+// The program ends when its last window closes; Close must get there even with OK still locked.
+void WidgetTest::closeBeforeReadingEndsTheProgram()
+{
+    const auto window = shownWindow();
+    QVERIFY(window);
+    QVERIFY(!window->ok->isEnabled());
+    auto *close = window->widget.findChild<QPushButton *>(QStringLiteral("MainPB_Close"));
+    QVERIFY(close);
+
+    QTimer::singleShot(0, close, [close] { QTest::mouseClick(close, Qt::LeftButton); });
+    QTimer stillRunning;
+    stillRunning.setSingleShot(true);
+    connect(&stillRunning, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
+    stillRunning.start(std::chrono::seconds(2));
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(!window->widget.isVisible());
 }
 
 void WidgetTest::aboutTogglesBetweenContactsAndInstructions()
