@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLocale>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -840,7 +841,7 @@ void CalibrationDlg::saveReport()
         return;
     }
     const QDate today = QDate::currentDate();
-    qDebug() << today;
+    qDebug() << QLocale::system().toString(today, QStringLiteral("dd-MMM-yyyy"));
     const ReportFields fields { ui->calLE_Type->text(), ui->calLE_SN->text(),
         ui->calLE_Version->text(), ui->calLE_CALDATE->text(), ui->calLE_TARNEL->text(),
         ui->calLE_TARNEL_SN->text(), ui->calLE_TARNEL_VER->text(), ui->calLE_TARNEL_CAL->text(),
