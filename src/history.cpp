@@ -1,0 +1,221 @@
+#include "history.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+enum Column {
+    DateColumn,
+    TimeColumn,
+    FixtureModelColumn,
+    FixtureSerialColumn,
+    FixtureVersionColumn,
+    SensorSerialColumn,
+    SensorFirmwareColumn,
+    EventColumn,
+    FirstStepColumn,
+    LowAverageColumn = FirstStepColumn + validationStepCount,
+    HighAverageColumn,
+    OldMcColumn,
+    OldBcColumn,
+    NewMcColumn,
+    NewBcColumn,
+    ReportFileColumn,
+    ColumnCount
+};
+
+const QStringList columnTitles
+    = { "Date", "Time", "Fixture model", "Fixture serial", "Fixture version", "Sensor serial",
+          "Sensor firmware", "Event", "Step 1", "Step 2", "Step 3", "Step 4", "Step 5",
+          "Low average", "High average", "Old MC", "Old BC", "New MC", "New BC", "Report file" };
+
+// Without the byte-order mark, Excel on Windows reads the file in the ANSI code page and garbles
+// every non-ASCII letter, such as one in the user name within a report's path.
+const QByteArray utf8ByteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
+
+struct EventLayout
+{
+    const char *name;
+    QList<int> detailColumns;
+};
+
+QList<int> stepColumns()
+{
+    QList<int> columns;
+    for (int step = 0; step < validationStepCount; ++step)
+        columns.append(FirstStepColumn + step);
+    return columns;
+}
+
+// The event names stay English like the report's labels, so a filter set up in the spreadsheet
+// keeps working whatever language the program is shown in.
+EventLayout layoutOf(HistoryEvent event)
+{
+    switch (event) {
+    case HistoryEvent::Identified:
+        return { "Identified", {} };
+    case HistoryEvent::ValidationPassed:
+        return { "Validation passed", stepColumns() };
+    case HistoryEvent::ValidationFailed:
+        return { "Validation failed", stepColumns() };
+    case HistoryEvent::CalibrationComputed:
+        return { "Calibration computed",
+            { LowAverageColumn, HighAverageColumn, NewMcColumn, NewBcColumn } };
+    case HistoryEvent::ConstantsSent:
+        return { "Constants sent", { OldMcColumn, OldBcColumn, NewMcColumn, NewBcColumn } };
+    case HistoryEvent::SaveConfirmed:
+        return { "Save confirmed", {} };
+    case HistoryEvent::SaveNotConfirmed:
+        return { "Save not confirmed", {} };
+    case HistoryEvent::ReportWritten:
+        return { "Report written", { ReportFileColumn } };
+    }
+    Q_UNREACHABLE();
+}
+
+// Fields read from the sensor still end in the reply's CR LF, which would only split the cell.
+QStringList allValues(
+    const HistoryIdentity &identity, const HistoryDetails &details, const QDateTime &when)
+{
+    const QDateTime local = when.toLocalTime();
+    QStringList values = { local.toString(QStringLiteral("yyyy-MM-dd")),
+        local.toString(QStringLiteral("HH:mm:ss")), identity.fixtureModel, identity.fixtureSerial,
+        identity.fixtureVersion, identity.sensorSerial, identity.sensorFirmware, QString() };
+    values += QStringList(details.steps.cbegin(), details.steps.cend());
+    values += { details.lowAverage, details.highAverage, details.oldMc, details.oldBc,
+        details.newMc, details.newBc, QDir::toNativeSeparators(details.reportFile) };
+    Q_ASSERT(values.size() == ColumnCount);
+    for (QString &value : values)
+        value = value.trimmed();
+    return values;
+}
+
+QStringList recordValues(const HistoryIdentity &identity, HistoryEvent event,
+    const HistoryDetails &details, const QDateTime &when)
+{
+    const EventLayout layout = layoutOf(event);
+    QStringList values = allValues(identity, details, when);
+    values[EventColumn] = QString::fromLatin1(layout.name);
+    for (int column = FirstStepColumn; column < ColumnCount; ++column) {
+        if (!layout.detailColumns.contains(column))
+            values[column].clear();
+    }
+    return values;
+}
+
+// RFC 4180, which every spreadsheet reads: a field holding a separator, a quote or a line break
+// goes in quotes, with its own quotes doubled.
+QString csvField(const QString &value)
+{
+    const bool needsQuotes = std::any_of(value.cbegin(), value.cend(),
+        [](QChar c) { return c == u',' || c == u'"' || c == u'\r' || c == u'\n'; });
+    if (!needsQuotes)
+        return value;
+    return u'"' + QString(value).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+QByteArray csvLine(const QStringList &values)
+{
+    QStringList fields;
+    for (const QString &value : values)
+        fields.append(csvField(value));
+    return fields.join(u',').toUtf8() + "\r\n";
+}
+
+// Handing the line to the operating system already survives a crash of this program or an
+// unplugged fixture; syncing makes it survive a power cut or a flat laptop battery as well. A
+// run records a handful of events, so the few milliseconds each costs go unnoticed.
+bool syncToDisk(QFile &file, QString *reason)
+{
+#ifdef Q_OS_WIN
+    const bool synced = _commit(file.handle()) == 0;
+#else
+    const bool synced = ::fsync(file.handle()) == 0;
+#endif
+    if (!synced)
+        *reason = QString::fromLocal8Bit(std::strerror(errno));
+    return synced;
+}
+
+// Plain ASCII, because the name also travels on USB sticks, network shares and e-mail.
+bool isSafeInFileName(QChar c)
+{
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')
+        || c == u'-' || c == u'_' || c == u'.';
+}
+}
+
+HistoryLog::HistoryLog(const QString &filePath)
+    : m_filePath(filePath)
+{ }
+
+QString HistoryLog::defaultFilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+        + QStringLiteral("/calibration-history.csv");
+}
+
+bool HistoryLog::append(const HistoryIdentity &identity, HistoryEvent event,
+    const HistoryDetails &details, const QDateTime &when, QString *errorText)
+{
+    QString reason;
+    if (writeLine(csvLine(recordValues(identity, event, details, when)), &reason))
+        return true;
+    if (errorText) {
+        *errorText = tr("Cannot write the calibration history %1: %2")
+                         .arg(QDir::toNativeSeparators(m_filePath), reason);
+    }
+    return false;
+}
+
+bool HistoryLog::writeLine(const QByteArray &line, QString *reason)
+{
+    const QString folder = QFileInfo(m_filePath).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        *reason = tr("Cannot create the folder %1").arg(QDir::toNativeSeparators(folder));
+        return false;
+    }
+    // Unbuffered, so a failed write leaves nothing in Qt's buffer that taking it back would flush.
+    QFile file(m_filePath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        *reason = file.errorString();
+        return false;
+    }
+    const qint64 sizeBefore = file.size();
+    const QByteArray bytes
+        = sizeBefore == 0 ? utf8ByteOrderMark + csvLine(columnTitles) + line : line;
+    if (file.write(bytes) != bytes.size()) {
+        *reason = file.errorString();
+        // Half a line would run into the next event's line and shift all its columns.
+        file.resize(sizeBefore);
+        return false;
+    }
+    return syncToDisk(file, reason);
+}
+
+QString suggestedReportName(const QString &sensorSerial, const QDate &date, bool calibrationReport)
+{
+    QString serial = sensorSerial.trimmed();
+    for (QChar &c : serial) {
+        if (!isSafeInFileName(c))
+            c = u'_';
+    }
+    if (serial.isEmpty())
+        serial = QStringLiteral("unknown");
+    return QStringLiteral("KR-5M-LD_%1_%2_%3.txt")
+        .arg(serial, date.toString(QStringLiteral("yyyy-MM-dd")),
+            calibrationReport ? QStringLiteral("calibration") : QStringLiteral("validation"));
+}
