@@ -1,0 +1,191 @@
+#include "fixturesession.h"
+#include "modalanswerer.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QTest>
+
+// A fixture that is unplugged, noisy, flooding, slow or closed on: the dialog must end each case
+// in a clear message or a quiet time-out, stay closable, and never write after it let go.
+class RobustnessTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { useTestTick(); }
+    void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal"))); }
+
+    void unpluggedFixtureIsReported_data();
+    void unpluggedFixtureIsReported();
+    void nulBytesAndGarbageDoNotDerail();
+    void floodWithoutLineEndIsDroppedAndAskedAgain();
+    void slowFixtureTimesOutAndCanBeAskedAgain();
+    void closeAtEachStageSilencesThePort_data();
+    void closeAtEachStageSilencesThePort();
+    void textFromTheDeviceIsShownAsItIs();
+};
+
+namespace {
+SimulatorOptions calibratableSensor()
+{
+    SimulatorOptions options;
+    options.lowSamples = { 100 };
+    options.highSamples = { 1100 };
+    return options;
+}
+
+bool isSaveStep(const QByteArray &stage)
+{
+    return stage.endsWith('=');
+}
+
+// Runs the technician's path towards the given stage: identification, a validation, or a
+// calibration whose constants the technician chooses to store.
+void startTowards(FixtureSession &session, const QByteArray &stage)
+{
+    session.pressConnect();
+    if (stage == "vr")
+        return;
+    QVERIFY(QTest::qWaitFor([&] { return session.connectButton()->text() == "Continue"; }, 10000));
+    if (stage.startsWith('C') || isSaveStep(stage))
+        session.startCalibration();
+    else
+        session.startValidation();
+}
+
+bool lastCommandStartsWith(const FixtureSession &session, const QByteArray &stage)
+{
+    const QList<QByteArray> commands = session.simulator.commands();
+    return !commands.isEmpty() && commands.constLast().startsWith(stage);
+}
+}
+
+void RobustnessTest::unpluggedFixtureIsReported_data()
+{
+    QTest::addColumn<QByteArray>("hangUpOn");
+    QTest::addColumn<bool>("whileSaving");
+    QTest::newRow("identification") << QByteArray("vr") << false;
+    QTest::newRow("validation") << QByteArray("V3") << false;
+    QTest::newRow("calibration") << QByteArray("C2") << false;
+    QTest::newRow("save sequence") << QByteArray("bc=") << true;
+}
+
+void RobustnessTest::unpluggedFixtureIsReported()
+{
+    QFETCH(QByteArray, hangUpOn);
+    QFETCH(bool, whileSaving);
+    SimulatorOptions options = calibratableSensor();
+    options.hangUpOn = hangUpOn;
+    FixtureSession session(options);
+    ModalAnswerer answerer(std::chrono::seconds(10));
+    if (whileSaving)
+        answerer.pressButton(QMessageBox::Yes);
+    QString title, text;
+    answerer.answerNext(
+        [&](QWidget *modal) {
+            auto *box = static_cast<QMessageBox *>(modal);
+            title = box->windowTitle();
+            text = box->text();
+            box->accept();
+        },
+        ModalAnswerer::titled("Fixture disconnected"));
+
+    startTowards(session, hangUpOn);
+    QVERIFY(QTest::qWaitFor([&] { return !title.isEmpty(); }, 15000));
+
+    QVERIFY(QFileInfo::exists(session.simulator.portPath()) == false);
+    QCOMPARE(text.contains("may not have been stored"), whileSaving);
+    QVERIFY(QTest::qWaitFor([] { return !QApplication::activeModalWidget(); }));
+    QCOMPARE(session.connectButton()->text(), QStringLiteral("Connect"));
+    QVERIFY(session.connectButton()->isEnabled());
+    QVERIFY(session.waitIdle());
+    const QByteArray sent = session.simulator.received();
+    QTest::qWait(5 * testTickMs);
+    QCOMPARE(session.simulator.received(), sent);
+    session.pressClose();
+    QVERIFY(!session.dialog->isVisible());
+}
+
+void RobustnessTest::nulBytesAndGarbageDoNotDerail()
+{
+    FixtureSession session;
+    session.simulator.queueReply(
+        "sn", QByteArray("\0\x01\xff garbage\0Serial Number = 1047\r\n", 35));
+    session.simulator.queueReply("vr", QByteArray("\x80\x81\x82\r\n"));
+
+    QVERIFY(session.identify());
+
+    // The text of a reply ends at its first NUL; the keyword is still found in the bytes.
+    QVERIFY(session.field("calLE_SN")->text().isEmpty());
+    QCOMPARE(session.simulator.commands().count("vr"), 2);
+    QCOMPARE(session.field("calLE_Version")->text(), QStringLiteral(" 1.2\r\n"));
+}
+
+void RobustnessTest::floodWithoutLineEndIsDroppedAndAskedAgain()
+{
+    FixtureSession session;
+    session.simulator.queueReply("TO", QByteArray(20000, 'x'));
+
+    QVERIFY(session.identify());
+
+    QVERIFY(session.simulator.commands().count("to") >= 1);
+    QCOMPARE(session.field("calLE_TARNEL_SN")->text(), QStringLiteral(" 517\r\n"));
+}
+
+void RobustnessTest::slowFixtureTimesOutAndCanBeAskedAgain()
+{
+    SimulatorOptions options;
+    options.replyDelayMs = 6 * testTickMs;
+    FixtureSession session(options);
+
+    session.pressConnect();
+    QVERIFY(session.waitIdle(10 * testTickMs));
+    QTest::qWait(6 * testTickMs);
+    // The late reply found the dialogue resting and was not taken.
+    QCOMPARE(session.simulator.received(), QByteArray("rs\r"));
+    QCOMPARE(session.connectButton()->text(), QStringLiteral("Connect"));
+
+    session.simulator.options().replyDelayMs = 0;
+    QVERIFY(session.identify());
+}
+
+void RobustnessTest::closeAtEachStageSilencesThePort_data()
+{
+    QTest::addColumn<QByteArray>("stage");
+    QTest::newRow("identification") << QByteArray("vr");
+    QTest::newRow("validation") << QByteArray("V2");
+    QTest::newRow("calibration") << QByteArray("C2");
+    QTest::newRow("save sequence") << QByteArray("mc=");
+}
+
+void RobustnessTest::closeAtEachStageSilencesThePort()
+{
+    QFETCH(QByteArray, stage);
+    FixtureSession session(calibratableSensor());
+    ModalAnswerer answerer;
+    if (isSaveStep(stage))
+        answerer.pressButton(QMessageBox::Yes);
+
+    startTowards(session, stage);
+    QVERIFY(QTest::qWaitFor([&] { return lastCommandStartsWith(session, stage); }, 15000));
+    session.pressClose();
+    const QByteArray sent = session.simulator.received();
+    QTest::qWait(8 * testTickMs);
+
+    QCOMPARE(session.simulator.received(), sent);
+    QVERIFY(!session.dialog->isVisible());
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void RobustnessTest::textFromTheDeviceIsShownAsItIs()
+{
+    SimulatorOptions options;
+    options.sensorSerial = "<b>517</b>";
+    FixtureSession session(options);
+    QVERIFY(session.identify());
+    QCOMPARE(session.field("calLE_TARNEL_SN")->text(), QStringLiteral(" <b>517</b>\r\n"));
+    QCOMPARE(session.widget<QLabel>("infobar_status")->textFormat(), Qt::PlainText);
+}
+
+QTEST_MAIN(RobustnessTest)
+#include "tst_robustness.moc"
