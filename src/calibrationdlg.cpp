@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDate>
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -18,6 +19,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QStandardPaths>
 #include <QTimer>
 #include <array>
 
@@ -99,6 +101,7 @@ CalibrationDlg::CalibrationDlg(QWidget *parent, const PortAccess &ports)
     , m_state(State::idle)
     , ui(new Ui::CalibrationDlg)
     , m_ports(ports)
+    , m_history(HistoryLog::defaultFilePath())
 {
     ui->setupUi(this);
     ui->calibrationDlg_Print->hide();
@@ -335,6 +338,8 @@ void CalibrationDlg::fixtureLost()
     if (!m_port)
         return;
     const bool wasSaving = State::isSaveStep(m_state);
+    if (wasSaving)
+        recordHistory(HistoryEvent::SaveNotConfirmed);
     releasePort();
     setBusy(false);
     m_state = State::idle;
@@ -565,6 +570,7 @@ void CalibrationDlg::finishIdentification()
     ui->calibrationPB_Connect->setText(tr("Continue"));
     showValidationValues();
     setBusy(false);
+    recordHistory(HistoryEvent::Identified);
 }
 
 void CalibrationDlg::handleRawMode()
@@ -624,6 +630,7 @@ void CalibrationDlg::handleValidationReading()
     field->setText(reading);
     setBackgroundColors(field, step);
     setStatus(tr("Validation Complete"));
+    recordHistory(m_stepFailed ? HistoryEvent::ValidationFailed : HistoryEvent::ValidationPassed);
     askAfterValidation();
 }
 
@@ -717,6 +724,7 @@ void CalibrationDlg::handleCalibrationSample()
     ui->calLE_Step2->setText(QString::number(sum));
     setStatus(tr("Calibration High Complete"));
     computeConstants();
+    recordHistory(HistoryEvent::CalibrationComputed);
     askToStoreConstants();
 }
 
@@ -758,6 +766,8 @@ void CalibrationDlg::askToStoreConstants()
 
 void CalibrationDlg::startSaveSequence()
 {
+    // On record before the sensor's old constants are overwritten, whatever happens next.
+    recordHistory(HistoryEvent::ConstantsSent);
     setBusy(true);
     m_rxBuffer.clear();
     m_waitCount = replyTicks;
@@ -807,6 +817,7 @@ void CalibrationDlg::handleSaveConfirmation()
         return;
     StopTimer();
     m_saving = false;
+    recordHistory(HistoryEvent::SaveConfirmed);
     setStatus(tr("Saving complete"));
     showValidationValues();
     showNewConstants();
@@ -820,6 +831,7 @@ void CalibrationDlg::handleSaveConfirmation()
 void CalibrationDlg::saveNotConfirmed()
 {
     m_state = State::idle;
+    recordHistory(HistoryEvent::SaveNotConfirmed);
     setStatus(tr("The sensor did not confirm saving the new constants"));
     runMessageBox(QMessageBox::Warning, tr("Saving not confirmed"),
         tr("The KR-5M-LD did not confirm that it stored the new calibration constants, so they "
@@ -833,14 +845,19 @@ void CalibrationDlg::saveNotConfirmed()
 
 void CalibrationDlg::saveReport()
 {
+    const QDate today = QDate::currentDate();
+    // Reports belong with the technician's documents, even on a fresh account without the folder.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QDir().mkpath(documents);
+    const QString suggestion = QDir(documents).filePath(
+        suggestedReportName(ui->calLE_TARNEL_SN->text(), today, ui->Calibrate_RB->isChecked()));
     const QString fileName
-        = QFileDialog::getSaveFileName(this, tr("SaveFile"), QString(), tr("Text files (*.txt)"));
+        = QFileDialog::getSaveFileName(this, tr("SaveFile"), suggestion, tr("Text files (*.txt)"));
     if (fileName.isEmpty()) {
         // Changing one's mind is not a failure: the results stay on screen for another go.
         enableNextRun();
         return;
     }
-    const QDate today = QDate::currentDate();
     qDebug() << QLocale::system().toString(today, QStringLiteral("dd-MMM-yyyy"));
     const ReportFields fields { ui->calLE_Type->text(), ui->calLE_SN->text(),
         ui->calLE_Version->text(), ui->calLE_CALDATE->text(), ui->calLE_TARNEL->text(),
@@ -859,6 +876,7 @@ void CalibrationDlg::saveReport()
         enableNextRun();
         return;
     }
+    recordHistory(HistoryEvent::ReportWritten, fileName);
     setStatus(tr("File Written - Use Print Button for hard copy"));
     qDebug() << "about to show the button";
     ui->calibrationDlg_Print->show();
@@ -935,4 +953,35 @@ void CalibrationDlg::showFileWarning(const QString &title, const QString &text)
     QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
     box.exec();
+}
+
+void CalibrationDlg::recordHistory(HistoryEvent event, const QString &reportFile)
+{
+    const HistoryIdentity identity { ui->calLE_Type->text(), ui->calLE_SN->text(),
+        ui->calLE_Version->text(), ui->calLE_TARNEL_SN->text(), ui->calLE_TARNEL_VER->text() };
+    HistoryDetails details;
+    for (int step = 1; step <= validationStepCount; ++step)
+        details.steps[static_cast<size_t>(step - 1)] = stepField(step)->text();
+    details.lowAverage = QString::number(m_lowRaw);
+    details.highAverage = QString::number(m_highRaw);
+    details.oldMc = ui->calLE_OldCslp->text();
+    details.oldBc = ui->calLE_OldCoff->text();
+    details.newMc = ui->calLE_NewCslp->text();
+    details.newBc = ui->calLE_NewCoff->text();
+    details.reportFile = reportFile;
+
+    QString error;
+    if (m_history.append(identity, event, details, QDateTime::currentDateTime(), &error)
+        || m_historyWarned)
+        return;
+    // Told once, without holding up the run: the fixture keeps its pace while the box is up.
+    m_historyWarned = true;
+    auto *box = new QMessageBox(QMessageBox::Warning, tr("Calibration history"),
+        error + QLatin1Char('\n')
+            + tr("The run goes on, but its events are not recorded in the history."),
+        QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setTextFormat(Qt::PlainText);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->show();
 }

@@ -1,6 +1,7 @@
 #ifndef CALIBRATIONDLG_H
 #define CALIBRATIONDLG_H
 
+#include "history.h"
 #include "portaccess.h"
 
 #include <QDialog>
@@ -84,6 +85,7 @@ private:
     int runMessageBox(QMessageBox::Icon icon, const QString &title, const QString &text,
         QMessageBox::StandardButtons buttons);
     void showFileWarning(const QString &title, const QString &text);
+    void recordHistory(HistoryEvent event, const QString &reportFile = QString());
     QLineEdit *stepField(int step) const;
 
     QMessageBox *m_msgBox = nullptr;
@@ -107,6 +109,8 @@ private:
 
     PortAccess m_ports;
     bool m_busy = false;
+    HistoryLog m_history;
+    bool m_historyWarned = false;
 };
 
 #endif

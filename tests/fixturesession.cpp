@@ -3,6 +3,7 @@
 #include "responsetick.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 
@@ -80,7 +81,8 @@ QByteArray FixtureSession::identificationBytes()
     return "rs\rTO\rsn\rvr\rcd\rin\riv\ric\rmc\rbc\r";
 }
 
-void useTestTick()
+void useTestSettings()
 {
     setResponseTickForTesting(std::chrono::milliseconds(testTickMs));
+    QStandardPaths::setTestModeEnabled(true);
 }

@@ -46,8 +46,9 @@ public:
 };
 
 // Shortens the response tick for the whole test program, so timeouts and save pacing take a
-// tenth of their real time.
-void useTestTick();
+// tenth of their real time, and keeps the calibration history and documents out of the user's
+// own folders.
+void useTestSettings();
 inline constexpr int testTickMs = 100;
 
 #endif

@@ -11,7 +11,7 @@ class IdentificationTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useTestTick(); }
+    void initTestCase() { useTestSettings(); }
     void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal"))); }
 
     void identificationAsksEachQuestionOnceAndFillsEveryField();

@@ -12,7 +12,7 @@ class RobustnessTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useTestTick(); }
+    void initTestCase() { useTestSettings(); }
     void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal"))); }
 
     void unpluggedFixtureIsReported_data();

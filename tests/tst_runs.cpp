@@ -14,7 +14,7 @@ class RunsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useTestTick(); }
+    void initTestCase() { useTestSettings(); }
     void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal"))); }
 
     void passingValidationOffersSave();

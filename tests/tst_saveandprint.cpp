@@ -17,7 +17,7 @@ class SaveAndPrintTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useTestTick(); }
+    void initTestCase() { useTestSettings(); }
     void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal"))); }
 
     void passingValidationIsSavedAndPrinted();
