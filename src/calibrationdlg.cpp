@@ -247,7 +247,6 @@ void CalibrationDlg::connectToFixture()
         return;
     }
     m_port->setParent(this);
-    m_portOpen = true;
     connect(m_port, &QIODevice::readyRead, this, &CalibrationDlg::onReadyRead);
     if (auto *serial = qobject_cast<QSerialPort *>(m_port))
         connect(serial, &QSerialPort::errorOccurred, this, &CalibrationDlg::onPortError);
@@ -301,7 +300,6 @@ void CalibrationDlg::releasePort()
     // The release can happen inside the port's own signal (a reply that ends the dialog).
     m_port->deleteLater();
     m_port = nullptr;
-    m_portOpen = false;
     qDebug() << "Disconnect port";
 }
 

@@ -90,7 +90,6 @@ private:
 
     QMessageBox *m_msgBox = nullptr;
     bool m_stepFailed = false;
-    bool m_portOpen = false;
     bool m_saving = false;
     int m_state;
     qint64 m_lowRaw = 0;
@@ -102,7 +101,7 @@ private:
     QPalette m_whitePalette;
     Ui::CalibrationDlg *ui;
     QTimer *m_respTimer;
-    QIODevice *m_port = nullptr;
+    QIODevice *m_port = nullptr; // held exactly while it is open
     QByteArray m_rxBuffer;
     QString m_portName;
     int m_waitCount = 0;
