@@ -2,6 +2,7 @@
 // the program, offered only the ports named here or a simulator's. With --walkthrough a scripted
 // technician drives those windows through a whole job.
 
+#include "appsetup.h"
 #include "fixturesimulator.h"
 #include "walkthrough.h"
 #include "widget.h"
@@ -53,6 +54,7 @@ int runWalkthrough(Widget &window, const FixtureSimulator &simulator, const QStr
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    setUpApplication(app);
     QCommandLineParser parser;
     parser.setApplicationDescription(QCoreApplication::translate("cvu-demo",
         "Conductivity Validation Utility with a simulated KR-5M-LD-CV-LNK fixture. Without "

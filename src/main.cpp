@@ -1,3 +1,4 @@
+#include "appsetup.h"
 #include "widget.h"
 
 #include <QApplication>
@@ -5,6 +6,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    setUpApplication(app);
     Widget window;
     window.show();
     return app.exec();

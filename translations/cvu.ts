@@ -1,0 +1,529 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1">
+<context>
+    <name>CalibrationDlg</name>
+    <message>
+        <source>Calibration Screen</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MC</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BC</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Old Cal Constants</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>New Cal Constants</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Validation</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VALIDATION VALUES</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>type of sensor attached</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>SN:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cal Date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Step 1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Step 2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Step 3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Step 4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Step 5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>2.8  pS/m</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>120  pS/m</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>600  pS/m</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1000 pS/m</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1700 pS/m</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Obtained</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Expected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>User must select correct port from dropdown box and press connect.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>device failed to open</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Initializing sensor</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fixture disconnected. Reconnect it, choose its port and press Connect.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The connection to the KR-5M-LD-CV-LNK was lost. Check the USB cable at the computer and at the fixture, then choose the fixture&apos;s port and press Connect to identify the sensor again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The new constants may not have been stored in the KR-5M-LD: run a Validation after reconnecting.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fixture disconnected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Resend command</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Found Validation Device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>KR-5M-LD - has 30 minute timeout</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>KR-5M-LD-CV-LNK - found serial number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>KR-5M-LD-CV-LNK Version obtained</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>KR-5M-LD - found serial number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Slope Acquired</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>KR-5M-LD-CV-LNK - found Calibration Date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>KR-5M-LD - found Calibration Date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error: cannot continue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The Unit Under Test has non-compatible firmware installed. Please contact factory for resolution.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose Validation or Calibration button, then Continue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Continue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Raw Mode is now ON - Calibration Process initializing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Raw Mode is now OFF - Validation Process initializing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sampling Step, please wait</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acquired Step %1, continuing to sample</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Validation Complete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>User Input Necessary</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Validation has failed at least one step. Go to Calibration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>In order to print a hard copy, saving is necessary. Do you want to save this to a file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibration Starting</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Now acquiring low data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Now acquiring high data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acquired Low Sample %1 of 5, continuing to sample</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acquired High Sample %1 of 5, continuing to sample</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibration Low Complete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibration High Complete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibration failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The low and the high readings were the same, so no calibration constants can be computed. Nothing was written to the sensor. Check that the KR-5M-LD sits correctly in the fixture and run the Calibration again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Important Information</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The Calibration Sequence has completed. User should select YES to store new constants and start new Validation Process or select NO to invalidate the Calibration just undertaken.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose Calibration or Validation, then Continue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Saving MC, please wait...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Saving BC, please wait...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Saving Calibration Date, please wait...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Saving complete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The sensor did not confirm saving the new constants</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Saving not confirmed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The KR-5M-LD did not confirm that it stored the new calibration constants, so they may not be in the sensor. Run a Validation to check the sensor, or a Calibration to try again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>SaveFile</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Text files (*.txt)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error Saving</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot write to file %1:
+%2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File Written - Use Print Button for hard copy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Printing failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The page could not be printed: the printer could not be started.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Print File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error Reading</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot read from file %1:
+%2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibration history</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The run goes on, but its events are not recorded in the history.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>HistoryLog</name>
+    <message>
+        <source>Cannot write the calibration history %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot create the folder %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>InfoBar</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TextLabel</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Widget</name>
+    <message>
+        <source>TARNEL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Conductivity Validation Utility</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please Read before continuing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;!DOCTYPE HTML PUBLIC &quot;-//W3C//DTD HTML 4.0//EN&quot; &quot;http://www.w3.org/TR/REC-html40/strict.dtd&quot;&gt;
+&lt;html&gt;&lt;head&gt;&lt;meta name=&quot;qrichtext&quot; content=&quot;1&quot; /&gt;&lt;style type=&quot;text/css&quot;&gt;
+p, li { white-space: pre-wrap; }
+&lt;/style&gt;&lt;/head&gt;&lt;body style=&quot; font-family:&apos;MS Shell Dlg 2&apos;; font-size:9pt; font-weight:400; font-style:normal;&quot;&gt;
+&lt;p style=&quot; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px;&quot;&gt;&lt;span style=&quot; font-size:8pt;&quot;&gt;Please read all instructions before proceeding.&lt;/span&gt;&lt;/p&gt;
+&lt;p align=&quot;justify&quot; style=&quot;-qt-paragraph-type:empty; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px; font-size:8pt;&quot;&gt;&lt;br /&gt;&lt;/p&gt;
+&lt;p align=&quot;justify&quot; style=&quot; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px;&quot;&gt;&lt;span style=&quot; font-size:8pt;&quot;&gt;1) This program can be used to validate the KR-5M-LD handheld conductivity senor by using the KR-5M-LD-CV-LNK tool. The user should have a working knowledge of the KR-5M-LD operation and keep the owner&apos;s manual handy as a reference.&lt;/span&gt;&lt;/p&gt;
+&lt;p style=&quot;-qt-paragraph-type:empty; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px; font-size:8pt;&quot;&gt;&lt;br /&gt;&lt;/p&gt;
+&lt;p style=&quot; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px;&quot;&gt;&lt;span style=&quot; font-size:8pt;&quot;&gt;2) To perform validation, KR-5M-LD-CV-LNK must be connected to the Computer via a USB cable and the proper USB drivers must be loaded.&lt;/span&gt;&lt;/p&gt;
+&lt;p style=&quot;-qt-paragraph-type:empty; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px; font-size:8pt;&quot;&gt;&lt;br /&gt;&lt;/p&gt;
+&lt;p style=&quot; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px;&quot;&gt;&lt;span style=&quot; font-size:8pt;&quot;&gt;3) The KR-5M-LD-CV-LNK should lay flay on its back, with the KR-5M-LD inserted into the tip hole and have the button end securely within the holding apperatus. The display should face straight up. &lt;/span&gt;&lt;/p&gt;
+&lt;p style=&quot;-qt-paragraph-type:empty; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px; font-size:8pt;&quot;&gt;&lt;br /&gt;&lt;/p&gt;
+&lt;p style=&quot; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px;&quot;&gt;&lt;span style=&quot; font-size:8pt;&quot;&gt;4) Once connected, do not disconnect USB cable from either PC or instrument.&lt;/span&gt;&lt;/p&gt;
+&lt;p style=&quot;-qt-paragraph-type:empty; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px; font-size:8pt;&quot;&gt;&lt;br /&gt;&lt;/p&gt;
+&lt;p style=&quot; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px;&quot;&gt;&lt;span style=&quot; font-size:8pt;&quot;&gt;5) The Software Program is totally automated, always read and follow the software instructions that appear in the popup windows and further instructions that appear in the status bar window. The user must not depress the switch other than the first time, when specifically instructed to do so by the software.&lt;/span&gt;&lt;/p&gt;
+&lt;p style=&quot;-qt-paragraph-type:empty; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px; font-size:8pt;&quot;&gt;&lt;br /&gt;&lt;/p&gt;
+&lt;p style=&quot; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px;&quot;&gt;&lt;span style=&quot; font-size:8pt;&quot;&gt;6) The Software Program has the ability to verify that the KR-5M-LD has a firmware version of 0.85 or higher. The program will alert the user if not in compliance. Please contact Varnell Inc. if this is the case.&lt;/span&gt;&lt;/p&gt;
+&lt;p style=&quot;-qt-paragraph-type:empty; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px; font-size:8pt;&quot;&gt;&lt;br /&gt;&lt;/p&gt;
+&lt;p style=&quot; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px;&quot;&gt;&lt;span style=&quot; font-size:8pt;&quot;&gt;7) The Software Program will give the user the choice between Validation or Calibration. The Software Program will create a text file with the old and newly created calibration constants that can be used as a historical record.&lt;/span&gt;&lt;/p&gt;
+&lt;p style=&quot;-qt-paragraph-type:empty; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px; font-size:8pt;&quot;&gt;&lt;br /&gt;&lt;/p&gt;
+&lt;p style=&quot; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px;&quot;&gt;&lt;span style=&quot; font-size:8pt;&quot;&gt;8) Care must be taken during calibration process, the user is wholly responsible for proper operation during this calibration procedure.&lt;/span&gt;&lt;/p&gt;
+&lt;p style=&quot;-qt-paragraph-type:empty; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px; font-size:8pt;&quot;&gt;&lt;br /&gt;&lt;/p&gt;
+&lt;p style=&quot; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px;&quot;&gt;&lt;span style=&quot; font-size:8pt;&quot;&gt;9) The user can contact Varnell Inc. for how to obtain a calibration certificate with the data stored in the file.&lt;/span&gt;&lt;/p&gt;
+&lt;p style=&quot;-qt-paragraph-type:empty; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px; font-size:8pt;&quot;&gt;&lt;br /&gt;&lt;/p&gt;
+&lt;p style=&quot; margin-top:0px; margin-bottom:0px; margin-left:0px; margin-right:0px; -qt-block-indent:0; text-indent:0px;&quot;&gt;&lt;span style=&quot; font-size:8pt;&quot;&gt;10) The term &quot;AWAKE&quot; refers to the instrument having an active display. A Blank display means the instrument is &quot;ASLEEP&quot;.&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Read all instructions before proceeding</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VARNELL INCORPORATED</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>U.S.A.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BRELLMOOR</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>UNITED KINGDOM</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please read all instructions before proceeding.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1) This program can be used to validate the KR-5M-LD handheld conductivity senor by using the KR-5M-LD-CV-LNK tool. The user should have a working knowledge of the KR-5M-LD operation and keep the owner&apos;s manual handy as a reference.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>2) To perform validation, KR-5M-LD-CV-LNK must be connected to the Computer via a USB cable and the proper USB drivers must be loaded.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>3) The KR-5M-LD-CV-LNK should lay flay on its back, with the KR-5M-LD inserted into the tip hole and have the button end securely within the holding apperatus. The display should face straight up.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>4) Once connected, do not disconnect USB cable from either PC or instrument.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>5) The Software Program is totally automated, always read and follow the software instructions that appear in the popup windows and further instructions that appear in the status bar window. The user must not depress the switch other than the first time, when specifically instructed to do so by the software.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>6) The Software Program has the ability to verify that the KR-5M-LD has a firmware version of 0.85 or higher. The program will alert the user if not in compliance. Please contact Varnell Inc. if this is the case.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>7) The Software Program will give the user the choice between Validation or Calibration. The Software Program will create a text file with the old and newly created calibration constants that can be used as a historical record.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>8) Care must be taken during calibration process, the user is wholly responsible for proper operation during this calibration procedure.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>9) The user can contact Varnell Inc. for how to obtain a calibration certificate with the data stored in the file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>10) The term &quot;AWAKE&quot; refers to the instrument having an active display. A Blank display means the instrument is &quot;ASLEEP&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Instructions</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>End User Directive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please verify the KR-5M-LD-CV-LNK is connected to the computer via a USB cable and ensure KR-5M-LD is powered and the display reads &quot;Push to Sample&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cvu-demo</name>
+    <message>
+        <source>Conductivity Validation Utility with a simulated KR-5M-LD-CV-LNK fixture. Without --port it starts a simulated fixture whose sensor has drifted, so a validation fails and a calibration mends it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Offer this serial port or pseudo-terminal (repeatable) instead of starting a simulator.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Drive the windows through a whole job against the simulated fixture: print each status-bar message, save a picture of each stage, the report and its printout (PDF) into DIR. Exits 0 only when the job ended as it should.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+</TS>
