@@ -28,7 +28,7 @@
 namespace {
 
 constexpr std::chrono::milliseconds pollInterval(2);
-// The real program at its real pace takes about half a minute; far beyond that something hangs.
+// The real program at its real pace needs about ten seconds; far beyond that something hangs.
 constexpr std::chrono::seconds timeLimit(120);
 constexpr int reportStepCount = 5;
 constexpr int pictureMargin = 12;
@@ -110,7 +110,8 @@ Walkthrough::Walkthrough(
     Widget &window, const FixtureSimulator &simulator, const QString &outputDir)
     : m_window(window)
     , m_simulator(simulator)
-    , m_outputDir(outputDir)
+    // The file dialogs would read a relative name against their own folder, not this process's.
+    , m_outputDir(QDir(outputDir).absolutePath())
     , m_reportPath(m_outputDir.filePath(QStringLiteral("walkthrough-report.txt")))
     , m_pdfPath(m_outputDir.filePath(QStringLiteral("walkthrough-report.pdf")))
 {
@@ -137,7 +138,7 @@ bool Walkthrough::start()
     m_clock.start();
     m_poll.start(pollInterval);
     QTimer::singleShot(timeLimit, this, [this] {
-        fail(QStringLiteral("no progress within %1 s; still waiting for: %2")
+        fail(QStringLiteral("not done within %1 s; still waiting for %2")
                  .arg(timeLimit.count())
                  .arg(m_steps.value(m_nextStep).waitingFor));
     });
