@@ -90,6 +90,9 @@ int main(int argc, char *argv[])
         if (!simulator)
             return 1;
         paths = QStringList { simulator->portPath() };
+        // A simulated sensor has no place in the calibration history of the real ones.
+        QCoreApplication::setApplicationName(
+            QCoreApplication::applicationName() + QStringLiteral(" (simulated fixture)"));
     }
 
     Widget window(nullptr, offeredPorts(paths));
