@@ -1,0 +1,110 @@
+#include "wirechecker.h"
+
+#include <QTest>
+
+// The fuzzer's verdict on what the dialog writes: a false alarm wastes a run, a missed fault
+// hides one.
+class TstWireChecker : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void judgesEachCommand_data();
+    void judgesEachCommand();
+    void commandsSplitAcrossWritesAreJoined();
+    void emptyCommandIsAllowedOnlyAfterTheDate();
+    void unterminatedCommandFailsWhenTheStreamEnds();
+    void firstFaultIsKept();
+};
+
+void TstWireChecker::judgesEachCommand_data()
+{
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("identification")
+        << QByteArray("rs\rRS\rTO\rto\rsn\rvr\rcd\rin\riv\ric\rmc\rbc\r") << true;
+    QTest::newRow("raw mode") << QByteArray("rw\rRW\r") << true;
+    QTest::newRow("readings") << QByteArray("V1\rV2\rV3\rV4\rV5\rC1\rC2\rsv\r") << true;
+    QTest::newRow("slope") << QByteArray("mc=1.745200\r") << true;
+    QTest::newRow("negative offset") << QByteArray("bc=-171.72000\r") << true;
+    QTest::newRow("date and its second CR") << QByteArray("ic=07/04/26\r\r") << true;
+    QTest::newRow("step six") << QByteArray("V6\r") << false;
+    QTest::newRow("step zero") << QByteArray("V0\r") << false;
+    QTest::newRow("third reference") << QByteArray("C3\r") << false;
+    QTest::newRow("wrong case") << QByteArray("Sv\r") << false;
+    QTest::newRow("trailing space") << QByteArray("rs \r") << false;
+    QTest::newRow("line feed kept") << QByteArray("rs\r\n") << false;
+    QTest::newRow("empty slope") << QByteArray("mc=\r") << false;
+    QTest::newRow("slope nan") << QByteArray("mc=nan\r") << false;
+    QTest::newRow("offset inf") << QByteArray("bc=inf\r") << false;
+    QTest::newRow("offset -inf") << QByteArray("bc=-inf\r") << false;
+    QTest::newRow("offset overflows a double") << QByteArray("bc=1e999\r") << false;
+    QTest::newRow("padded slope") << QByteArray("mc= 1.5\r") << false;
+    QTest::newRow("slope with a unit") << QByteArray("mc=1.5pS\r") << false;
+    QTest::newRow("date of a month 13") << QByteArray("ic=13/04/26\r\r") << false;
+    QTest::newRow("date in another order") << QByteArray("ic=2026/07/04\r\r") << false;
+    QTest::newRow("store without constant") << QByteArray("ic\rsv=1\r") << false;
+    QTest::newRow("NUL") << QByteArray("rs\0\r", 4) << false;
+}
+
+void TstWireChecker::judgesEachCommand()
+{
+    QFETCH(QByteArray, written);
+    QFETCH(bool, accepted);
+
+    WireChecker checker;
+    checker.take(written);
+    checker.finish();
+    QCOMPARE(!checker.failed(), accepted);
+    QCOMPARE(checker.fault().isEmpty(), accepted);
+}
+
+void TstWireChecker::commandsSplitAcrossWritesAreJoined()
+{
+    WireChecker checker;
+    for (const char *piece : { "m", "c=1.", "5\rb", "c=-3.00000", "\rsv\r" })
+        checker.take(piece);
+    checker.finish();
+    QVERIFY2(!checker.failed(), qPrintable(checker.fault()));
+
+    WireChecker splitFault;
+    for (const char *piece : { "mc=1", "e999", "\r" })
+        splitFault.take(piece);
+    QVERIFY(splitFault.fault().contains(QLatin1String("mc=1e999")));
+}
+
+void TstWireChecker::emptyCommandIsAllowedOnlyAfterTheDate()
+{
+    WireChecker afterDate;
+    afterDate.take("ic=01/31/25\r\rsv\r");
+    QVERIFY2(!afterDate.failed(), qPrintable(afterDate.fault()));
+
+    WireChecker twoAfterDate;
+    twoAfterDate.take("ic=01/31/25\r\r\r");
+    QVERIFY(twoAfterDate.fault().contains(QLatin1String("empty command")));
+
+    WireChecker alone;
+    alone.take("sv\r\r");
+    QVERIFY(alone.fault().contains(QLatin1String("empty command")));
+}
+
+void TstWireChecker::unterminatedCommandFailsWhenTheStreamEnds()
+{
+    WireChecker checker;
+    checker.take("rs\rsv");
+    QVERIFY(!checker.failed());
+    checker.finish();
+    QVERIFY(checker.fault().contains(QLatin1String("\"sv\"")));
+}
+
+void TstWireChecker::firstFaultIsKept()
+{
+    WireChecker checker;
+    checker.take("rs\rxx\rmc=nan\r");
+    QVERIFY(checker.fault().contains(QLatin1String("\"xx\"")));
+    QVERIFY(!checker.fault().contains(QLatin1String("nan")));
+}
+
+QTEST_GUILESS_MAIN(TstWireChecker)
+#include "tst_wirechecker.moc"
