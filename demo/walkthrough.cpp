@@ -28,6 +28,9 @@
 namespace {
 
 constexpr std::chrono::milliseconds pollInterval(2);
+// A window is read once it has settled: a file dialog fills in its own start selection just after
+// it shows, which would overwrite a name typed before.
+constexpr std::chrono::milliseconds settleTime(150);
 // The real program at its real pace needs about ten seconds; far beyond that something hangs.
 constexpr std::chrono::seconds timeLimit(120);
 constexpr int reportStepCount = 5;
@@ -254,6 +257,7 @@ void Walkthrough::poll()
     if (m_over)
         return;
     printStatusChange();
+    noteModalChange();
     if (m_nextStep >= m_steps.size())
         return;
     const Step &step = m_steps.at(m_nextStep);
@@ -279,6 +283,15 @@ void Walkthrough::printStatusChange()
         return;
     m_lastStatus = status->text();
     printLine(m_lastStatus);
+}
+
+void Walkthrough::noteModalChange()
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    if (modal == m_shownModal)
+        return;
+    m_shownModal = modal;
+    m_shownModalClock.start();
 }
 
 bool Walkthrough::unexpectedModalShown()
@@ -354,7 +367,18 @@ void Walkthrough::chooseFile(const QString &path)
     auto *fileDialog = qobject_cast<QFileDialog *>(freshModal());
     m_answered = fileDialog;
     say(QStringLiteral("chooses %1 in \"%2\"").arg(path, fileDialog->windowTitle()));
-    fileDialog->selectFile(path);
+    // Typed into the name field, as a user would: the whole path, folder and all.
+    auto *nameField = fileDialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    if (!nameField) {
+        fail(QStringLiteral("\"%1\" has no file name field").arg(fileDialog->windowTitle()));
+        return;
+    }
+    nameField->setText(path);
+    const QString chosen = fileDialog->selectedFiles().value(0);
+    if (chosen != path) {
+        fail(QStringLiteral("\"%1\" took %2 instead").arg(fileDialog->windowTitle(), chosen));
+        return;
+    }
     static_cast<QDialog *>(fileDialog)->accept();
 }
 
@@ -395,11 +419,13 @@ void Walkthrough::choosePortAndConnect()
 
 // ---- What the technician sees
 
-// The active modal window, unless it is one already answered that is still on its way out.
+// The active modal window once it has settled, unless it is one already answered that is still
+// on its way out.
 QWidget *Walkthrough::freshModal() const
 {
     QWidget *modal = QApplication::activeModalWidget();
-    return modal != m_answered ? modal : nullptr;
+    const bool settled = modal == m_shownModal && m_shownModalClock.hasExpired(settleTime.count());
+    return settled && modal != m_answered ? modal : nullptr;
 }
 
 bool Walkthrough::modalTitled(const QString &title) const

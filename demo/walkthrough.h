@@ -45,6 +45,7 @@ private:
     QList<Step> script();
     void poll();
     void printStatusChange();
+    void noteModalChange();
     bool unexpectedModalShown();
     void fail(const QString &reason);
     void finish();
@@ -78,6 +79,8 @@ private:
     QTimer m_poll;
     QElapsedTimer m_clock;
     QPointer<QWidget> m_answered;
+    QPointer<QWidget> m_shownModal;
+    QElapsedTimer m_shownModalClock;
     QString m_lastStatus;
     bool m_succeeded = false;
     bool m_over = false;
