@@ -71,6 +71,12 @@ bool FixtureSession::waitIdle(int timeoutMs) const
     return QTest::qWaitFor([] { return QApplication::overrideCursor() == nullptr; }, timeoutMs);
 }
 
+bool FixtureSession::runEnabled() const
+{
+    return connectButton()->isEnabled() && widget<QRadioButton>("Validate_RB")->isEnabled()
+        && widget<QRadioButton>("Calibrate_RB")->isEnabled();
+}
+
 QColor FixtureSession::baseColour(const QLineEdit *field)
 {
     return field->palette().color(QPalette::Active, QPalette::Base);
@@ -79,6 +85,14 @@ QColor FixtureSession::baseColour(const QLineEdit *field)
 QByteArray FixtureSession::identificationBytes()
 {
     return "rs\rTO\rsn\rvr\rcd\rin\riv\ric\rmc\rbc\r";
+}
+
+SimulatorOptions calibratableSensor()
+{
+    SimulatorOptions options;
+    options.lowSamples = { 100 };
+    options.highSamples = { 1100 };
+    return options;
 }
 
 void useTestSettings()

@@ -40,10 +40,16 @@ public:
     bool waitForStatus(const QString &text, int timeoutMs = 10000) const;
     bool waitForCommandCount(int count, int timeoutMs = 10000) const;
     bool waitIdle(int timeoutMs = 10000) const;
+    // Continue and both mode switches are enabled: the technician can start another run.
+    bool runEnabled() const;
 
     static QColor baseColour(const QLineEdit *field);
     static QByteArray identificationBytes();
 };
+
+// A sensor whose raw counts are 100 at the low reference and 1100 at the high one: its stored
+// constants do not fit them, and a calibration gives MC 1.745200 and BC -171.72000.
+SimulatorOptions calibratableSensor();
 
 // Shortens the response tick for the whole test program, so timeouts and save pacing take a
 // tenth of their real time, and keeps the calibration history and documents out of the user's

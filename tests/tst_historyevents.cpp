@@ -57,13 +57,6 @@ QStringList events()
     return names;
 }
 
-SimulatorOptions calibratableSensor()
-{
-    SimulatorOptions options;
-    options.lowSamples = { 100 };
-    options.highSamples = { 1100 };
-    return options;
-}
 }
 
 void HistoryEventsTest::initTestCase()

@@ -26,13 +26,6 @@ private slots:
 };
 
 namespace {
-SimulatorOptions calibratableSensor()
-{
-    SimulatorOptions options;
-    options.lowSamples = { 100 };
-    options.highSamples = { 1100 };
-    return options;
-}
 
 bool isSaveStep(const QByteArray &stage)
 {

@@ -25,7 +25,6 @@ private slots:
     void equalAveragesAreNeverOffered();
     void samplesNearTheIntegerLimitDoNotOverflow();
     void unconfirmedSaveEndsAndTellsTheUser();
-    void closeDuringTheSaveSequenceSilencesThePort();
     void constantsArithmetic();
 };
 
@@ -65,13 +64,6 @@ QByteArray bytesAfterIdentification(const FixtureSession &session)
     return session.simulator.received().mid(FixtureSession::identificationBytes().size());
 }
 
-bool runEnabled(const FixtureSession &session)
-{
-    return session.connectButton()->isEnabled()
-        && session.widget<QRadioButton>("Validate_RB")->isEnabled()
-        && session.widget<QRadioButton>("Calibrate_RB")->isEnabled();
-}
-
 SimulatorOptions sensorWithSamples(QList<int> low, QList<int> high)
 {
     SimulatorOptions options;
@@ -107,7 +99,7 @@ void RunsTest::passingValidationOffersSave()
         QCOMPARE(field->text(), expected.at(step - 1));
         QCOMPARE(FixtureSession::baseColour(field), QColor(Qt::green));
     }
-    QVERIFY(runEnabled(session));
+    QVERIFY(session.runEnabled());
     QVERIFY(session.waitIdle());
 }
 
@@ -130,7 +122,7 @@ void RunsTest::failedStepOffersCalibrationAndNoEndsTheRun()
     QCOMPARE(FixtureSession::baseColour(session.field("calLE_Step3")), QColor(Qt::red));
     QCOMPARE(FixtureSession::baseColour(session.field("calLE_Step2")), QColor(Qt::green));
     QCOMPARE(FixtureSession::baseColour(session.field("calLE_Step4")), QColor(Qt::green));
-    QVERIFY(runEnabled(session));
+    QVERIFY(session.runEnabled());
     QCOMPARE(bytesAfterIdentification(session), validationBytes());
 
     // The failure belonged to that run only: a passing run next offers Save.
@@ -202,7 +194,7 @@ void RunsTest::calibrationStoresConstantsThatThenValidate()
 
 void RunsTest::discardedCalibrationSendsNothing()
 {
-    FixtureSession session(sensorWithSamples({ 100 }, { 1100 }));
+    FixtureSession session(calibratableSensor());
     QVERIFY(session.identify());
     const QString oldSlope = session.field("calLE_OldCslp")->text();
     ModalAnswerer answerer;
@@ -217,7 +209,7 @@ void RunsTest::discardedCalibrationSendsNothing()
     QCOMPARE(session.status(), QStringLiteral("Choose Calibration or Validation, then Continue"));
     QCOMPARE(session.field("calLE_OldCslp")->text(), oldSlope);
     QVERIFY(!session.field("calLE_NewCslp")->isVisible());
-    QVERIFY(runEnabled(session));
+    QVERIFY(session.runEnabled());
     QVERIFY(session.waitIdle());
 }
 
@@ -258,7 +250,7 @@ void RunsTest::equalAveragesAreNeverOffered()
     QVERIFY(session.field("calLE_NewCslp")->text().isEmpty());
     QVERIFY(session.field("calLE_NewCoff")->text().isEmpty());
     QCOMPARE(bytesAfterIdentification(session), calibrationBytes("rw\r"));
-    QVERIFY(runEnabled(session));
+    QVERIFY(session.runEnabled());
     QVERIFY(session.waitIdle());
 }
 
@@ -288,7 +280,7 @@ void RunsTest::samplesNearTheIntegerLimitDoNotOverflow()
 
 void RunsTest::unconfirmedSaveEndsAndTellsTheUser()
 {
-    SimulatorOptions options = sensorWithSamples({ 100 }, { 1100 });
+    SimulatorOptions options = calibratableSensor();
     options.confirmSave = false;
     FixtureSession session(options);
     QVERIFY(session.identify());
@@ -302,31 +294,12 @@ void RunsTest::unconfirmedSaveEndsAndTellsTheUser()
 
     QCOMPARE(notConfirmed.title, QStringLiteral("Saving not confirmed"));
     QCOMPARE(session.simulator.commands().constLast(), QByteArray("sv"));
-    QVERIFY(runEnabled(session));
+    QVERIFY(session.runEnabled());
     QVERIFY(session.waitIdle());
     // The sequence has ended: a late confirmation starts nothing and nothing more is sent.
     const QByteArray sent = session.simulator.received();
     session.simulator.writeRaw("Saving Complete, 0x5A\r\n");
     QTest::qWait(8 * testTickMs);
-    QCOMPARE(session.simulator.received(), sent);
-    QVERIFY(!QApplication::overrideCursor());
-}
-
-void RunsTest::closeDuringTheSaveSequenceSilencesThePort()
-{
-    FixtureSession session(sensorWithSamples({ 100 }, { 1100 }));
-    QVERIFY(session.identify());
-    ModalAnswerer answerer;
-    BoxSeen store;
-    answerBox(answerer, store, QMessageBox::Yes);
-
-    session.startCalibration();
-    QVERIFY(QTest::qWaitFor(
-        [&] { return session.simulator.commands().constLast().startsWith("bc="); }, 15000));
-    session.pressClose();
-    const QByteArray sent = session.simulator.received();
-    QTest::qWait(10 * testTickMs);
-
     QCOMPARE(session.simulator.received(), sent);
     QVERIFY(!QApplication::overrideCursor());
 }
