@@ -367,6 +367,9 @@ void CalibrationDlg::writeCommand(const QByteArray &command)
     if (!m_port || !m_port->isOpen())
         return;
     m_port->write(command);
+    // Out on the line now, not after the dialog has repainted: the fixture is waiting.
+    if (auto *serial = qobject_cast<QSerialPort *>(m_port))
+        serial->flush();
 }
 
 void CalibrationDlg::startResponseTimer()
@@ -591,10 +594,15 @@ void CalibrationDlg::handleRawMode()
 
 void CalibrationDlg::handleMeasurement()
 {
-    // The first complete reply after a measurement command only says the sensor is sampling.
+    // The first line after a measurement command only says the sensor is sampling. Whatever
+    // came after it in the same read is the start of the reading and must not be lost: a
+    // reading cut in two would be taken as a wrong number.
     if (m_state % 2 == 0) {
-        m_rxBuffer.clear();
+        m_rxBuffer.remove(
+            0, m_rxBuffer.indexOf(Reply::lineEnd) + qsizetype(qstrlen(Reply::lineEnd)));
         ++m_state;
+        if (m_rxBuffer.contains(Reply::lineEnd))
+            dispatchReply();
         return;
     }
     if (!m_rxBuffer.contains(Reply::reading))
@@ -731,17 +739,18 @@ void CalibrationDlg::computeConstants()
     const CalibrationConstants constants = computeCalibrationConstants(m_lowRaw, m_highRaw);
     m_slope = constants.slope;
     m_offset = constants.offset;
-    // Constants that are not numbers are never shown, so they can never be sent.
-    ui->calLE_NewCslp->setText(constants.isFinite() ? slopeDisplayText(m_slope) : QString());
-    ui->calLE_NewCoff->setText(constants.isFinite() ? offsetDisplayText(m_offset) : QString());
+    // Constants the sensor cannot use are never shown, so they can never be sent.
+    ui->calLE_NewCslp->setText(constants.canBeStored() ? slopeDisplayText(m_slope) : QString());
+    ui->calLE_NewCoff->setText(constants.canBeStored() ? offsetDisplayText(m_offset) : QString());
 }
 
 void CalibrationDlg::askToStoreConstants()
 {
-    if (!CalibrationConstants { m_slope, m_offset }.isFinite()) {
+    if (!CalibrationConstants { m_slope, m_offset }.canBeStored()) {
         runMessageBox(QMessageBox::Warning, tr("Calibration failed"),
-            tr("The low and the high readings were the same, so no calibration constants can be "
-               "computed. Nothing was written to the sensor. Check that the KR-5M-LD sits "
+            tr("No usable calibration constants can be computed from the low and the high "
+               "readings: they are equal, or impossibly far apart. Nothing was written to the "
+               "sensor. Check that the KR-5M-LD sits "
                "correctly in the fixture and run the Calibration again."),
             QMessageBox::Ok);
     } else {

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-bool CalibrationConstants::isFinite() const
+bool CalibrationConstants::canBeStored() const
 {
-    return std::isfinite(slope) && std::isfinite(offset);
+    return std::isfinite(slope) && std::isfinite(offset) && slopeDisplayText(slope).toDouble() != 0;
 }
 
 qint64 sampleAverage(qint64 sum)

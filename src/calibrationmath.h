@@ -13,7 +13,10 @@ struct CalibrationConstants
 {
     double slope; // MC
     double offset; // BC
-    bool isFinite() const;
+    // Constants the sensor can be given: numbers, and a slope that does not show as zero (which
+    // would make every reading the same). Equal averages, or averages absurdly far apart, give
+    // neither.
+    bool canBeStored() const;
 };
 
 // Average of a set of raw samples, truncated toward zero. The sum is 64-bit so five samples of

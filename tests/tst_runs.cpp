@@ -22,6 +22,7 @@ private slots:
     void calibrationStoresConstantsThatThenValidate();
     void discardedCalibrationSendsNothing();
     void firstReplyAfterMeasurementIsDiscardedEvenWithAReading();
+    void readingInTheSameReadAsTheNoticeIsKept();
     void equalAveragesAreNeverOffered();
     void samplesNearTheIntegerLimitDoNotOverflow();
     void unconfirmedSaveEndsAndTellsTheUser();
@@ -234,6 +235,30 @@ void RunsTest::firstReplyAfterMeasurementIsDiscardedEvenWithAReading()
     QCOMPARE(session.field("calLE_Step2")->text(), QStringLiteral("121"));
 }
 
+void RunsTest::readingInTheSameReadAsTheNoticeIsKept()
+{
+    FixtureSession session;
+    QVERIFY(session.identify());
+    ModalAnswerer answerer;
+    answerer.pressButton(QMessageBox::Cancel);
+    // A reading right behind the notice, whole or cut in two by the line's timing.
+    session.simulator.queueReply("V3", "Sampling\r\n60");
+    session.simulator.queueReply("V4", "Sampling\r\n1004pS/m, Cond\r\n");
+    QObject::connect(
+        &session.simulator, &FixtureSimulator::commandReceived, [&](const QByteArray &command) {
+            if (command == "V3")
+                QTimer::singleShot(
+                    testTickMs, [&] { session.simulator.writeRaw("3pS/m, Cond\r\n"); });
+        });
+
+    session.startValidation();
+    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+
+    QCOMPARE(session.field("calLE_Step3")->text(), QStringLiteral("603"));
+    QCOMPARE(session.field("calLE_Step4")->text(), QStringLiteral("1004"));
+    QCOMPARE(session.field("calLE_Step5")->text(), QStringLiteral("1700"));
+}
+
 void RunsTest::equalAveragesAreNeverOffered()
 {
     FixtureSession session(sensorWithSamples({ 500 }, { 500 }));
@@ -311,9 +336,11 @@ void RunsTest::constantsArithmetic()
     const CalibrationConstants fromEdgeCase = computeCalibrationConstants(100, 1100);
     QCOMPARE(slopeDisplayText(fromEdgeCase.slope), QStringLiteral("1.745200"));
     QCOMPARE(offsetDisplayText(fromEdgeCase.offset), QStringLiteral("-171.72000"));
-    QVERIFY(!computeCalibrationConstants(700, 700).isFinite());
+    QVERIFY(!computeCalibrationConstants(700, 700).canBeStored());
+    // So far apart that the slope shows as zero: every reading would be the same.
+    QVERIFY(!computeCalibrationConstants(-2147483648LL, 2147483647LL).canBeStored());
     const CalibrationConstants reversed = computeCalibrationConstants(1100, 100);
-    QVERIFY(reversed.isFinite());
+    QVERIFY(reversed.canBeStored());
     QCOMPARE(slopeDisplayText(reversed.slope), QStringLiteral("-1.745200"));
 }
 

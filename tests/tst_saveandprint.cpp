@@ -37,11 +37,12 @@ void chooseFile(ModalAnswerer &answerer, const QString &path)
     answerer.answerNext(
         [path](QWidget *modal) {
             auto *dialog = static_cast<QFileDialog *>(modal);
-            // Just after it shows, the dialog puts its own start selection in once more; a name
-            // typed before that settles is overwritten, for a user as for a test.
+            // Typed into the name field, as a user would: selectFile() leaves a focused field
+            // alone, and the dialog may put its own start selection in once more after showing.
+            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
             const bool taken = QTest::qWaitFor([&] {
-                dialog->selectFile(path);
-                QTest::qWait(50);
+                name->setText(path);
+                QTest::qWait(20);
                 return dialog->selectedFiles().value(0) == path;
             });
             if (!taken)

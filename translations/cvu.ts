@@ -260,10 +260,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>The low and the high readings were the same, so no calibration constants can be computed. Nothing was written to the sensor. Check that the KR-5M-LD sits correctly in the fixture and run the Calibration again.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Important Information</source>
         <translation type="unfinished"></translation>
     </message>
@@ -351,6 +347,10 @@
     </message>
     <message>
         <source>The run goes on, but its events are not recorded in the history.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No usable calibration constants can be computed from the low and the high readings: they are equal, or impossibly far apart. Nothing was written to the sensor. Check that the KR-5M-LD sits correctly in the fixture and run the Calibration again.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
