@@ -23,6 +23,7 @@ private slots:
     void closeAtEachStageSilencesThePort_data();
     void closeAtEachStageSilencesThePort();
     void textFromTheDeviceIsShownAsItIs();
+    void dialogOpenedAndClosedManyTimes();
 };
 
 namespace {
@@ -178,6 +179,19 @@ void RobustnessTest::textFromTheDeviceIsShownAsItIs()
     QVERIFY(session.identify());
     QCOMPARE(session.field("calLE_TARNEL_SN")->text(), QStringLiteral(" <b>517</b>\r\n"));
     QCOMPARE(session.widget<QLabel>("infobar_status")->textFormat(), Qt::PlainText);
+}
+
+// Under LeakSanitizer (the sanitizer build of the suite) anything a dialog leaves behind fails
+// the program at exit.
+void RobustnessTest::dialogOpenedAndClosedManyTimes()
+{
+    for (int round = 0; round < 20; ++round) {
+        FixtureSession session;
+        QVERIFY(session.identify());
+        session.pressClose();
+        QVERIFY(!session.dialog->isVisible());
+    }
+    QVERIFY(!QApplication::overrideCursor());
 }
 
 QTEST_MAIN(RobustnessTest)
