@@ -1,6 +1,7 @@
 #include "pacedline.h"
 
 #include "clocks.h"
+#include "rawpty.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -9,9 +10,7 @@
 #include <fcntl.h>
 #include <limits>
 #include <poll.h>
-#include <pty.h>
 #include <sys/prctl.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -63,20 +62,14 @@ void PacedLine::openEnds(const QString &instrumentPath)
 {
     m_instrumentFd = ::open(
         instrumentPath.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (m_instrumentFd < 0 || ::openpty(&m_masterFd, &m_slaveFd, nullptr, nullptr, nullptr) != 0
+    RawPty pty;
+    QString error;
+    if (m_instrumentFd < 0 || !openRawPty(&pty, &error)
         || ::pipe2(m_wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        qFatal("cannot set up the paced line: %s", std::strerror(errno));
-    // Nothing may echo or translate before the program sets its own line settings.
-    termios settings {};
-    ::tcgetattr(m_slaveFd, &settings);
-    ::cfmakeraw(&settings);
-    ::tcsetattr(m_slaveFd, TCSANOW, &settings);
-    ::fcntl(m_masterFd, F_SETFL, ::fcntl(m_masterFd, F_GETFL) | O_NONBLOCK);
-    ::fcntl(m_masterFd, F_SETFD, FD_CLOEXEC);
-    ::fcntl(m_slaveFd, F_SETFD, FD_CLOEXEC);
-    char path[64] = {};
-    ::ttyname_r(m_slaveFd, path, sizeof path);
-    m_portPath = QString::fromLocal8Bit(path);
+        qFatal("cannot set up the paced line: %s %s", qPrintable(error), std::strerror(errno));
+    m_masterFd = pty.masterFd;
+    m_slaveFd = pty.slaveFd;
+    m_portPath = pty.slavePath;
 }
 
 void PacedLine::run()

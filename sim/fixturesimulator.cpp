@@ -1,5 +1,7 @@
 #include "fixturesimulator.h"
 
+#include "rawpty.h"
+
 #include <QMetaObject>
 #include <QMutexLocker>
 #include <QSocketNotifier>
@@ -9,10 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
-#include <fcntl.h>
 #include <numeric>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 #include <utility>
 
@@ -239,26 +238,12 @@ bool FixtureSimulator::rawMode() const
 
 bool FixtureSimulator::openDevice(QString *errorText)
 {
-    if (::openpty(&m_masterFd, &m_slaveFd, nullptr, nullptr, nullptr) != 0) {
-        if (errorText)
-            *errorText = tr("Cannot open a pseudo-terminal: %1").arg(qt_error_string(errno));
-        m_masterFd = m_slaveFd = -1;
+    RawPty pty;
+    if (!openRawPty(&pty, errorText))
         return false;
-    }
-    // The program under test sets its own line settings, but until it does nothing may echo or
-    // translate: an echo would come back to us as a command.
-    termios settings {};
-    ::tcgetattr(m_slaveFd, &settings);
-    ::cfmakeraw(&settings);
-    ::cfsetspeed(&settings, B19200);
-    ::tcsetattr(m_slaveFd, TCSANOW, &settings);
-    ::fcntl(m_masterFd, F_SETFL, ::fcntl(m_masterFd, F_GETFL) | O_NONBLOCK);
-    ::fcntl(m_masterFd, F_SETFD, FD_CLOEXEC);
-    ::fcntl(m_slaveFd, F_SETFD, FD_CLOEXEC);
-
-    char path[64] = {};
-    ::ttyname_r(m_slaveFd, path, sizeof path);
-    m_portPath = QString::fromLocal8Bit(path);
+    m_masterFd = pty.masterFd;
+    m_slaveFd = pty.slaveFd;
+    m_portPath = pty.slavePath;
 
     m_session = new QObject(this);
     m_readNotifier = new QSocketNotifier(m_masterFd, QSocketNotifier::Read, this);
