@@ -1,15 +1,17 @@
 #include "protocol.h"
 
+#include "nultext.h"
+
 namespace {
 QString textAfter(const QByteArray &reply, char separator)
 {
-    const QString text = replyText(reply);
+    const QString text = textBeforeNul(reply);
     return text.mid(text.indexOf(QLatin1Char(separator)) + 1);
 }
 
 QString trimmedTextBefore(const QByteArray &reply, char separator)
 {
-    const QString text = replyText(reply).trimmed();
+    const QString text = textBeforeNul(reply).trimmed();
     return text.left(text.indexOf(QLatin1Char(separator)));
 }
 
@@ -34,12 +36,6 @@ QByteArray Command::highRawReading()
     return "C2\r";
 }
 
-QString replyText(const QByteArray &reply)
-{
-    const qsizetype nul = reply.indexOf('\0');
-    return QString::fromLatin1(nul < 0 ? reply : reply.left(nul));
-}
-
 QString valueAfterEquals(const QByteArray &reply)
 {
     return textAfter(reply, '=');
@@ -52,7 +48,7 @@ QString versionText(const QByteArray &reply)
 
 QString slopeText(const QByteArray &reply)
 {
-    const QString text = replyText(reply);
+    const QString text = textBeforeNul(reply);
     // Read the number that follows the keyword, so a slope of 1 or more, or a negative one, is
     // shown as the number it is. A sensor that sends no number there keeps the old reading:
     // from the first "0." on, else the whole reply.

@@ -53,8 +53,6 @@ inline constexpr char saveComplete[] = "Saving Complete, 0x";
 // The firmware below which the sensor cannot take part.
 inline constexpr double minimumFirmware = 0.85;
 
-// The reply as text: it ends at the first NUL byte, as the instrument's C strings do.
-QString replyText(const QByteArray &reply);
 // Everything after the first '=', untrimmed.
 QString valueAfterEquals(const QByteArray &reply);
 // Everything after the first lower-case 'n' (the one ending "Version"), untrimmed.

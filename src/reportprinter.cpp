@@ -1,5 +1,7 @@
 #include "reportprinter.h"
 
+#include "nultext.h"
+
 #include <QByteArray>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
@@ -9,13 +11,6 @@ namespace {
 constexpr int lineLeft = 100;
 constexpr int linePitch = 10;
 constexpr int lineBoxSize = 500;
-
-QString printableLine(const QByteArray &bytes)
-{
-    // A NUL ends what we print of a line, as it ends a C string.
-    const qsizetype nul = bytes.indexOf('\0');
-    return QString::fromLatin1(nul < 0 ? bytes : bytes.left(nul));
-}
 
 // The painter's own font is taller than the fixed pitch, so its lines would run into each
 // other; the largest pixel size whose line spacing fits the pitch keeps every line legible
@@ -40,7 +35,8 @@ QStringList printableLines(const QByteArray &fileBytes)
     while (start < fileBytes.size()) {
         const qsizetype lineFeed = fileBytes.indexOf('\n', start);
         const qsizetype end = lineFeed < 0 ? fileBytes.size() : lineFeed + 1;
-        lines.append(printableLine(fileBytes.mid(start, end - start)));
+        // A NUL ends what we print of a line, as it ends a C string.
+        lines.append(textBeforeNul(fileBytes.mid(start, end - start)));
         start = end;
     }
     return lines;
