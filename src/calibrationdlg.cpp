@@ -943,12 +943,21 @@ void CalibrationDlg::setBusy(bool busy)
         QApplication::restoreOverrideCursor();
 }
 
+// Every box the dialog shows: plain text, since fixture replies and file names end up in them,
+// and gone from memory once closed.
+QMessageBox *CalibrationDlg::newMessageBox(QMessageBox::Icon icon, const QString &title,
+    const QString &text, QMessageBox::StandardButtons buttons, QWidget *parent)
+{
+    auto *box = new QMessageBox(icon, title, text, buttons, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setTextFormat(Qt::PlainText);
+    return box;
+}
+
 int CalibrationDlg::runMessageBox(QMessageBox::Icon icon, const QString &title, const QString &text,
     QMessageBox::StandardButtons buttons)
 {
-    m_msgBox = new QMessageBox(icon, title, text, buttons);
-    m_msgBox->setAttribute(Qt::WA_DeleteOnClose);
-    m_msgBox->setTextFormat(Qt::PlainText);
+    m_msgBox = newMessageBox(icon, title, text, buttons);
     const int answer = m_msgBox->exec();
     m_msgBox = nullptr;
     return answer;
@@ -956,10 +965,7 @@ int CalibrationDlg::runMessageBox(QMessageBox::Icon icon, const QString &title, 
 
 void CalibrationDlg::showFileWarning(const QString &title, const QString &text)
 {
-    // A file name is shown as it is, never read as markup.
-    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    newMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, this)->exec();
 }
 
 void CalibrationDlg::recordHistory(HistoryEvent event, const QString &reportFile)
@@ -983,12 +989,10 @@ void CalibrationDlg::recordHistory(HistoryEvent event, const QString &reportFile
         return;
     // Told once, without holding up the run: the fixture keeps its pace while the box is up.
     m_historyWarned = true;
-    auto *box = new QMessageBox(QMessageBox::Warning, tr("Calibration history"),
+    QMessageBox *box = newMessageBox(QMessageBox::Warning, tr("Calibration history"),
         error + QLatin1Char('\n')
             + tr("The run goes on, but its events are not recorded in the history."),
         QMessageBox::Ok);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setTextFormat(Qt::PlainText);
     box->setWindowModality(Qt::ApplicationModal);
     box->show();
 }

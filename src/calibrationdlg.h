@@ -82,6 +82,8 @@ private:
     void enableNextRun();
     void setStatus(const QString &text);
     void setBusy(bool busy);
+    static QMessageBox *newMessageBox(QMessageBox::Icon icon, const QString &title,
+        const QString &text, QMessageBox::StandardButtons buttons, QWidget *parent = nullptr);
     int runMessageBox(QMessageBox::Icon icon, const QString &title, const QString &text,
         QMessageBox::StandardButtons buttons);
     void showFileWarning(const QString &title, const QString &text);
