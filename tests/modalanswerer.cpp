@@ -37,11 +37,14 @@ void ModalAnswerer::answerNext(Answer answer, Match match)
     m_queue.push_back({ std::move(match), std::move(answer) });
 }
 
-void ModalAnswerer::pressButton(QMessageBox::StandardButton button)
+void ModalAnswerer::pressButton(QMessageBox::StandardButton button, SeenBox *seen, Match match)
 {
     answerNext(
-        [this, button](QWidget *modal) {
+        [this, button, seen](QWidget *modal) {
             auto *box = static_cast<QMessageBox *>(modal);
+            if (seen)
+                *seen = { box->windowTitle(), box->text(), box->standardButtons(),
+                    box->textFormat() };
             QAbstractButton *target = box->button(button);
             if (!target) {
                 note(QStringLiteral("has no button %1").arg(button), modal);
@@ -50,7 +53,7 @@ void ModalAnswerer::pressButton(QMessageBox::StandardButton button)
             }
             QTest::mouseClick(target, Qt::LeftButton);
         },
-        ofType<QMessageBox>());
+        std::move(match));
 }
 
 void ModalAnswerer::pressEscape(Match match)

@@ -17,6 +17,15 @@ class QWidget;
 // polls QApplication::activeModalWidget() and gives the first queued answer to the first modal
 // window it matches. A modal window that no answer matches within the patience is rejected and
 // reported in problems(), so a test that misses a box fails instead of hanging.
+// What a message box showed when it was answered, for the test to check afterwards.
+struct SeenBox
+{
+    QString title;
+    QString text;
+    QMessageBox::StandardButtons buttons;
+    Qt::TextFormat textFormat = Qt::AutoText;
+};
+
 class ModalAnswerer
 {
 public:
@@ -28,7 +37,8 @@ public:
     ModalAnswerer &operator=(const ModalAnswerer &) = delete;
 
     void answerNext(Answer answer, Match match = anyModal());
-    void pressButton(QMessageBox::StandardButton button);
+    void pressButton(QMessageBox::StandardButton button, SeenBox *seen = nullptr,
+        Match match = ofType<QMessageBox>());
     void pressEscape(Match match = anyModal());
     void reject(Match match = anyModal());
 

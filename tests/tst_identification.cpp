@@ -179,13 +179,8 @@ void IdentificationTest::firmwareCheck()
     options.firmware = firmware;
     FixtureSession session(options);
     ModalAnswerer answerer;
-    QString title, text;
-    answerer.answerNext([&](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        title = box->windowTitle();
-        text = box->text();
-        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-    });
+    SeenBox refusal;
+    answerer.pressButton(QMessageBox::Ok, &refusal);
 
     session.pressConnect();
 
@@ -195,8 +190,8 @@ void IdentificationTest::firmwareCheck()
         return;
     }
     QVERIFY(answerer.waitUntilAnswered());
-    QCOMPARE(title, QStringLiteral("Error: cannot continue"));
-    QCOMPARE(text,
+    QCOMPARE(refusal.title, QStringLiteral("Error: cannot continue"));
+    QCOMPARE(refusal.text,
         QStringLiteral("The Unit Under Test has non-compatible firmware installed. Please contact "
                        "factory for resolution."));
     QVERIFY(QTest::qWaitFor([&] { return !session.dialog->isVisible(); }));

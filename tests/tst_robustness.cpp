@@ -74,21 +74,15 @@ void RobustnessTest::unpluggedFixtureIsReported()
     ModalAnswerer answerer(std::chrono::seconds(10));
     if (whileSaving)
         answerer.pressButton(QMessageBox::Yes);
-    QString title, text;
-    answerer.answerNext(
-        [&](QWidget *modal) {
-            auto *box = static_cast<QMessageBox *>(modal);
-            title = box->windowTitle();
-            text = box->text();
-            box->accept();
-        },
-        ModalAnswerer::titled("Fixture disconnected"));
+    SeenBox disconnected;
+    answerer.pressButton(
+        QMessageBox::Ok, &disconnected, ModalAnswerer::titled("Fixture disconnected"));
 
     startTowards(session, hangUpOn);
-    QVERIFY(QTest::qWaitFor([&] { return !title.isEmpty(); }, 15000));
+    QVERIFY(QTest::qWaitFor([&] { return !disconnected.title.isEmpty(); }, 15000));
 
     QVERIFY(QFileInfo::exists(session.simulator.portPath()) == false);
-    QCOMPARE(text.contains("may not have been stored"), whileSaving);
+    QCOMPARE(disconnected.text.contains("may not have been stored"), whileSaving);
     QVERIFY(QTest::qWaitFor([] { return !QApplication::activeModalWidget(); }));
     QCOMPARE(session.connectButton()->text(), QStringLiteral("Connect"));
     QVERIFY(session.connectButton()->isEnabled());

@@ -30,25 +30,6 @@ private slots:
 };
 
 namespace {
-// Presses a box's button and keeps its title and text for the test to check.
-struct BoxSeen
-{
-    QString title;
-    QString text;
-    QMessageBox::StandardButtons buttons;
-};
-
-void answerBox(ModalAnswerer &answerer, BoxSeen &seen, QMessageBox::StandardButton press)
-{
-    answerer.answerNext(
-        [&seen, press](QWidget *modal) {
-            auto *box = qobject_cast<QMessageBox *>(modal);
-            seen = { box->windowTitle(), box->text(), box->standardButtons() };
-            QTest::mouseClick(box->button(press), Qt::LeftButton);
-        },
-        ModalAnswerer::ofType<QMessageBox>());
-}
-
 QByteArray validationBytes()
 {
     // The sensor starts outside raw value mode: the toggle is sent until it reports off again.
@@ -79,8 +60,8 @@ void RunsTest::passingValidationOffersSave()
     FixtureSession session;
     QVERIFY(session.identify());
     ModalAnswerer answerer;
-    BoxSeen box;
-    answerBox(answerer, box, QMessageBox::Cancel);
+    SeenBox box;
+    answerer.pressButton(QMessageBox::Cancel, &box);
 
     session.startValidation();
     QVERIFY(!session.connectButton()->isEnabled());
@@ -111,8 +92,8 @@ void RunsTest::failedStepOffersCalibrationAndNoEndsTheRun()
     FixtureSession session(options);
     QVERIFY(session.identify());
     ModalAnswerer answerer;
-    BoxSeen box;
-    answerBox(answerer, box, QMessageBox::No);
+    SeenBox box;
+    answerer.pressButton(QMessageBox::No, &box);
 
     session.startValidation();
     QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
@@ -128,7 +109,7 @@ void RunsTest::failedStepOffersCalibrationAndNoEndsTheRun()
 
     // The failure belonged to that run only: a passing run next offers Save.
     session.simulator.options().failStep = 0;
-    answerBox(answerer, box, QMessageBox::Cancel);
+    answerer.pressButton(QMessageBox::Cancel, &box);
     session.startValidation();
     QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
     QCOMPARE(box.buttons, QMessageBox::Save | QMessageBox::Cancel);
@@ -142,10 +123,10 @@ void RunsTest::calibrationStoresConstantsThatThenValidate()
         sensorWithSamples({ 100, 101, 102, 103, 104 }, { 1100, 1101, 1102, 1103, 1104 }));
     QVERIFY(session.identify());
     ModalAnswerer answerer;
-    BoxSeen failed, store, passed;
-    answerBox(answerer, failed, QMessageBox::Yes);
-    answerBox(answerer, store, QMessageBox::Yes);
-    answerBox(answerer, passed, QMessageBox::Cancel);
+    SeenBox failed, store, passed;
+    answerer.pressButton(QMessageBox::Yes, &failed);
+    answerer.pressButton(QMessageBox::Yes, &store);
+    answerer.pressButton(QMessageBox::Cancel, &passed);
     QStringList statusAtCommand;
     QObject::connect(&session.simulator, &FixtureSimulator::commandReceived,
         [&] { statusAtCommand.append(session.status()); });
@@ -199,8 +180,8 @@ void RunsTest::discardedCalibrationSendsNothing()
     QVERIFY(session.identify());
     const QString oldSlope = session.field("calLE_OldCslp")->text();
     ModalAnswerer answerer;
-    BoxSeen store;
-    answerBox(answerer, store, QMessageBox::No);
+    SeenBox store;
+    answerer.pressButton(QMessageBox::No, &store);
 
     session.startCalibration();
     QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
@@ -219,8 +200,8 @@ void RunsTest::firstReplyAfterMeasurementIsDiscardedEvenWithAReading()
     FixtureSession session;
     QVERIFY(session.identify());
     ModalAnswerer answerer;
-    BoxSeen box;
-    answerBox(answerer, box, QMessageBox::Cancel);
+    SeenBox box;
+    answerer.pressButton(QMessageBox::Cancel, &box);
     session.simulator.queueReply("V2", "999pS/m, Cond\r\n");
     QObject::connect(
         &session.simulator, &FixtureSimulator::commandReceived, [&](const QByteArray &command) {
@@ -264,8 +245,8 @@ void RunsTest::equalAveragesAreNeverOffered()
     FixtureSession session(sensorWithSamples({ 500 }, { 500 }));
     QVERIFY(session.identify());
     ModalAnswerer answerer;
-    BoxSeen box;
-    answerBox(answerer, box, QMessageBox::Ok);
+    SeenBox box;
+    answerer.pressButton(QMessageBox::Ok, &box);
 
     session.startCalibration();
     QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
@@ -285,8 +266,8 @@ void RunsTest::samplesNearTheIntegerLimitDoNotOverflow()
     FixtureSession session(sensorWithSamples({ top - 1000 }, { top }));
     QVERIFY(session.identify());
     ModalAnswerer answerer;
-    BoxSeen store;
-    answerBox(answerer, store, QMessageBox::No);
+    SeenBox store;
+    answerer.pressButton(QMessageBox::No, &store);
     QString lowSumAfterFourSamples;
     QObject::connect(&session.simulator, &FixtureSimulator::commandReceived, [&] {
         if (session.status() == QLatin1String("Acquired Low Sample 4 of 5, continuing to sample"))
@@ -310,9 +291,9 @@ void RunsTest::unconfirmedSaveEndsAndTellsTheUser()
     FixtureSession session(options);
     QVERIFY(session.identify());
     ModalAnswerer answerer;
-    BoxSeen store, notConfirmed;
-    answerBox(answerer, store, QMessageBox::Yes);
-    answerBox(answerer, notConfirmed, QMessageBox::Ok);
+    SeenBox store, notConfirmed;
+    answerer.pressButton(QMessageBox::Yes, &store);
+    answerer.pressButton(QMessageBox::Ok, &notConfirmed);
 
     session.startCalibration();
     QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(20)));

@@ -67,18 +67,6 @@ void printToPdf(ModalAnswerer &answerer, const QString &pdfPath)
         ModalAnswerer::ofType<QPrintDialog>());
 }
 
-QString warningText;
-void readWarning(ModalAnswerer &answerer)
-{
-    answerer.answerNext(
-        [](QWidget *modal) {
-            auto *box = static_cast<QMessageBox *>(modal);
-            warningText = box->windowTitle() + QLatin1Char('|') + box->text();
-            box->accept();
-        },
-        ModalAnswerer::ofType<QMessageBox>());
-}
-
 QByteArray readFile(const QString &path)
 {
     QFile file(path);
@@ -196,24 +184,17 @@ void SaveAndPrintTest::failedSaveWarnsAndLetsTheTechnicianGoOn()
     const QString report = QStringLiteral("/sys/<i>report.txt");
     answerer.pressButton(QMessageBox::Save);
     chooseFile(answerer, report);
-    QWidget *warning = nullptr;
-    answerer.answerNext(
-        [&](QWidget *modal) {
-            auto *box = static_cast<QMessageBox *>(modal);
-            warningText = box->windowTitle() + QLatin1Char('|') + box->text();
-            QCOMPARE(box->textFormat(), Qt::PlainText);
-            warning = box;
-            box->accept();
-        },
-        ModalAnswerer::ofType<QMessageBox>());
+    SeenBox warning;
+    answerer.pressButton(QMessageBox::Ok, &warning);
 
     session.startValidation();
     QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
 
-    QVERIFY(warning);
-    QVERIFY2(warningText.startsWith("Error Saving|Cannot write to file " + report + ":\n"),
-        qPrintable(warningText));
-    QVERIFY(warningText.endsWith('.'));
+    QCOMPARE(warning.title, QStringLiteral("Error Saving"));
+    QVERIFY2(warning.text.startsWith("Cannot write to file " + report + ":\n"),
+        qPrintable(warning.text));
+    QVERIFY(warning.text.endsWith('.'));
+    QCOMPARE(warning.textFormat, Qt::PlainText);
     QVERIFY(!session.widget<QPushButton>("calibrationDlg_Print")->isVisible());
     QVERIFY(session.runEnabled());
 }
@@ -241,11 +222,12 @@ void SaveAndPrintTest::printingWithoutAFileStillUnlocksTheDialog()
     const QString pdf = m_dir.filePath("nothing.pdf");
     printToPdf(answerer, pdf);
     answerer.reject(ModalAnswerer::ofType<QFileDialog>());
-    readWarning(answerer);
+    SeenBox warning;
+    answerer.pressButton(QMessageBox::Ok, &warning);
     QTest::mouseClick(print, Qt::LeftButton);
     QVERIFY(answerer.waitUntilAnswered());
-    QVERIFY2(
-        warningText.startsWith("Error Reading|Cannot read from file :\n"), qPrintable(warningText));
+    QCOMPARE(warning.title, QStringLiteral("Error Reading"));
+    QVERIFY2(warning.text.startsWith("Cannot read from file :\n"), qPrintable(warning.text));
     QVERIFY(session.runEnabled());
     QVERIFY(pdfText(pdf).trimmed().isEmpty());
 }
