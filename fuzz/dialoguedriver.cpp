@@ -45,7 +45,7 @@ constexpr std::array cannedReplies { fixtureModelReply, timeoutReply, fixtureSer
     slopeReply, "MC = -2.5\r\n", offsetReply, rawModeOnReply, "Raw Value Mode Off\r\n",
     samplingReply, "2.9pS/m, Cond\r\n", "120pS/m, Cond\r\n", "9999pS/m, Cond\r\n", lowSampleReply,
     highSampleReply, "2147483647,Counts\r\n", "-2147483648,Counts\r\n", "Saving Complete, 0x1F\r\n",
-    "OK\r\n", "\r\n" };
+    "OK\r\n", "\r\n", "C1\r\n", "C2\r\n", "Sampling COND, wait\r\n", "1O0,Counts\r\n", "> \r\n" };
 
 // Raw bytes are most of what a fixture does, so three of the eight actions feed them.
 enum Action : uint8_t {
@@ -117,6 +117,8 @@ QIODevice *DialogueDriver::openPort()
     auto *port = new MemoryDevice;
     port->open(QIODevice::ReadWrite);
     connect(port, &MemoryDevice::written, this, &DialogueDriver::onWritten);
+    connect(port, &MemoryDevice::taken, this,
+        [this](const QByteArray &bytes) { m_checker.heard(bytes); });
     m_port = port;
     return port;
 }

@@ -39,6 +39,7 @@ qint64 MemoryDevice::readData(char *data, qint64 maxSize)
 {
     const qint64 count = std::min<qint64>(maxSize, m_unread.size());
     std::memcpy(data, m_unread.constData(), static_cast<size_t>(count));
+    emit taken(m_unread.left(count));
     m_unread.remove(0, count);
     return count;
 }

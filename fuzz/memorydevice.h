@@ -22,6 +22,7 @@ public:
 
 signals:
     void written(const QByteArray &bytes);
+    void taken(const QByteArray &bytes); // read by the dialog
 
 protected:
     qint64 readData(char *data, qint64 maxSize) override;

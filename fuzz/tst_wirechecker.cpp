@@ -15,6 +15,8 @@ private slots:
     void emptyCommandIsAllowedOnlyAfterTheDate();
     void unterminatedCommandFailsWhenTheStreamEnds();
     void firstFaultIsKept();
+    void constantsMustBeThoseOfTheSamplesSent_data();
+    void constantsMustBeThoseOfTheSamplesSent();
 };
 
 void TstWireChecker::judgesEachCommand_data()
@@ -104,6 +106,53 @@ void TstWireChecker::firstFaultIsKept()
     checker.take("rs\rxx\rmc=nan\r");
     QVERIFY(checker.fault().contains(QLatin1String("\"xx\"")));
     QVERIFY(!checker.fault().contains(QLatin1String("nan")));
+}
+
+void TstWireChecker::constantsMustBeThoseOfTheSamplesSent_data()
+{
+    QTest::addColumn<QList<QByteArray>>("lowAnswers");
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<bool>("accepted");
+    const QByteArray sample = "Sampling\r\n100,Counts\r\n";
+    const QList<QByteArray> plain(6, sample);
+    QList<QByteArray> echoed(6, "C1\r\nSampling C\r\n> \r\n100,Counts\r\n");
+    QList<QByteArray> garbledOnce = plain;
+    garbledOnce.insert(2, "Sampling\r\n1O0,Counts\r\n");
+    QList<QByteArray> garbledCounted = plain;
+    garbledCounted[2] = "Sampling\r\n1O0,Counts\r\n";
+    QList<QByteArray> unknowable = plain;
+    unknowable[3] = "Sampling\r\n100,Cou";
+    const QByteArray right = "mc=1.745200\rbc=-171.72000\r";
+    QTest::newRow("plain answers") << plain << right << true;
+    QTest::newRow("echo, notice with C, prompt") << echoed << right << true;
+    QTest::newRow("wrong slope") << plain << QByteArray("mc=1.745201\rbc=-171.72000\r") << false;
+    QTest::newRow("wrong offset") << plain << QByteArray("mc=1.745200\rbc=-171.72001\r") << false;
+    QTest::newRow("garbled sample asked again") << garbledOnce << right << true;
+    QTest::newRow("garbled sample counted") << garbledCounted << right << false;
+    QTest::newRow("an answer that tells nothing")
+        << unknowable << QByteArray("mc=9.9\rbc=1.0\r") << true;
+}
+
+// The dialog read the answers of a calibration whose high set counts 1100 throughout.
+void TstWireChecker::constantsMustBeThoseOfTheSamplesSent()
+{
+    QFETCH(QList<QByteArray>, lowAnswers);
+    QFETCH(QByteArray, written);
+    QFETCH(bool, accepted);
+    WireChecker checker;
+    checker.take("rw\r");
+    checker.heard("Raw Value Mode On\r\n");
+    for (const QByteArray &answer : lowAnswers) {
+        checker.take("C1\r");
+        checker.heard(answer);
+    }
+    for (int reading = 0; reading <= 5; ++reading) {
+        checker.take("C2\r");
+        checker.heard("Sampling\r\n1100,Counts\r\n");
+    }
+    checker.take(written);
+    checker.finish();
+    QVERIFY2(checker.failed() != accepted, qPrintable(checker.fault()));
 }
 
 QTEST_GUILESS_MAIN(TstWireChecker)

@@ -19,7 +19,6 @@ namespace {
 
 constexpr char rawModeOnText[] = "Raw Value Mode On";
 constexpr char rawModeOffText[] = "Raw Value Mode Off";
-constexpr char samplingText[] = "Sampling";
 constexpr char storedText[] = "OK";
 constexpr char unknownCommandText[] = "Unknown command";
 constexpr char storeSlopePrefix[] = "mc=";
@@ -366,11 +365,11 @@ void FixtureSimulator::answer(const QByteArray &command)
     else if (command == "rw" || command == "RW")
         toggleRawMode();
     else if (isStepCommand(command))
-        measureStep(command.at(1) - '0');
+        measureStep(command, command.at(1) - '0');
     else if (command == "C1")
-        measureRaw(m_options.lowSamples, m_nextLowSample);
+        measureRaw(command, m_options.lowSamples, m_nextLowSample);
     else if (command == "C2")
-        measureRaw(m_options.highSamples, m_nextHighSample);
+        measureRaw(command, m_options.highSamples, m_nextHighSample);
     else if (isStoreCommand(command))
         storePending(command);
     else if (command == "sv")
@@ -416,13 +415,15 @@ void FixtureSimulator::toggleRawMode()
     replyAfter(m_options.replyDelayMs, SensorModel::replyLine(on ? rawModeOnText : rawModeOffText));
 }
 
-void FixtureSimulator::measureStep(int step)
+void FixtureSimulator::measureStep(const QByteArray &command, int step)
 {
-    measureAfterSampling(rawMode() ? SensorModel::countsLine(qRound(stepRawCount(step)))
-                                   : SensorModel::readingLine(stepReading(step)));
+    measureAfterSampling(command,
+        rawMode() ? SensorModel::countsLine(qRound(stepRawCount(step)))
+                  : SensorModel::readingLine(stepReading(step)));
 }
 
-void FixtureSimulator::measureRaw(const QList<int> &samples, int &nextSample)
+void FixtureSimulator::measureRaw(
+    const QByteArray &command, const QList<int> &samples, int &nextSample)
 {
     // A sensor outside raw value mode has no counts to give.
     if (!rawMode()) {
@@ -431,13 +432,45 @@ void FixtureSimulator::measureRaw(const QList<int> &samples, int &nextSample)
     }
     const int rawCount = samples.isEmpty() ? 0 : samples.at(nextSample % samples.size());
     ++nextSample;
-    measureAfterSampling(SensorModel::countsLine(rawCount));
+    QByteArray counts = SensorModel::countsLine(rawCount);
+    if (m_options.garbledRawReadings.contains(++m_rawReadingsSent))
+        counts[0] = 'O';
+    measureAfterSampling(command, counts);
 }
 
-void FixtureSimulator::measureAfterSampling(const QByteArray &result)
+void FixtureSimulator::measureAfterSampling(const QByteArray &command, const QByteArray &result)
 {
-    replyAfter(m_options.replyDelayMs, SensorModel::replyLine(samplingText));
-    replyAfter(m_options.replyDelayMs + m_options.measureDelayMs, result);
+    const int noticeAt = m_options.replyDelayMs;
+    const int resultAt = noticeAt + m_options.measureDelayMs;
+    const QByteArray notice = SensorModel::replyLine(m_options.notice);
+    const QByteArray echo = command + '\r';
+    switch (m_options.framing) {
+    case MeasurementFraming::NoticeThenReading:
+        replyAfter(noticeAt, notice);
+        replyAfter(resultAt, result);
+        break;
+    case MeasurementFraming::NoticeWithReading:
+        replyAfter(resultAt, notice + result);
+        break;
+    case MeasurementFraming::NoticeWithReadingStart: {
+        const qsizetype firstPart = result.size() / 2;
+        replyAfter(noticeAt, notice + result.left(firstPart));
+        replyAfter(resultAt, result.mid(firstPart));
+        break;
+    }
+    case MeasurementFraming::EchoLineWithNotice:
+        replyAfter(noticeAt, echo + '\n' + notice);
+        replyAfter(resultAt, result);
+        break;
+    case MeasurementFraming::EchoWithNoticeOnItsLine:
+        replyAfter(noticeAt, echo + notice);
+        replyAfter(resultAt, result);
+        break;
+    case MeasurementFraming::BlankAndPromptBetween:
+        replyAfter(noticeAt, notice + "\r\n> \r\n");
+        replyAfter(resultAt, result);
+        break;
+    }
 }
 
 void FixtureSimulator::storePending(const QByteArray &command)

@@ -50,6 +50,18 @@ QByteArray saveConfirmationLine(const QByteArray &savedBytes);
 
 } // namespace SensorModel
 
+// How the fixture frames its answer to a measurement command: a notice that the sensor is
+// sampling, then, after the measurement time, the reading line.
+enum class MeasurementFraming {
+    NoticeThenReading = 1, // each line as it is ready
+    NoticeWithReading, // both lines in one write, once the reading is ready
+    NoticeWithReadingStart, // the notice and the reading's first bytes together, the rest later
+    EchoLineWithNotice, // the command echoed as a line of its own, with the notice
+    EchoWithNoticeOnItsLine, // the echo ends in its CR only, the notice follows on its line
+    BlankAndPromptBetween, // a blank line and a prompt line between notice and reading
+};
+inline constexpr int measurementFramingCount = 6;
+
 struct SimulatorOptions
 {
     QByteArray fixtureSerial = "1047", fixtureVersion = "1.2", fixtureCalDate = "01/10/12";
@@ -67,6 +79,11 @@ struct SimulatorOptions
     bool drifted = false; // mc scaled by 0.9 at start, so a validation fails
     int failStep = 0; // 1..5: that step reads well out of range; 0: none
     int replyDelayMs = 0, measureDelayMs = 20;
+    MeasurementFraming framing = MeasurementFraming::NoticeThenReading;
+    QByteArray notice = "Sampling"; // may hold a 'C': it is never the reading
+    // Raw readings (answers to "C1" and "C2", counted together from 1) sent with a letter in
+    // place of a digit, as a noisy line would deliver them.
+    QList<int> garbledRawReadings;
     int splitChunk = 0; // >0: each reply written in pieces of this many bytes, ~5 ms apart
     bool coalesce = false; // each reply held back and written together with the next one
     bool silent = false; // read everything, answer nothing
@@ -123,9 +140,9 @@ private:
     void answer(const QByteArray &command);
     std::optional<QByteArray> identityReply(const QByteArray &command) const;
     void toggleRawMode();
-    void measureStep(int step);
-    void measureRaw(const QList<int> &samples, int &nextSample);
-    void measureAfterSampling(const QByteArray &result);
+    void measureStep(const QByteArray &command, int step);
+    void measureRaw(const QByteArray &command, const QList<int> &samples, int &nextSample);
+    void measureAfterSampling(const QByteArray &command, const QByteArray &result);
     void storePending(const QByteArray &command);
     void saveConstants();
     double stepReading(int step) const;
@@ -147,6 +164,7 @@ private:
     std::optional<QByteArray> m_pendingMc, m_pendingBc, m_pendingDate;
     int m_nextLowSample = 0;
     int m_nextHighSample = 0;
+    int m_rawReadingsSent = 0;
 
     int m_masterFd = -1;
     int m_slaveFd = -1;

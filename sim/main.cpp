@@ -79,7 +79,8 @@ public:
         m_parser.addHelpOption();
         m_parser.addOptions({ m_fixtureSerial, m_fixtureVersion, m_sensorSerial, m_firmware, m_mc,
             m_bc, m_lowSamples, m_highSamples, m_drifted, m_failStep, m_replyDelay, m_measureDelay,
-            m_split, m_coalesce, m_silent, m_hangUpOn, m_noSaveConfirm, m_verbose });
+            m_framing, m_notice, m_garble, m_split, m_coalesce, m_silent, m_hangUpOn,
+            m_noSaveConfirm, m_verbose });
     }
 
     void process(const QCoreApplication &app) { m_parser.process(app); }
@@ -90,11 +91,16 @@ public:
     {
         fillTexts(options);
         fillFlags(options);
-        return fillSamples(options, errorText) && fillConstants(options, errorText)
+        int framing = int(options->framing);
+        const bool filled = fillSamples(options, errorText) && fillConstants(options, errorText)
+            && readList(m_garble, &options->garbledRawReadings, errorText)
+            && readCount(m_framing, 1, measurementFramingCount, &framing, errorText)
             && readCount(m_failStep, 0, 5, &options->failStep, errorText)
             && readCount(m_replyDelay, 0, maxDelayMs, &options->replyDelayMs, errorText)
             && readCount(m_measureDelay, 0, maxDelayMs, &options->measureDelayMs, errorText)
             && readCount(m_split, 0, maxSplit, &options->splitChunk, errorText);
+        options->framing = MeasurementFraming(framing);
+        return filled;
     }
 
 private:
@@ -108,6 +114,7 @@ private:
         readText(m_sensorSerial, &options->sensorSerial);
         readText(m_firmware, &options->firmware);
         readText(m_hangUpOn, &options->hangUpOn);
+        readText(m_notice, &options->notice);
     }
 
     void fillFlags(SimulatorOptions *options) const
@@ -120,8 +127,8 @@ private:
 
     bool fillSamples(SimulatorOptions *options, QString *errorText) const
     {
-        if (!readSamples(m_lowSamples, &options->lowSamples, errorText)
-            || !readSamples(m_highSamples, &options->highSamples, errorText))
+        if (!readList(m_lowSamples, &options->lowSamples, errorText)
+            || !readList(m_highSamples, &options->highSamples, errorText))
             return false;
         // New samples without new constants mean a healthy sensor with those counts.
         const double rawLow = SensorModel::meanOf(options->lowSamples);
@@ -172,7 +179,7 @@ private:
         return true;
     }
 
-    bool readSamples(const QCommandLineOption &option, QList<int> *target, QString *errorText) const
+    bool readList(const QCommandLineOption &option, QList<int> *target, QString *errorText) const
     {
         if (!m_parser.isSet(option))
             return true;
@@ -225,6 +232,17 @@ private:
         tr("Wait this long before the first byte of each reply (default 0)."), tr("ms") };
     const QCommandLineOption m_measureDelay { QStringLiteral("measure-delay"),
         tr("Time between \"Sampling\" and the reading of a measurement (default 20)."), tr("ms") };
+    const QCommandLineOption m_framing { QStringLiteral("framing"),
+        tr("How measurements are answered: 1 the notice, then the reading; 2 both in one write; "
+           "3 the notice with the reading's first half, the rest later; 4 the command echoed as "
+           "a line with the notice; 5 the echo ending in CR, the notice on its line; 6 a blank "
+           "and a prompt line between notice and reading (default 1)."),
+        tr("N") };
+    const QCommandLineOption m_notice { QStringLiteral("notice"),
+        tr("The line that announces each measurement (default \"Sampling\")."), tr("text") };
+    const QCommandLineOption m_garble { QStringLiteral("garble"),
+        tr("Garble these raw readings, counting the answers to \"C1\" and \"C2\" from 1."),
+        tr("n,n,...") };
     const QCommandLineOption m_split { QStringLiteral("split"),
         tr("Write each reply in pieces of N bytes, about 5 ms apart."), tr("N") };
     const QCommandLineOption m_coalesce { QStringLiteral("coalesce"),

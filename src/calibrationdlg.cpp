@@ -24,33 +24,80 @@
 #include <array>
 
 namespace {
+// The dialogue's states: the reply each one waits for is handled by the handler of its group.
 namespace State {
 constexpr int idle = -1;
-constexpr int fixtureIdentity = 0;
-constexpr int lastIdentification = 9;
-constexpr int fixtureOrSensorDate = 4;
-constexpr int sensorOrFixtureDate = 7;
+
+// Identification: one command and one reply each, in this order.
+constexpr int fixtureModel = 0;
+constexpr int fixtureTimeout = 1;
+constexpr int fixtureSerial = 2;
+constexpr int fixtureVersion = 3;
+constexpr int fixtureCalDate = 4;
+constexpr int sensorSerial = 5;
+constexpr int sensorVersion = 6;
+constexpr int sensorCalDate = 7;
+constexpr int sensorSlope = 8;
+constexpr int sensorOffset = 9;
+
+// Storing new constants: each step is paced by the response timer; only the last is answered.
 constexpr int saveSlope = 100;
+constexpr int saveOffset = 101;
+constexpr int saveDate = 102;
 constexpr int saveConfirmation = 103;
+
+// Raw value mode, which each run switches first.
 constexpr int rawModeOn = 208;
 constexpr int rawModeOff = 209;
-constexpr int firstValidation = 210;
-constexpr int firstValidationReading = 211;
-constexpr int lastValidation = 221;
-constexpr int firstCalibration = 222;
-constexpr int lowSetStart = 223;
-constexpr int lowSetEnd = 233;
-constexpr int highSetStart = 235;
-constexpr int lastCalibration = 245;
+
+// Measurements. The sensor answers each measurement command first with a notice that it is
+// sampling, awaited in an even state, then with the reading, awaited in the odd state after it.
+// A validation measures step 1 once to let the sensor settle, then steps 1 to 5.
+constexpr int settleNotice = 210;
+constexpr int settleReading = 211;
+constexpr int stepNotice(int step)
+{
+    return settleNotice + 2 * step;
+}
+constexpr int stepReading(int step)
+{
+    return stepNotice(step) + 1;
+}
+constexpr int lastValidation = stepReading(validationStepCount);
+
+// A calibration takes a low and then a high set; each opens with a reading that only tells the
+// sensor has settled on the reference, then five counted samples.
+constexpr int lowSettleNotice = 222;
+constexpr int lowSettleReading = 223;
+constexpr int highSettleNotice = 234;
+constexpr int highSettleReading = 235;
+constexpr int sampleNotice(int setSettleNotice, int sample)
+{
+    return setSettleNotice + 2 * sample;
+}
+constexpr int lastCalibration = sampleNotice(highSettleNotice, samplesPerSet) + 1;
+
+static_assert(stepReading(1) == 213 && lastValidation == 221);
+static_assert(sampleNotice(lowSettleNotice, samplesPerSet) + 1 == 233 && lastCalibration == 245);
 
 bool isIdentification(int state)
 {
-    return state >= fixtureIdentity && state <= lastIdentification;
+    return state >= fixtureModel && state <= sensorOffset;
 }
 
 bool isMeasurement(int state)
 {
-    return state >= firstValidation && state <= lastCalibration;
+    return state >= settleNotice && state <= lastCalibration;
+}
+
+bool awaitsNotice(int state)
+{
+    return isMeasurement(state) && state % 2 == 0;
+}
+
+bool isValidation(int state)
+{
+    return state >= settleNotice && state <= lastValidation;
 }
 
 bool isSaveStep(int state)
@@ -62,26 +109,29 @@ bool isSaveStep(int state)
 // Far above any real reply; a line that grows past it is noise, not a reply.
 constexpr qsizetype maxReplyBytes = 4096;
 
+// A counted calibration sample that cannot be read is asked for again, twice at most.
+constexpr int sampleAttempts = 3;
+
 // What each identification state waits for, and what it asks again when a complete reply does
-// not carry it: always the command whose reply the state awaits. States 4 and 7 take a date
-// from either device and have their own handler.
+// not carry it: always the command whose reply the state awaits. The two date states take a
+// date from either device and have their own handler.
 struct IdentificationStep
 {
     const char *awaited;
     const char *resendCommand;
 };
 
-constexpr std::array<IdentificationStep, State::lastIdentification + 1> identificationSteps { {
-    { Reply::fixtureModel, Command::resetUpper },
-    { Reply::timeout, Command::timeoutLower },
-    { Reply::serialNumber, Command::fixtureSerial },
-    { Reply::version, Command::fixtureVersion },
-    { nullptr, nullptr },
-    { Reply::serialNumber, Command::sensorSerial },
-    { Reply::version, Command::sensorVersion },
-    { nullptr, nullptr },
-    { Reply::slope, Command::slope },
-    { Reply::offset, Command::offset },
+constexpr std::array<IdentificationStep, State::sensorOffset + 1> identificationSteps { {
+    { Reply::fixtureModel, Command::resetUpper }, // fixtureModel
+    { Reply::timeout, Command::timeoutLower }, // fixtureTimeout
+    { Reply::serialNumber, Command::fixtureSerial }, // fixtureSerial
+    { Reply::version, Command::fixtureVersion }, // fixtureVersion
+    { nullptr, nullptr }, // fixtureCalDate
+    { Reply::serialNumber, Command::sensorSerial }, // sensorSerial
+    { Reply::version, Command::sensorVersion }, // sensorVersion
+    { nullptr, nullptr }, // sensorCalDate
+    { Reply::slope, Command::slope }, // sensorSlope
+    { Reply::offset, Command::offset }, // sensorOffset
 } };
 
 // The command a state sends again when a complete reply is not the one it awaits; nullptr
@@ -255,7 +305,7 @@ void CalibrationDlg::connectToFixture()
     setStatus(tr("Initializing sensor"));
     m_waitCount = replyTicks;
     startResponseTimer();
-    m_state = State::fixtureIdentity;
+    m_state = State::fixtureModel;
     writeCommand(Command::resetLower);
 }
 
@@ -402,12 +452,13 @@ void CalibrationDlg::advance(int state, const char *command)
     startResponseTimer();
 }
 
-void CalibrationDlg::requestMeasurement(int nextState, const QByteArray &command)
+void CalibrationDlg::requestMeasurement(int noticeState, const QByteArray &command)
 {
     m_waitCount = measurementTicks;
     m_rxBuffer.clear();
     startResponseTimer();
-    m_state = nextState;
+    m_state = noticeState;
+    m_measurementCommand = command;
     writeCommand(command);
 }
 
@@ -474,7 +525,7 @@ void CalibrationDlg::dispatchReply()
 
 void CalibrationDlg::handleIdentification()
 {
-    if (m_state == State::fixtureOrSensorDate || m_state == State::sensorOrFixtureDate) {
+    if (m_state == State::fixtureCalDate || m_state == State::sensorCalDate) {
         handleCalibrationDate();
         return;
     }
@@ -485,61 +536,62 @@ void CalibrationDlg::handleIdentification()
     }
     StopTimer();
     switch (m_state) {
-    case 0:
+    case State::fixtureModel:
         setStatus(tr("Found Validation Device"));
         ui->calLE_Type->setText(QString::fromLatin1(Reply::fixtureModel));
-        advance(1, Command::timeoutUpper);
+        advance(State::fixtureTimeout, Command::timeoutUpper);
         break;
-    case 1:
+    case State::fixtureTimeout:
         setStatus(tr("KR-5M-LD - has 30 minute timeout"));
-        advance(2, Command::fixtureSerial);
+        advance(State::fixtureSerial, Command::fixtureSerial);
         break;
-    case 2:
+    case State::fixtureSerial:
         ui->calLE_SN->setText(valueAfterEquals(m_rxBuffer));
         setStatus(tr("KR-5M-LD-CV-LNK - found serial number"));
-        advance(3, Command::fixtureVersion);
+        advance(State::fixtureVersion, Command::fixtureVersion);
         break;
-    case 3:
+    case State::fixtureVersion:
         setStatus(tr("KR-5M-LD-CV-LNK Version obtained"));
         ui->calLE_Version->setText(versionText(m_rxBuffer));
         ui->calLE_TARNEL->setText(QString::fromLatin1(Reply::sensorModel));
-        advance(4, Command::fixtureCalDate);
+        advance(State::fixtureCalDate, Command::fixtureCalDate);
         break;
-    case 5:
+    case State::sensorSerial:
         ui->calLE_TARNEL_SN->setText(valueAfterEquals(m_rxBuffer));
         setStatus(tr("KR-5M-LD - found serial number"));
-        advance(6, Command::sensorVersion);
+        advance(State::sensorVersion, Command::sensorVersion);
         break;
-    case 6:
+    case State::sensorVersion:
         setStatus(tr("KR-5M-LD-CV-LNK Version obtained"));
         ui->calLE_TARNEL_VER->setText(versionText(m_rxBuffer));
         checkFirmware();
         break;
-    case 8:
+    case State::sensorSlope:
         setStatus(tr("Slope Acquired"));
         ui->calLE_OldCslp->setText(slopeText(m_rxBuffer));
-        advance(9, Command::offset);
+        advance(State::sensorOffset, Command::offset);
         break;
-    case 9:
+    case State::sensorOffset:
         finishIdentification();
         break;
     }
 }
 
 // Both devices answer with a calibration date; the form of the reply, not the state, tells
-// which one it came from.
+// which one it came from. A line without either stays, so the line that completes it is read
+// together with it.
 void CalibrationDlg::handleCalibrationDate()
 {
     if (m_rxBuffer.contains(Reply::fixtureCalDate)) {
         StopTimer();
         ui->calLE_CALDATE->setText(valueAfterEquals(m_rxBuffer));
         setStatus(tr("KR-5M-LD-CV-LNK - found Calibration Date"));
-        advance(5, Command::sensorSerial);
+        advance(State::sensorSerial, Command::sensorSerial);
     } else if (m_rxBuffer.contains(Reply::sensorCalDate)) {
         StopTimer();
         ui->calLE_TARNEL_CAL->setText(valueAfterEquals(m_rxBuffer));
         setStatus(tr("KR-5M-LD - found Calibration Date"));
-        advance(8, Command::slope);
+        advance(State::sensorSlope, Command::slope);
     } else {
         startResponseTimer();
     }
@@ -548,7 +600,7 @@ void CalibrationDlg::handleCalibrationDate()
 void CalibrationDlg::checkFirmware()
 {
     if (firmwareValue(ui->calLE_TARNEL_VER->text()) >= minimumFirmware) {
-        advance(7, Command::sensorCalDate);
+        advance(State::sensorCalDate, Command::sensorCalDate);
         return;
     }
     setBusy(false);
@@ -585,51 +637,49 @@ void CalibrationDlg::handleRawMode()
     StopTimer();
     if (wantOn) {
         setStatus(tr("Raw Mode is now ON - Calibration Process initializing"));
-        requestMeasurement(State::firstCalibration, Command::lowRawReading());
+        m_unreadableSamples = 0;
+        requestMeasurement(State::lowSettleNotice, Command::lowRawReading());
     } else {
         setStatus(tr("Raw Mode is now OFF - Validation Process initializing"));
-        requestMeasurement(State::firstValidation, Command::validationReading(1));
+        requestMeasurement(State::settleNotice, Command::validationReading(1));
     }
 }
 
+// The buffer holds every byte since the measurement command. Nothing is dropped once the notice
+// has come: what followed it in the same read may be the reading, or its first part.
 void CalibrationDlg::handleMeasurement()
 {
-    // The first line after a measurement command only says the sensor is sampling. Whatever
-    // came after it in the same read is the start of the reading and must not be lost: a
-    // reading cut in two would be taken as a wrong number.
-    if (m_state % 2 == 0) {
-        m_rxBuffer.remove(
-            0, m_rxBuffer.indexOf(Reply::lineEnd) + qsizetype(qstrlen(Reply::lineEnd)));
+    const MeasurementReply reply = readMeasurementReply(m_rxBuffer, m_measurementCommand);
+    if (State::awaitsNotice(m_state)) {
+        if (!reply.noticeArrived)
+            return;
         ++m_state;
-        if (m_rxBuffer.contains(Reply::lineEnd))
-            dispatchReply();
-        return;
     }
-    if (!m_rxBuffer.contains(Reply::reading))
+    if (!reply.readingLine)
         return;
     StopTimer();
-    if (m_state <= State::lastValidation)
-        handleValidationReading();
+    if (State::isValidation(m_state))
+        handleValidationReading(*reply.readingLine);
     else
-        handleCalibrationSample();
+        handleCalibrationSample(*reply.readingLine);
 }
 
-void CalibrationDlg::handleValidationReading()
+void CalibrationDlg::handleValidationReading(const QByteArray &readingLine)
 {
     // Step 1 is measured twice: the first reading lets the sensor settle on the reference.
-    if (m_state == State::firstValidationReading) {
+    if (m_state == State::settleReading) {
         setStatus(tr("Sampling Step, please wait"));
-        requestMeasurement(m_state + 1, Command::validationReading(1));
+        requestMeasurement(State::stepNotice(1), Command::validationReading(1));
         return;
     }
-    const int step = (m_state - State::firstValidationReading) / 2;
+    const int step = (m_state - State::settleReading) / 2;
     QLineEdit *field = stepField(step);
-    const QString reading = readingText(m_rxBuffer);
-    if (step < validationStepCount) {
+    const QString reading = readingText(readingLine);
+    if (m_state != State::lastValidation) {
         setStatus(tr("Acquired Step %1, continuing to sample").arg(step));
         field->setText(reading);
         setBackgroundColors(field, step);
-        requestMeasurement(m_state + 1, Command::validationReading(step + 1));
+        requestMeasurement(State::stepNotice(step + 1), Command::validationReading(step + 1));
         return;
     }
     setBusy(false);
@@ -689,32 +739,37 @@ void CalibrationDlg::startCalibrationAfterFailedValidation()
     writeCommand(Command::rawModeToggleUpper);
 }
 
-void CalibrationDlg::handleCalibrationSample()
+void CalibrationDlg::handleCalibrationSample(const QByteArray &readingLine)
 {
-    const bool low = m_state <= State::lowSetEnd;
-    const int setStart = low ? State::lowSetStart : State::highSetStart;
+    const bool low = m_state < State::highSettleNotice;
+    const int settleNotice = low ? State::lowSettleNotice : State::highSettleNotice;
+    const int settleReading = low ? State::lowSettleReading : State::highSettleReading;
     const QByteArray command = low ? Command::lowRawReading() : Command::highRawReading();
     qint64 &sum = low ? m_lowRaw : m_highRaw;
 
-    // The reading that opens a set only tells the sensor has settled on the reference.
-    if (m_state == setStart) {
+    if (m_state == settleReading) {
         setStatus(tr("Sampling Step, please wait"));
         sum = 0;
         setStatus(low ? tr("Now acquiring low data") : tr("Now acquiring high data"));
-        requestMeasurement(m_state + 1, command);
+        requestMeasurement(State::sampleNotice(settleNotice, 1), command);
         return;
     }
 
-    const QString sample = sampleText(m_rxBuffer);
-    sum += sampleValue(sample);
-    const int sampleNumber = (m_state - setStart) / 2;
+    const int sampleNumber = (m_state - settleReading) / 2;
+    const std::optional<int> sample = sampleValue(readingLine);
+    if (!sample) {
+        askForSampleAgain(sampleNumber);
+        return;
+    }
+    m_unreadableSamples = 0;
+    sum += *sample;
     if (sampleNumber < samplesPerSet) {
         setStatus(low ? tr("Acquired Low Sample %1 of 5, continuing to sample").arg(sampleNumber)
                       : tr("Acquired High Sample %1 of 5, continuing to sample").arg(sampleNumber));
         if (low)
-            ui->calLE_Step1->setText(sample);
+            ui->calLE_Step1->setText(sampleText(readingLine));
         ui->calLE_Step2->setText(QString::number(sum));
-        requestMeasurement(m_state + 1, command);
+        requestMeasurement(State::sampleNotice(settleNotice, sampleNumber + 1), command);
         return;
     }
 
@@ -723,7 +778,7 @@ void CalibrationDlg::handleCalibrationSample()
         ui->calLE_Step1->setText(QString::number(sum));
         ui->calLE_Step2->clear();
         setStatus(tr("Calibration Low Complete"));
-        requestMeasurement(m_state + 1, Command::highRawReading());
+        requestMeasurement(State::highSettleNotice, Command::highRawReading());
         return;
     }
     setBusy(false);
@@ -732,6 +787,27 @@ void CalibrationDlg::handleCalibrationSample()
     computeConstants();
     recordHistory(HistoryEvent::CalibrationComputed);
     askToStoreConstants();
+}
+
+// A sample that is not a whole number was garbled on its way: counting it as anything would
+// put a wrong number into the constants.
+void CalibrationDlg::askForSampleAgain(int sampleNumber)
+{
+    if (++m_unreadableSamples < sampleAttempts) {
+        setStatus(tr("Sample %1 could not be read, asking the sensor again").arg(sampleNumber));
+        requestMeasurement(m_state - 1, m_measurementCommand);
+        return;
+    }
+    setBusy(false);
+    m_state = State::idle;
+    recordHistory(HistoryEvent::CalibrationFailed);
+    runMessageBox(QMessageBox::Warning, tr("Calibration failed"),
+        tr("The KR-5M-LD's raw reading could not be read %1 times in a row, so no calibration "
+           "constants were computed and nothing was written to the sensor. Check the USB cable "
+           "and that the KR-5M-LD sits correctly in the fixture, then run the Calibration again.")
+            .arg(sampleAttempts),
+        QMessageBox::Ok);
+    endCalibrationWithoutStoring();
 }
 
 void CalibrationDlg::computeConstants()
@@ -764,6 +840,11 @@ void CalibrationDlg::askToStoreConstants()
             return;
         }
     }
+    endCalibrationWithoutStoring();
+}
+
+void CalibrationDlg::endCalibrationWithoutStoring()
+{
     setStatus(tr("Choose Calibration or Validation, then Continue"));
     enableNextRun();
     hideValues();

@@ -64,8 +64,9 @@ private:
     void finishIdentification();
     void handleRawMode();
     void handleMeasurement();
-    void handleValidationReading();
-    void handleCalibrationSample();
+    void handleValidationReading(const QByteArray &readingLine);
+    void handleCalibrationSample(const QByteArray &readingLine);
+    void askForSampleAgain(int sampleNumber);
     void handleSaveConfirmation();
     void dropOversizedReply();
 
@@ -73,9 +74,10 @@ private:
     void startResponseTimer();
     void resend(const char *command);
     void advance(int state, const char *command);
-    void requestMeasurement(int nextState, const QByteArray &command);
+    void requestMeasurement(int noticeState, const QByteArray &command);
     void askAfterValidation();
     void askToStoreConstants();
+    void endCalibrationWithoutStoring();
     void startCalibrationAfterFailedValidation();
     void startSaveSequence();
     void saveNotConfirmed();
@@ -105,6 +107,7 @@ private:
     QTimer *m_respTimer;
     QIODevice *m_port = nullptr; // held exactly while it is open
     QByteArray m_rxBuffer;
+    QByteArray m_measurementCommand; // the last one written, which a fixture may echo
     QString m_portName;
     int m_waitCount = 0;
 
@@ -112,6 +115,7 @@ private:
     bool m_busy = false;
     HistoryLog m_history;
     bool m_historyWarned = false;
+    int m_unreadableSamples = 0; // in a row, for the sample being taken
 };
 
 #endif

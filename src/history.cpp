@@ -74,6 +74,8 @@ EventLayout layoutOf(HistoryEvent event)
     case HistoryEvent::CalibrationComputed:
         return { "Calibration computed",
             { LowAverageColumn, HighAverageColumn, NewMcColumn, NewBcColumn } };
+    case HistoryEvent::CalibrationFailed:
+        return { "Calibration failed: unreadable sample", {} };
     case HistoryEvent::ConstantsSent:
         return { "Constants sent", { OldMcColumn, OldBcColumn, NewMcColumn, NewBcColumn } };
     case HistoryEvent::SaveConfirmed:

@@ -21,6 +21,7 @@ enum class HistoryEvent {
     ValidationPassed,
     ValidationFailed,
     CalibrationComputed,
+    CalibrationFailed,
     ConstantsSent,
     SaveConfirmed,
     SaveNotConfirmed,

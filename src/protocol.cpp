@@ -64,21 +64,49 @@ QString slopeText(const QByteArray &reply)
     return zeroPoint < 0 ? text : text.mid(zeroPoint);
 }
 
-QString readingText(const QByteArray &reply)
+MeasurementReply readMeasurementReply(const QByteArray &sinceCommand, const QByteArray &command)
 {
-    return trimmedTextBefore(reply, 'p');
+    qsizetype lineStart = 0;
+    if (sinceCommand.startsWith(command)) {
+        lineStart = command.size();
+        if (sinceCommand.size() > lineStart && sinceCommand.at(lineStart) == '\n')
+            ++lineStart;
+    }
+    MeasurementReply reply;
+    for (;;) {
+        const qsizetype lineEnd = sinceCommand.indexOf(Reply::lineEnd, lineStart);
+        if (lineEnd < 0)
+            break;
+        const QByteArray line = sinceCommand.mid(lineStart, lineEnd - lineStart);
+        lineStart = lineEnd + qsizetype(qstrlen(Reply::lineEnd));
+        if (!reply.noticeArrived) {
+            reply.noticeArrived = true;
+        } else if (line.contains(Reply::reading)) {
+            reply.readingLine = line;
+            break;
+        }
+    }
+    return reply;
 }
 
-QString sampleText(const QByteArray &reply)
+QString readingText(const QByteArray &readingLine)
 {
-    return trimmedTextBefore(reply, ',');
+    return trimmedTextBefore(readingLine, 'p');
 }
 
-int sampleValue(const QString &sampleText)
+QString sampleText(const QByteArray &readingLine)
 {
+    return trimmedTextBefore(readingLine, ',');
+}
+
+std::optional<int> sampleValue(const QByteArray &readingLine)
+{
+    const qsizetype comma = readingLine.indexOf(',');
+    if (readingLine.left(comma).contains('\0'))
+        return std::nullopt;
     bool ok = false;
-    const int value = sampleText.toInt(&ok, 10);
-    return ok ? value : 0;
+    const int value = sampleText(readingLine).toInt(&ok, 10);
+    return ok ? std::optional<int>(value) : std::nullopt;
 }
 
 double firmwareValue(const QString &versionText)

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 // What the fixture and the sensor understand, and how their replies are read. Every command is
 // plain ASCII ending in one carriage return; every reply line ends in CR LF.
@@ -59,12 +60,27 @@ QString valueAfterEquals(const QByteArray &reply);
 QString versionText(const QByteArray &reply);
 // The slope from its number on, with whatever follows it in the buffer.
 QString slopeText(const QByteArray &reply);
-// A validation reading: the trimmed reply cut before its first lower-case 'p' ("2.9pS/m" -> "2.9").
-QString readingText(const QByteArray &reply);
-// A raw sample: the trimmed reply cut before its first comma.
-QString sampleText(const QByteArray &reply);
-// A raw sample's value; text that is not a whole base-10 integer counts as 0.
-int sampleValue(const QString &sampleText);
+// Where the sensor's answer to a measurement command ("V1".."V5", "C1", "C2") stands, read from
+// every byte received since the command was written. Its first line only says that it is
+// sampling, whatever it holds; the reading is the first later line with an upper-case 'C'.
+// Lines in between without one (blank lines, a prompt) are passed over, and a command the
+// fixture echoes, as a line of its own or with the notice after its CR, is not its first line.
+struct MeasurementReply
+{
+    bool noticeArrived = false;
+    std::optional<QByteArray> readingLine; // without its CR LF
+};
+MeasurementReply readMeasurementReply(const QByteArray &sinceCommand, const QByteArray &command);
+
+// A validation reading: the trimmed reading line cut before its first lower-case 'p'
+// ("121pS/m, Cond" -> "121").
+QString readingText(const QByteArray &readingLine);
+// A raw sample as the line gives it: trimmed and cut before its first comma ("1002,Counts" ->
+// "1002").
+QString sampleText(const QByteArray &readingLine);
+// The raw sample's value, only when the text before the comma is a whole base-10 integer that
+// no NUL cut short; otherwise the sample cannot be read, and nothing may be made of it.
+std::optional<int> sampleValue(const QByteArray &readingLine);
 // The firmware version as a number; text that is not a number reads as 0.
 double firmwareValue(const QString &versionText);
 

@@ -1,8 +1,10 @@
 #include "fixturesession.h"
 
+#include "history.h"
 #include "responsetick.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
@@ -77,6 +79,27 @@ bool FixtureSession::runEnabled() const
         && widget<QRadioButton>("Calibrate_RB")->isEnabled();
 }
 
+QTimer *responseTimer(const CalibrationDlg &dialog)
+{
+    const QList<QTimer *> timers
+        = dialog.findChildren<QTimer *>(QString(), Qt::FindDirectChildrenOnly);
+    if (timers.size() != 1)
+        qFatal("the dialog should own exactly one timer, its response timer");
+    return timers.constFirst();
+}
+
+bool FixtureSession::waitingForReply() const
+{
+    return responseTimer(*dialog)->isActive();
+}
+
+void FixtureSession::tick(int count) const
+{
+    QTimer *timer = responseTimer(*dialog);
+    for (int i = 0; i < count && timer->isActive(); ++i)
+        QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
+}
+
 QColor FixtureSession::baseColour(const QLineEdit *field)
 {
     return field->palette().color(QPalette::Active, QPalette::Base);
@@ -99,4 +122,33 @@ void useTestSettings()
 {
     setResponseTickForTesting(std::chrono::milliseconds(testTickMs));
     QStandardPaths::setTestModeEnabled(true);
+}
+
+void useLongTick()
+{
+    setResponseTickForTesting(std::chrono::hours(1));
+}
+
+QList<QStringList> historyRows()
+{
+    QFile file(HistoryLog::defaultFilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QList<QStringList> rows;
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (qsizetype line = 1; line < lines.size(); ++line) {
+        const QStringList columns
+            = QString::fromUtf8(lines.at(line).trimmed()).split(QLatin1Char(','));
+        if (columns.size() >= 20)
+            rows.append(columns);
+    }
+    return rows;
+}
+
+QStringList historyEvents()
+{
+    QStringList events;
+    for (const QStringList &row : historyRows())
+        events.append(row.at(HistoryColumn::event));
+    return events;
 }

@@ -42,6 +42,10 @@ public:
     bool waitIdle(int timeoutMs = 10000) const;
     // Continue and both mode switches are enabled: the technician can start another run.
     bool runEnabled() const;
+    // The dialogue is waiting for the fixture: its response timer runs.
+    bool waitingForReply() const;
+    // As many ticks of the response timer, at once.
+    void tick(int count) const;
 
     static QColor baseColour(const QLineEdit *field);
     static QByteArray identificationBytes();
@@ -55,6 +59,22 @@ SimulatorOptions calibratableSensor();
 // tenth of their real time, and keeps the calibration history and documents out of the user's
 // own folders.
 void useTestSettings();
+// An hour-long response tick from now on: the dialogue gives up only when the test ticks it.
+void useLongTick();
 inline constexpr int testTickMs = 100;
+
+// The calibration history's lines after the header, split at commas (values in these runs hold
+// none), and the event of each.
+namespace HistoryColumn {
+constexpr int event = 7;
+constexpr int step2 = 9;
+constexpr int lowAverage = 13;
+constexpr int highAverage = 14;
+constexpr int oldMc = 15;
+constexpr int newMc = 17;
+constexpr int newBc = 18;
+}
+QList<QStringList> historyRows();
+QStringList historyEvents();
 
 #endif

@@ -24,41 +24,6 @@ private slots:
     void saveDialogSuggestsANameInDocuments();
 };
 
-namespace {
-// Event name and the columns that matter here, per line after the header. Values in these runs
-// hold no commas, so a plain split reads them.
-struct Line
-{
-    QString event, oldMc, newMc, step2;
-};
-
-QList<Line> historyLines()
-{
-    QFile file(HistoryLog::defaultFilePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QList<Line> lines;
-    const QList<QByteArray> rows = file.readAll().split('\n');
-    for (qsizetype row = 1; row < rows.size(); ++row) {
-        const QStringList columns
-            = QString::fromUtf8(rows.at(row).trimmed()).split(QLatin1Char(','));
-        if (columns.size() < 20)
-            continue;
-        lines.append({ columns.at(7), columns.at(15), columns.at(17), columns.at(9) });
-    }
-    return lines;
-}
-
-QStringList events()
-{
-    QStringList names;
-    for (const Line &line : historyLines())
-        names.append(line.event);
-    return names;
-}
-
-}
-
 void HistoryEventsTest::initTestCase()
 {
     useTestSettings();
@@ -92,13 +57,14 @@ void HistoryEventsTest::storedConstantsThatThenFailKeepOldAndNew()
     session.startValidation();
     QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(20)));
 
-    QCOMPARE(events(),
+    QCOMPARE(historyEvents(),
         (QStringList { "Identified", "Validation failed", "Calibration computed", "Constants sent",
             "Save confirmed", "Validation failed" }));
-    const Line sent = historyLines().at(3);
-    QCOMPARE(sent.oldMc, QStringLiteral("0.969556"));
-    QCOMPARE(sent.newMc, QStringLiteral("1.745200"));
-    QCOMPARE(historyLines().constLast().step2, session.field("calLE_Step2")->text());
+    const QStringList sent = historyRows().at(3);
+    QCOMPARE(sent.at(HistoryColumn::oldMc), QStringLiteral("0.969556"));
+    QCOMPARE(sent.at(HistoryColumn::newMc), QStringLiteral("1.745200"));
+    QCOMPARE(
+        historyRows().constLast().at(HistoryColumn::step2), session.field("calLE_Step2")->text());
 }
 
 void HistoryEventsTest::unplugDuringSaveKeepsTheConstantsSent()
@@ -114,10 +80,10 @@ void HistoryEventsTest::unplugDuringSaveKeepsTheConstantsSent()
     session.startCalibration();
     QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(20)));
 
-    QCOMPARE(events(),
+    QCOMPARE(historyEvents(),
         (QStringList {
             "Identified", "Calibration computed", "Constants sent", "Save not confirmed" }));
-    QCOMPARE(historyLines().at(2).oldMc, QStringLiteral("0.969556"));
+    QCOMPARE(historyRows().at(2).at(HistoryColumn::oldMc), QStringLiteral("0.969556"));
 }
 
 void HistoryEventsTest::unwritableHistoryWarnsOnceAndTheRunGoesOn()

@@ -21,6 +21,8 @@ private slots:
     void replySplitOverReadsIsHandledOnce();
     void twoRepliesInOneReadAreOneBuffer();
     void calibrationDateIsTakenByItsForm();
+    void dateLineIsReadTogetherWithTheLineBeforeIt_data();
+    void dateLineIsReadTogetherWithTheLineBeforeIt();
     void firmwareCheck_data();
     void firmwareCheck();
     void silentFixtureTimesOutQuietly();
@@ -158,6 +160,44 @@ void IdentificationTest::calibrationDateIsTakenByItsForm()
         QCOMPARE(session.simulator.received(),
             QByteArray("rs\rTO\rsn\rvr\rcd\rin\riv\ric\rin\riv\ric\rmc\rbc\r"));
     }
+}
+
+void IdentificationTest::dateLineIsReadTogetherWithTheLineBeforeIt_data()
+{
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<QByteArray>("firstRead");
+    QTest::addColumn<QByteArray>("laterRead");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("date");
+    QTest::newRow("fixture") << QByteArray("cd") << QByteArray("noise\r\nCALIBRATION DATE(MM/DD")
+                             << QByteArray("/YY) = 01/10/12\r\n") << "calLE_CALDATE"
+                             << " 01/10/12\r\n";
+    QTest::newRow("sensor") << QByteArray("ic") << QByteArray("noise\r\nCALIBRATION DA")
+                            << QByteArray("TE=06/14/12\r\n") << "calLE_TARNEL_CAL"
+                            << "06/14/12\r\n";
+}
+
+// A complete line without a date stays in the buffer: the date line it was sent with may still
+// be arriving.
+void IdentificationTest::dateLineIsReadTogetherWithTheLineBeforeIt()
+{
+    QFETCH(QByteArray, command);
+    QFETCH(QByteArray, firstRead);
+    QFETCH(QByteArray, laterRead);
+    QFETCH(QString, field);
+    QFETCH(QString, date);
+    FixtureSession session;
+    session.simulator.queueReply(command, firstRead);
+    QObject::connect(
+        &session.simulator, &FixtureSimulator::commandReceived, [&](const QByteArray &received) {
+            if (received == command)
+                QTimer::singleShot(testTickMs, [&] { session.simulator.writeRaw(laterRead); });
+        });
+
+    QVERIFY(session.identify());
+
+    QCOMPARE(session.field(qPrintable(field))->text(), date);
+    QCOMPARE(session.simulator.received(), FixtureSession::identificationBytes());
 }
 
 void IdentificationTest::firmwareCheck_data()

@@ -13,6 +13,8 @@ private slots:
     void cutRules();
     void slopeIsShownAsItsNumber_data();
     void slopeIsShownAsItsNumber();
+    void measurementReadingIsExactAtEveryCut_data();
+    void measurementReadingIsExactAtEveryCut();
     void sampleValues_data();
     void sampleValues();
     void firmwareValues();
@@ -45,7 +47,6 @@ void ProtocolTest::cutRules_data()
     QTest::newRow("reading keeps blank before p")
         << "reading" << QByteArray("603 pS/m C\r\n") << "603 ";
     QTest::newRow("sample before comma") << "sample" << QByteArray(" 1002,Counts\r\n") << "1002";
-    QTest::newRow("sample without comma") << "sample" << QByteArray("1002 C\r\n") << "1002 C";
 }
 
 void ProtocolTest::cutRules()
@@ -84,23 +85,83 @@ void ProtocolTest::slopeIsShownAsItsNumber()
     QCOMPARE(slopeText(reply), slope);
 }
 
+void ProtocolTest::measurementReadingIsExactAtEveryCut_data()
+{
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<QByteArray>("sinceCommand");
+    QTest::addColumn<QString>("value");
+    const QByteArray plainNotice = "Sampling\r\n";
+    const QByteArray noticeLikeAReading = "Sampling COND, wait\r\n";
+    struct Measurement
+    {
+        const char *name;
+        QByteArray command, readingLine;
+        QString value;
+    };
+    const Measurement measurements[] = {
+        { "validation", "V2\r", "121pS/m, Cond\r\n", "121" },
+        { "raw sample", "C1\r", "1002,Counts\r\n", "1002" },
+    };
+    for (const Measurement &m : measurements) {
+        for (const QByteArray &notice : { plainNotice, noticeLikeAReading }) {
+            const QByteArray framings[][2] = {
+                { "notice, reading", notice + m.readingLine },
+                { "echo line, notice, reading", m.command + '\n' + notice + m.readingLine },
+                { "echo with notice on its line, reading", m.command + notice + m.readingLine },
+                { "notice, blank, prompt, reading", notice + "\r\n> \r\n" + m.readingLine },
+            };
+            for (const auto &framing : framings)
+                QTest::addRow(
+                    "%s: %s (%s)", m.name, framing[0].constData(), notice.trimmed().constData())
+                    << m.command << framing[1] << m.value;
+        }
+    }
+}
+
+// Read boundaries fall anywhere, so every prefix of what the fixture sends is a state the dialog
+// may see: it may hold no reading yet, but never another one.
+void ProtocolTest::measurementReadingIsExactAtEveryCut()
+{
+    QFETCH(QByteArray, command);
+    QFETCH(QByteArray, sinceCommand);
+    QFETCH(QString, value);
+    const bool raw = command.startsWith('C');
+    const auto valueOf = [raw](const QByteArray &line) {
+        return raw ? QString::number(sampleValue(line).value_or(-1)) : readingText(line);
+    };
+    for (qsizetype cut = 0; cut < sinceCommand.size(); ++cut) {
+        const MeasurementReply early = readMeasurementReply(sinceCommand.left(cut), command);
+        if (early.readingLine)
+            QVERIFY2(valueOf(*early.readingLine) == value, qPrintable(QString::number(cut)));
+    }
+    const MeasurementReply whole = readMeasurementReply(sinceCommand, command);
+    QVERIFY(whole.noticeArrived);
+    QVERIFY(whole.readingLine);
+    QCOMPARE(valueOf(*whole.readingLine), value);
+}
+
 void ProtocolTest::sampleValues_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("value");
-    QTest::newRow("integer") << "1002" << 1002;
-    QTest::newRow("negative") << "-7" << -7;
-    QTest::newRow("decimal counts 0") << "10.5" << 0;
-    QTest::newRow("text counts 0") << "ten" << 0;
-    QTest::newRow("beyond 32 bits counts 0") << "2147483648" << 0;
-    QTest::newRow("largest") << "2147483647" << 2147483647;
+    QTest::addColumn<QByteArray>("readingLine");
+    QTest::addColumn<int>("value"); // -1: cannot be read
+    QTest::newRow("integer") << QByteArray(" 1002,Counts") << 1002;
+    QTest::newRow("negative") << QByteArray("-7,Counts") << -7;
+    QTest::newRow("largest") << QByteArray("2147483647,Counts") << 2147483647;
+    QTest::newRow("letter for a digit") << QByteArray("1O0,Counts") << -1;
+    QTest::newRow("decimal") << QByteArray("10.5,Counts") << -1;
+    QTest::newRow("nothing before the comma") << QByteArray(",Counts") << -1;
+    QTest::newRow("beyond 32 bits") << QByteArray("2147483648,Counts") << -1;
+    QTest::newRow("cut short by NUL") << QByteArray("10\0"
+                                                    "0,Counts",
+        10) << -1;
+    QTest::newRow("no comma") << QByteArray("1002 C") << -1;
 }
 
 void ProtocolTest::sampleValues()
 {
-    QFETCH(QString, text);
+    QFETCH(QByteArray, readingLine);
     QFETCH(int, value);
-    QCOMPARE(sampleValue(text), value);
+    QCOMPARE(sampleValue(readingLine).value_or(-1), value);
 }
 
 void ProtocolTest::firmwareValues()

@@ -1,9 +1,11 @@
 #include "calibrationmath.h"
 #include "fixturesession.h"
+#include "history.h"
 #include "modalanswerer.h"
 
 #include <QApplication>
 #include <QDate>
+#include <QFile>
 #include <QTest>
 #include <limits>
 
@@ -15,14 +17,22 @@ class RunsTest : public QObject
 
 private slots:
     void initTestCase() { useTestSettings(); }
-    void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal"))); }
+    void init()
+    {
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal")));
+        QFile::remove(HistoryLog::defaultFilePath());
+    }
+    void cleanup() { useTestSettings(); }
 
+    void passingValidationOffersSave_data();
     void passingValidationOffersSave();
     void failedStepOffersCalibrationAndNoEndsTheRun();
     void calibrationStoresConstantsThatThenValidate();
     void discardedCalibrationSendsNothing();
-    void firstReplyAfterMeasurementIsDiscardedEvenWithAReading();
-    void readingInTheSameReadAsTheNoticeIsKept();
+    void garbledSamplesAreAskedAgainAndNeverCounted();
+    void thirdUnreadableSampleEndsTheCalibration();
+    void waitsTwoTicksForAReplyAndFifteenForAReading_data();
+    void waitsTwoTicksForAReplyAndFifteenForAReading();
     void equalAveragesAreNeverOffered();
     void samplesNearTheIntegerLimitDoNotOverflow();
     void unconfirmedSaveEndsAndTellsTheUser();
@@ -55,9 +65,22 @@ SimulatorOptions sensorWithSamples(QList<int> low, QList<int> high)
 }
 }
 
+void RunsTest::passingValidationOffersSave_data()
+{
+    QTest::addColumn<int>("framing");
+    for (int framing = 1; framing <= measurementFramingCount; ++framing)
+        QTest::addRow("framing %d", framing) << framing;
+}
+
+// However the fixture frames its answers, and even when its notice looks like a reading, each
+// step shows exactly the reading the sensor sent.
 void RunsTest::passingValidationOffersSave()
 {
-    FixtureSession session;
+    QFETCH(int, framing);
+    SimulatorOptions options;
+    options.framing = MeasurementFraming(framing);
+    options.notice = "Sampling COND 999pS/m, wait";
+    FixtureSession session(options);
     QVERIFY(session.identify());
     ModalAnswerer answerer;
     SeenBox box;
@@ -195,49 +218,123 @@ void RunsTest::discardedCalibrationSendsNothing()
     QVERIFY(session.waitIdle());
 }
 
-void RunsTest::firstReplyAfterMeasurementIsDiscardedEvenWithAReading()
+// Raw readings 3 and 4 (low samples 2, twice) and 6 (low sample 3) arrive garbled: each is
+// asked for again, and the constants come from the whole samples alone.
+void RunsTest::garbledSamplesAreAskedAgainAndNeverCounted()
 {
-    FixtureSession session;
+    SimulatorOptions options = calibratableSensor();
+    options.framing = MeasurementFraming::EchoLineWithNotice;
+    options.garbledRawReadings = { 3, 4, 6 };
+    FixtureSession session(options);
     QVERIFY(session.identify());
     ModalAnswerer answerer;
-    SeenBox box;
-    answerer.pressButton(QMessageBox::Cancel, &box);
-    session.simulator.queueReply("V2", "999pS/m, Cond\r\n");
+    answerer.pressButton(QMessageBox::Yes);
+    answerer.pressButton(QMessageBox::Cancel);
+    QStringList shownAtRawCommand, statusAtRawCommand;
     QObject::connect(
         &session.simulator, &FixtureSimulator::commandReceived, [&](const QByteArray &command) {
-            if (command == "V2")
-                QTimer::singleShot(
-                    testTickMs, [&] { session.simulator.writeRaw("121pS/m, Cond\r\n"); });
+            if (!command.startsWith('C'))
+                return;
+            shownAtRawCommand.append(session.field("calLE_Step1")->text());
+            statusAtRawCommand.append(session.status());
         });
 
-    session.startValidation();
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+    session.startCalibration();
+    QVERIFY(QTest::qWaitFor([&] { return answerer.pending() == 1; }, 15000));
+    QCOMPARE(session.field("calLE_NewCslp")->text(), QStringLiteral("1.745200"));
+    QCOMPARE(session.field("calLE_NewCoff")->text(), QStringLiteral("-171.72000"));
+    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(15)));
 
-    QCOMPARE(session.field("calLE_Step2")->text(), QStringLiteral("121"));
+    const QByteArray today = QDate::currentDate().toString(QStringLiteral("MM/dd/yy")).toLatin1();
+    QCOMPARE(bytesAfterIdentification(session),
+        "rw\r" + QByteArray("C1\r").repeated(9) + QByteArray("C2\r").repeated(6)
+            + "mc=1.745200\rbc=-171.72000\ric=" + today + "\r\rsv\rrw\r"
+            + "V1\rV1\rV2\rV3\rV4\rV5\r");
+    for (const QString &shown : shownAtRawCommand)
+        QVERIFY2(shown.isEmpty() || shown == QLatin1String("100"), qPrintable(shown));
+    QCOMPARE(statusAtRawCommand.count(
+                 QStringLiteral("Sample 2 could not be read, asking the sensor again")),
+        2);
+    QCOMPARE(statusAtRawCommand.count(
+                 QStringLiteral("Sample 3 could not be read, asking the sensor again")),
+        1);
+    QCOMPARE(historyEvents(),
+        (QStringList { "Identified", "Calibration computed", "Constants sent", "Save confirmed",
+            "Validation passed" }));
+    const QStringList computed = historyRows().at(1);
+    QCOMPARE(computed.at(HistoryColumn::lowAverage), QStringLiteral("100"));
+    QCOMPARE(computed.at(HistoryColumn::highAverage), QStringLiteral("1100"));
+    QCOMPARE(computed.at(HistoryColumn::newBc), QStringLiteral("-171.72000"));
+    QCOMPARE(session.simulator.mc(), 1.7452);
 }
 
-void RunsTest::readingInTheSameReadAsTheNoticeIsKept()
+void RunsTest::thirdUnreadableSampleEndsTheCalibration()
 {
-    FixtureSession session;
+    SimulatorOptions options = calibratableSensor();
+    options.garbledRawReadings = { 8, 9, 10 };
+    FixtureSession session(options);
     QVERIFY(session.identify());
     ModalAnswerer answerer;
-    answerer.pressButton(QMessageBox::Cancel);
-    // A reading right behind the notice, whole or cut in two by the line's timing.
-    session.simulator.queueReply("V3", "Sampling\r\n60");
-    session.simulator.queueReply("V4", "Sampling\r\n1004pS/m, Cond\r\n");
+    SeenBox failed;
+    answerer.pressButton(QMessageBox::Ok, &failed);
+    QStringList statusAtCommand;
+    QObject::connect(&session.simulator, &FixtureSimulator::commandReceived,
+        [&] { statusAtCommand.append(session.status()); });
+
+    session.startCalibration();
+    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+    QTest::qWait(5 * testTickMs);
+
+    QCOMPARE(failed.title, QStringLiteral("Calibration failed"));
+    QVERIFY2(failed.text.contains(QLatin1String("nothing was written to the sensor")),
+        qPrintable(failed.text));
+    // The low set and the high set's opening reading, then high sample 1 asked three times.
+    QCOMPARE(bytesAfterIdentification(session),
+        "rw\r" + QByteArray("C1\r").repeated(6) + QByteArray("C2\r").repeated(4));
+    QCOMPARE(statusAtCommand.mid(statusAtCommand.size() - 2),
+        (QStringList { "Sample 1 could not be read, asking the sensor again",
+            "Sample 1 could not be read, asking the sensor again" }));
+    QVERIFY(session.field("calLE_NewCslp")->text().isEmpty());
+    QVERIFY(!session.field("calLE_Step2")->isVisible());
+    QCOMPARE(session.status(), QStringLiteral("Choose Calibration or Validation, then Continue"));
+    QCOMPARE(
+        historyEvents(), (QStringList { "Identified", "Calibration failed: unreadable sample" }));
+    QVERIFY(session.runEnabled());
+    QVERIFY(session.waitIdle());
+}
+
+void RunsTest::waitsTwoTicksForAReplyAndFifteenForAReading_data()
+{
+    QTest::addColumn<QByteArray>("unanswered");
+    QTest::addColumn<int>("ticks");
+    QTest::newRow("raw mode switch") << QByteArray("rw") << 2;
+    QTest::newRow("measurement") << QByteArray("V1") << 15;
+}
+
+// The dialogue gives up on the tick after its budget, not one sooner or later.
+void RunsTest::waitsTwoTicksForAReplyAndFifteenForAReading()
+{
+    QFETCH(QByteArray, unanswered);
+    QFETCH(int, ticks);
+    useLongTick();
+    FixtureSession session;
+    QVERIFY(session.identify());
     QObject::connect(
         &session.simulator, &FixtureSimulator::commandReceived, [&](const QByteArray &command) {
-            if (command == "V3")
-                QTimer::singleShot(
-                    testTickMs, [&] { session.simulator.writeRaw("3pS/m, Cond\r\n"); });
+            if (command == unanswered)
+                session.simulator.options().silent = true;
         });
 
     session.startValidation();
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
-
-    QCOMPARE(session.field("calLE_Step3")->text(), QStringLiteral("603"));
-    QCOMPARE(session.field("calLE_Step4")->text(), QStringLiteral("1004"));
-    QCOMPARE(session.field("calLE_Step5")->text(), QStringLiteral("1700"));
+    QVERIFY(QTest::qWaitFor([&] { return session.simulator.options().silent; }, 5000));
+    QVERIFY(session.waitingForReply());
+    session.tick(ticks);
+    QVERIFY(session.waitingForReply());
+    QVERIFY(QApplication::overrideCursor());
+    session.tick(1);
+    QVERIFY(!session.waitingForReply());
+    QVERIFY(!QApplication::overrideCursor());
+    QCOMPARE(session.simulator.commands().constLast(), unanswered);
 }
 
 void RunsTest::equalAveragesAreNeverOffered()

@@ -353,6 +353,14 @@
         <source>No usable calibration constants can be computed from the low and the high readings: they are equal, or impossibly far apart. Nothing was written to the sensor. Check that the KR-5M-LD sits correctly in the fixture and run the Calibration again.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Sample %1 could not be read, asking the sensor again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The KR-5M-LD&apos;s raw reading could not be read %1 times in a row, so no calibration constants were computed and nothing was written to the sensor. Check the USB cable and that the KR-5M-LD sits correctly in the fixture, then run the Calibration again.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>HistoryLog</name>
