@@ -52,6 +52,15 @@ constexpr int rawModeOff = 209;
 
 // Measurements. The sensor answers each measurement command first with a notice that it is
 // sampling, awaited in an even state, then with the reading, awaited in the odd state after it.
+constexpr int readingAfter(int noticeState)
+{
+    return noticeState + 1;
+}
+constexpr int noticeBefore(int readingState)
+{
+    return readingState - 1;
+}
+
 // A validation measures step 1 once to let the sensor settle, then steps 1 to 5.
 constexpr int settleNotice = 210;
 constexpr int settleReading = 211;
@@ -61,7 +70,7 @@ constexpr int stepNotice(int step)
 }
 constexpr int stepReading(int step)
 {
-    return stepNotice(step) + 1;
+    return readingAfter(stepNotice(step));
 }
 constexpr int lastValidation = stepReading(validationStepCount);
 
@@ -75,10 +84,11 @@ constexpr int sampleNotice(int setSettleNotice, int sample)
 {
     return setSettleNotice + 2 * sample;
 }
-constexpr int lastCalibration = sampleNotice(highSettleNotice, samplesPerSet) + 1;
+constexpr int lastCalibration = readingAfter(sampleNotice(highSettleNotice, samplesPerSet));
 
 static_assert(stepReading(1) == 213 && lastValidation == 221);
-static_assert(sampleNotice(lowSettleNotice, samplesPerSet) + 1 == 233 && lastCalibration == 245);
+static_assert(readingAfter(sampleNotice(lowSettleNotice, samplesPerSet)) == 233
+    && highSettleNotice == readingAfter(233) && lastCalibration == 245);
 
 bool isIdentification(int state)
 {
@@ -653,7 +663,7 @@ void CalibrationDlg::handleMeasurement()
     if (State::awaitsNotice(m_state)) {
         if (!reply.noticeArrived)
             return;
-        ++m_state;
+        m_state = State::readingAfter(m_state);
     }
     if (!reply.readingLine)
         return;
@@ -795,7 +805,7 @@ void CalibrationDlg::askForSampleAgain(int sampleNumber)
 {
     if (++m_unreadableSamples < sampleAttempts) {
         setStatus(tr("Sample %1 could not be read, asking the sensor again").arg(sampleNumber));
-        requestMeasurement(m_state - 1, m_measurementCommand);
+        requestMeasurement(State::noticeBefore(m_state), m_measurementCommand);
         return;
     }
     setBusy(false);
@@ -874,22 +884,22 @@ void CalibrationDlg::sendParameters(int step)
 
     QByteArray command;
     switch (step) {
-    case 100:
+    case State::saveSlope:
         command = Command::setSlope + ui->calLE_NewCslp->text().toLatin1() + '\r';
         setStatus(tr("Saving MC, please wait..."));
         qDebug() << "Sent mc: " << command;
         break;
-    case 101:
+    case State::saveOffset:
         command = Command::setOffset + ui->calLE_NewCoff->text().toLatin1() + '\r';
         setStatus(tr("Saving BC, please wait..."));
         qDebug() << "Sent bc: " << command;
         break;
-    case 102:
+    case State::saveDate:
         command = Command::setCalDate + date + '\r';
         setStatus(tr("Saving Calibration Date, please wait..."));
         qDebug() << "Sent ic: " << command;
         break;
-    case 103:
+    case State::saveConfirmation:
         command = Command::saveConstants;
         qDebug() << "Sent save";
         break;
