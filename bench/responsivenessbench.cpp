@@ -2,7 +2,13 @@
 
 #include "clocks.h"
 #include "eventloopprobe.h"
+#include "history.h"
 #include "session.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 
 namespace {
 
@@ -24,6 +30,36 @@ std::optional<EventLoopProbe::LongestBlock> longestBlockDuringValidation()
         return std::nullopt;
     return longest;
 }
+
+// Another program on the same file system as the calibration history, writing a file and
+// syncing it to disk over and over, as a backup or a large copy would.
+class BusyDisk
+{
+public:
+    explicit BusyDisk(const QString &folder)
+        : m_file(QDir(folder).filePath(QStringLiteral("busy-disk.bin")))
+    {
+        QDir().mkpath(folder);
+        m_writer.start(QStringLiteral("sh"),
+            { QStringLiteral("-c"),
+                QStringLiteral("while :; do dd if=/dev/zero of=\"$0\" bs=1M count=64 "
+                               "conv=fsync status=none; done"),
+                m_file });
+        m_writer.waitForStarted();
+    }
+    ~BusyDisk()
+    {
+        m_writer.kill();
+        m_writer.waitForFinished();
+        QFile::remove(m_file);
+    }
+    BusyDisk(const BusyDisk &) = delete;
+    BusyDisk &operator=(const BusyDisk &) = delete;
+
+private:
+    QString m_file;
+    QProcess m_writer;
+};
 
 double cpuPercentOver(std::chrono::milliseconds window)
 {
@@ -58,11 +94,9 @@ QList<double> cpuWhileIdle(int windows)
     return percentages;
 }
 
-}
-
-ResponsivenessFigures measureResponsiveness(int validations, int cpuWindows)
+BlockFigures probeValidations(int validations)
 {
-    ResponsivenessFigures figures;
+    BlockFigures figures;
     figures.validations = validations;
     QList<double> longestBlocksMs;
     QList<double> longestOwnBlocksMs;
@@ -77,7 +111,22 @@ ResponsivenessFigures measureResponsiveness(int validations, int cpuWindows)
     }
     figures.longestBlockMs = summarize(longestBlocksMs);
     figures.longestOwnBlockMs = summarize(longestOwnBlocksMs);
+    return figures;
+}
+
+}
+
+ResponsivenessFigures measureResponsiveness(int validations, int cpuWindows)
+{
+    ResponsivenessFigures figures;
+    figures.blocks = probeValidations(validations);
     figures.waitingCpuPercent = summarize(cpuWhileWaitingForReply(cpuWindows));
     figures.idleCpuPercent = summarize(cpuWhileIdle(cpuWindows));
     return figures;
+}
+
+BlockFigures measureUnderBusyDisk(int validations)
+{
+    const BusyDisk disk(QFileInfo(HistoryLog::defaultFilePath()).absolutePath());
+    return probeValidations(validations);
 }

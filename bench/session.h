@@ -37,9 +37,8 @@ struct PacedSession
 // A fixture that answers every command at once; only its sensor takes its usual time to sample
 // between "Sampling" and the reading.
 SimulatorOptions answeringAtOnce();
-// A fixture whose sensor reads at once as well: the reading follows "Sampling" straight away.
-// The dialog discards the first complete reply after a measurement command, and what of the
-// reading has arrived by the time it reads that line goes with it.
+// A fixture whose sensor reads at once as well: the reading follows "Sampling" straight away,
+// often in the same read as the notice.
 SimulatorOptions readingAtOnce();
 
 // Whether the dialog shows exactly what the default healthy sensor measured; a reply cut in the

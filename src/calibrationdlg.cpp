@@ -174,6 +174,8 @@ CalibrationDlg::CalibrationDlg(QWidget *parent, const PortAccess &ports)
     m_redPalette.setBrush(QPalette::All, QPalette::Base, QBrush(Qt::red, Qt::SolidPattern));
     m_whitePalette.setBrush(QPalette::All, QPalette::Base, QBrush(Qt::white, Qt::SolidPattern));
 
+    connect(&m_history, &HistoryLog::writeFailed, this, &CalibrationDlg::warnHistoryNotWritten);
+
     setStatus(tr("User must select correct port from dropdown box and press connect."));
     fillPortList();
 }
@@ -1074,9 +1076,12 @@ void CalibrationDlg::recordHistory(HistoryEvent event, const QString &reportFile
     details.newBc = ui->calLE_NewCoff->text();
     details.reportFile = reportFile;
 
-    QString error;
-    if (m_history.append(identity, event, details, QDateTime::currentDateTime(), &error)
-        || m_historyWarned)
+    m_history.append(identity, event, details, QDateTime::currentDateTime());
+}
+
+void CalibrationDlg::warnHistoryNotWritten(const QString &error)
+{
+    if (m_historyWarned)
         return;
     // Told once, without holding up the run: the fixture keeps its pace while the box is up.
     m_historyWarned = true;

@@ -90,6 +90,7 @@ private:
         QMessageBox::StandardButtons buttons);
     void showFileWarning(const QString &title, const QString &text);
     void recordHistory(HistoryEvent event, const QString &reportFile = QString());
+    void warnHistoryNotWritten(const QString &error);
     QLineEdit *stepField(int step) const;
 
     QMessageBox *m_msgBox = nullptr;

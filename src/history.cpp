@@ -8,7 +8,11 @@
 #include <QStandardPaths>
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -138,8 +142,8 @@ QByteArray csvLine(const QStringList &values)
 }
 
 // Handing the line to the operating system already survives a crash of this program or an
-// unplugged fixture; syncing makes it survive a power cut or a flat laptop battery as well. A
-// run records a handful of events, so the few milliseconds each costs go unnoticed.
+// unplugged fixture; syncing makes it survive a power cut or a flat laptop battery as well. On a
+// busy disk that can take many milliseconds, which is why it happens on the writer's thread.
 bool syncToDisk(QFile &file, QString *reason)
 {
 #ifdef Q_OS_WIN
@@ -158,40 +162,18 @@ bool isSafeInFileName(QChar c)
     return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')
         || c == u'-' || c == u'_' || c == u'.';
 }
-}
 
-HistoryLog::HistoryLog(const QString &filePath)
-    : m_filePath(filePath)
-{ }
-
-QString HistoryLog::defaultFilePath()
+// Appends one line, the header first when the file is new.
+bool appendLine(const QString &filePath, const QByteArray &line, QString *reason)
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
-        + QStringLiteral("/calibration-history.csv");
-}
-
-bool HistoryLog::append(const HistoryIdentity &identity, HistoryEvent event,
-    const HistoryDetails &details, const QDateTime &when, QString *errorText)
-{
-    QString reason;
-    if (writeLine(csvLine(recordValues(identity, event, details, when)), &reason))
-        return true;
-    if (errorText) {
-        *errorText = tr("Cannot write the calibration history %1: %2")
-                         .arg(QDir::toNativeSeparators(m_filePath), reason);
-    }
-    return false;
-}
-
-bool HistoryLog::writeLine(const QByteArray &line, QString *reason)
-{
-    const QString folder = QFileInfo(m_filePath).absolutePath();
+    const QString folder = QFileInfo(filePath).absolutePath();
     if (!QDir().mkpath(folder)) {
-        *reason = tr("Cannot create the folder %1").arg(QDir::toNativeSeparators(folder));
+        *reason
+            = HistoryLog::tr("Cannot create the folder %1").arg(QDir::toNativeSeparators(folder));
         return false;
     }
     // Unbuffered, so a failed write leaves nothing in Qt's buffer that taking it back would flush.
-    QFile file(m_filePath);
+    QFile file(filePath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
         *reason = file.errorString();
         return false;
@@ -206,6 +188,121 @@ bool HistoryLog::writeLine(const QByteArray &line, QString *reason)
         return false;
     }
     return syncToDisk(file, reason);
+}
+
+// One writer thread for the whole program: every log's lines reach the disk in the order they
+// were handed over, and a dialog costs no thread of its own. It lives as long as the program
+// does; each log waits for its own lines when it closes.
+class HistoryWriter
+{
+public:
+    struct Line
+    {
+        QString filePath;
+        QByteArray bytes;
+        HistoryLog *log; // whom to tell of a failure; none once that log is gone
+    };
+
+    static HistoryWriter &instance()
+    {
+        static auto *writer = new HistoryWriter;
+        return *writer;
+    }
+
+    void hand(Line line)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_lines.push_back(std::move(line));
+        }
+        m_changed.notify_all();
+    }
+
+    bool waitUntilWritten(const HistoryLog *log, std::chrono::milliseconds timeout)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, timeout, [&] {
+            return m_current.log != log
+                && std::none_of(m_lines.cbegin(), m_lines.cend(),
+                    [&](const Line &line) { return line.log == log; });
+        });
+    }
+
+    void forget(const HistoryLog *log)
+    {
+        const std::lock_guard lock(m_mutex);
+        for (Line &line : m_lines) {
+            if (line.log == log)
+                line.log = nullptr;
+        }
+        if (m_current.log == log)
+            m_current.log = nullptr;
+    }
+
+private:
+    HistoryWriter()
+        : m_thread([this] { writeLines(); })
+    { }
+
+    void writeLines()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [this] { return !m_lines.empty(); });
+            m_current = std::move(m_lines.front());
+            m_lines.pop_front();
+            lock.unlock();
+            QString reason;
+            const bool written = appendLine(m_current.filePath, m_current.bytes, &reason);
+            lock.lock();
+            // Under the lock, so the log cannot be going away meanwhile: the report is queued
+            // to its thread.
+            if (!written && m_current.log)
+                emit m_current.log->writeFailed(
+                    HistoryLog::tr("Cannot write the calibration history %1: %2")
+                        .arg(QDir::toNativeSeparators(m_current.filePath), reason));
+            m_current = {};
+            m_changed.notify_all();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Line> m_lines;
+    Line m_current { {}, {}, nullptr };
+    std::thread m_thread;
+};
+}
+
+HistoryLog::HistoryLog(const QString &filePath, QObject *parent)
+    : QObject(parent)
+    , m_filePath(filePath)
+{ }
+
+HistoryLog::~HistoryLog()
+{
+    // A disk that holds the writer up longer keeps the program from closing no further: the
+    // lines are still written, only no failure is reported any more.
+    waitUntilWritten(historyCloseWait);
+    HistoryWriter::instance().forget(this);
+}
+
+QString HistoryLog::defaultFilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+        + QStringLiteral("/calibration-history.csv");
+}
+
+void HistoryLog::append(const HistoryIdentity &identity, HistoryEvent event,
+    const HistoryDetails &details, const QDateTime &when)
+{
+    HistoryWriter::instance().hand(
+        { m_filePath, csvLine(recordValues(identity, event, details, when)), this });
+}
+
+bool HistoryLog::waitUntilWritten(std::chrono::milliseconds timeout)
+{
+    return HistoryWriter::instance().waitUntilWritten(this, timeout);
 }
 
 QString suggestedReportName(const QString &sensorSerial, const QDate &date, bool calibrationReport)

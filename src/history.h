@@ -3,9 +3,10 @@
 
 #include "stepbounds.h"
 
-#include <QCoreApplication>
+#include <QObject>
 #include <QString>
 #include <array>
+#include <chrono>
 
 class QDate;
 class QDateTime;
@@ -39,29 +40,37 @@ struct HistoryDetails
     QString reportFile;
 };
 
-// The calibration history: one CSV line per event, appended the moment it happens, so the
-// constants a sensor had before a calibration are on record whatever happens afterwards.
-class HistoryLog
+// The calibration history: one CSV line per event, so the constants a sensor had before a
+// calibration are on record whatever happens afterwards. Each event is handed at once to the
+// program's history writer thread, which appends the lines in order and syncs each to disk, so
+// the window never waits for a busy disk.
+class HistoryLog : public QObject
 {
-    Q_DECLARE_TR_FUNCTIONS(HistoryLog)
+    Q_OBJECT
 
 public:
-    explicit HistoryLog(const QString &filePath);
+    explicit HistoryLog(const QString &filePath, QObject *parent = nullptr);
+    // Waits, for historyCloseWait at most, until the lines it handed over are on disk.
+    ~HistoryLog() override;
 
     // In the application-data folder of the names main gives the application.
     static QString defaultFilePath();
 
-    // Returns true only once the line is on disk. On failure returns false and puts a sentence
-    // for the user into errorText (when given); a line not written whole is taken back, so the
-    // file stays valid CSV.
-    bool append(const HistoryIdentity &identity, HistoryEvent event, const HistoryDetails &details,
-        const QDateTime &when, QString *errorText = nullptr);
+    void append(const HistoryIdentity &identity, HistoryEvent event, const HistoryDetails &details,
+        const QDateTime &when);
+    // True once every line it handed over is written or has failed; false when the time ran out.
+    bool waitUntilWritten(std::chrono::milliseconds timeout);
+
+signals:
+    // A line could not be written, with a sentence for the user. A line not written whole is
+    // taken back, so the file stays valid CSV. Emitted on the log's own thread.
+    void writeFailed(const QString &errorText);
 
 private:
-    bool writeLine(const QByteArray &line, QString *reason);
-
     QString m_filePath;
 };
+
+inline constexpr std::chrono::seconds historyCloseWait { 2 };
 
 // The name the report's save dialog offers: KR-5M-LD_<serial>_<yyyy-MM-dd>_<kind>.txt, the
 // serial reduced to characters every file system accepts.

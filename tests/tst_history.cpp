@@ -71,6 +71,18 @@ QList<QStringList> csvRecords(const QString &path)
     return records;
 }
 
+// The sentence the log reports for what the given appending hands over, once it has been tried.
+template <typename Appending> QString failureOf(HistoryLog &log, Appending appending)
+{
+    QString error;
+    QObject::connect(&log, &HistoryLog::writeFailed, &log, [&](const QString &text) { error = text; });
+    appending();
+    // The report reaches the log's thread a moment after the line was tried.
+    if (log.waitUntilWritten(historyCloseWait))
+        QCoreApplication::processEvents();
+    return error;
+}
+
 QByteArray fileContents(const QString &path)
 {
     QFile file(path);
@@ -98,6 +110,9 @@ private slots:
         QTest::newRow("computed") << HistoryEvent::CalibrationComputed
                                   << QStringList { "Calibration computed", "", "", "", "", "",
                                          "102", "1100", "", "", "1.745200", "-171.72000", "" };
+        QTest::newRow("calibration failed")
+            << HistoryEvent::CalibrationFailed
+            << QStringList("Calibration failed: unreadable sample") + none;
         QTest::newRow("sent") << HistoryEvent::ConstantsSent
                               << QStringList { "Constants sent", "", "", "", "", "", "", "",
                                      "0.99812", "0.41", "1.745200", "-171.72000", "" };
@@ -115,7 +130,7 @@ private slots:
         QFETCH(QStringList, eventAndDetails);
         QTemporaryDir dir;
         const QString path = dir.filePath("new folder/history.csv");
-        QVERIFY(HistoryLog(path).append(sampleIdentity(), event, everyDetail(), eventTime));
+        HistoryLog(path).append(sampleIdentity(), event, everyDetail(), eventTime);
         const QStringList identity
             = { "2026-12-06", "14:03:09", "KR-5M-LD-CV-LNK", "1047", "1.2", "517", "0.87" };
         QCOMPARE(csvRecords(path), (QList<QStringList> { header, identity + eventAndDetails }));
@@ -123,6 +138,8 @@ private slots:
     }
 
     // Serial numbers are editable, so any text may reach the file; each must come back whole.
+    // Each log is closed right after its lines are handed over: they must be on disk by then,
+    // in order, before the next log writes.
     void historySurvivesManyRunsAsValidCsv()
     {
         const QStringList serials
@@ -133,8 +150,8 @@ private slots:
         for (int run = 0; run < runs; ++run) {
             HistoryLog log(path);
             const HistoryIdentity identity = sampleIdentity(serials[run % serials.size()]);
-            QVERIFY(log.append(identity, HistoryEvent::Identified, {}, eventTime));
-            QVERIFY(log.append(identity, HistoryEvent::ValidationFailed, everyDetail(), eventTime));
+            log.append(identity, HistoryEvent::Identified, {}, eventTime);
+            log.append(identity, HistoryEvent::ValidationFailed, everyDetail(), eventTime);
         }
         const QList<QStringList> records = csvRecords(path);
         QCOMPARE(records.size(), 1 + 2 * runs);
@@ -154,9 +171,10 @@ private slots:
         const QString blocker = dir.filePath("blocker");
         QFile(blocker).open(QIODevice::WriteOnly);
         const QString path = blocker + "/history.csv";
-        QString error;
-        QVERIFY(!HistoryLog(path).append(
-            sampleIdentity(), HistoryEvent::Identified, {}, eventTime, &error));
+        HistoryLog log(path);
+        const QString error = failureOf(log, [&] {
+            log.append(sampleIdentity(), HistoryEvent::Identified, {}, eventTime);
+        });
         const QString start = "Cannot write the calibration history " + path + ": ";
         QVERIFY2(error.startsWith(start) && error.size() > start.size(), qPrintable(error));
         QCOMPARE(fileContents(blocker), QByteArray());
@@ -167,7 +185,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("history.csv");
         HistoryLog log(path);
-        QVERIFY(log.append(sampleIdentity(), HistoryEvent::Identified, {}, eventTime));
+        log.append(sampleIdentity(), HistoryEvent::Identified, {}, eventTime);
+        QVERIFY(log.waitUntilWritten(historyCloseWait));
         const QByteArray before = fileContents(path);
 
         rlimit original {};
@@ -176,16 +195,16 @@ private slots:
         rlimit limited = original;
         limited.rlim_cur = static_cast<rlim_t>(before.size() + 20);
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
-        QString error;
-        const bool written = log.append(
-            sampleIdentity(), HistoryEvent::ConstantsSent, everyDetail(), eventTime, &error);
+        const QString error = failureOf(log, [&] {
+            log.append(sampleIdentity(), HistoryEvent::ConstantsSent, everyDetail(), eventTime);
+        });
         setrlimit(RLIMIT_FSIZE, &original);
         std::signal(SIGXFSZ, oldHandler);
 
-        QVERIFY(!written);
         QVERIFY(!error.isEmpty());
         QCOMPARE(fileContents(path), before);
-        QVERIFY(log.append(sampleIdentity(), HistoryEvent::SaveConfirmed, {}, eventTime));
+        log.append(sampleIdentity(), HistoryEvent::SaveConfirmed, {}, eventTime);
+        QVERIFY(log.waitUntilWritten(historyCloseWait));
         QCOMPARE(csvRecords(path).size(), 3);
         QCOMPARE(csvRecords(path).last()[7], "Save confirmed");
     }

@@ -57,7 +57,7 @@ void HistoryEventsTest::storedConstantsThatThenFailKeepOldAndNew()
     session.startValidation();
     QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(20)));
 
-    QCOMPARE(historyEvents(),
+    QTRY_COMPARE(historyEvents(),
         (QStringList { "Identified", "Validation failed", "Calibration computed", "Constants sent",
             "Save confirmed", "Validation failed" }));
     const QStringList sent = historyRows().at(3);
@@ -80,7 +80,7 @@ void HistoryEventsTest::unplugDuringSaveKeepsTheConstantsSent()
     session.startCalibration();
     QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(20)));
 
-    QCOMPARE(historyEvents(),
+    QTRY_COMPARE(historyEvents(),
         (QStringList {
             "Identified", "Calibration computed", "Constants sent", "Save not confirmed" }));
     QCOMPARE(historyRows().at(2).at(HistoryColumn::oldMc), QStringLiteral("0.969556"));
