@@ -9,6 +9,7 @@
 #include "ui_calibrationdlg.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDate>
 #include <QDebug>
 #include <QDir>
@@ -200,6 +201,32 @@ void CalibrationDlg::fillPortList()
     ui->calibrationDlgCB_comport->addItems(ftdiPortNames(m_ports.listPorts()));
 }
 
+// A fixture plugged back in may come back under another port name. The ports are listed
+// afresh, the technician's choice kept if its port is still there, and the status bar says
+// which port to choose.
+void CalibrationDlg::findFixtureAgain()
+{
+    QComboBox *ports = ui->calibrationDlgCB_comport;
+    const QString chosen = ports->currentText();
+    const QStringList names = ftdiPortNames(m_ports.listPorts());
+    ports->clear();
+    ports->addItems(names);
+    if (names.contains(chosen))
+        ports->setCurrentText(chosen);
+    if (names.isEmpty())
+        setStatus(tr("No port of a KR-5M-LD-CV-LNK found. Plug the fixture in, then press "
+                     "Connect."));
+    else
+        setStatus(tr("Choose the KR-5M-LD-CV-LNK's port, %1, and press Connect.")
+                      .arg(names.join(tr(" or "))));
+}
+
+bool CalibrationDlg::chosenPortIsGone() const
+{
+    const QString chosen = ui->calibrationDlgCB_comport->currentText();
+    return !chosen.isEmpty() && !ftdiPortNames(m_ports.listPorts()).contains(chosen);
+}
+
 // ---- Views of the values area
 
 void CalibrationDlg::hideValues()
@@ -292,6 +319,10 @@ void CalibrationDlg::on_calibrationPB_Connect_clicked()
 void CalibrationDlg::connectToFixture()
 {
     qDebug() << "you hit the Connect Button";
+    if (chosenPortIsGone()) {
+        findFixtureAgain();
+        return;
+    }
     // A second press while identifying starts again on a fresh port; the first must not stay
     // open and connected behind it.
     releasePort();
@@ -420,6 +451,7 @@ void CalibrationDlg::fixtureLost()
             + tr("The new constants may not have been stored in the KR-5M-LD: run a "
                  "Validation after reconnecting.");
     runMessageBox(QMessageBox::Warning, tr("Fixture disconnected"), text, QMessageBox::Ok);
+    findFixtureAgain();
 }
 
 // ---- The instrument dialogue

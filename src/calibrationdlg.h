@@ -50,6 +50,8 @@ private:
     void computeConstants();
 
     void fillPortList();
+    void findFixtureAgain();
+    bool chosenPortIsGone() const;
     void connectToFixture();
     void startRun();
     void releasePort();

@@ -117,10 +117,12 @@ QByteArray reportText(
 bool writeReportFile(const QString &path, const QByteArray &contents, QString *errorText)
 {
     // QSaveFile writes beside the target and renames only after every byte is down, so a full
-    // disk or a locked folder never leaves the technician with half a report in place of the
-    // old one. The explicit flush matters: Qt 6.4's commit() renames even when its own final
-    // flush of the buffered bytes fails.
+    // disk never leaves the technician with half a report in place of the old one. A shared
+    // folder may refuse new files while the report in it may be written: then it is replaced in
+    // place, every error still caught. The explicit flush matters: Qt 6.4's commit() renames
+    // even when its own final flush of the buffered bytes fails.
     QSaveFile file(path);
+    file.setDirectWriteFallback(true);
     const bool written = file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size()
         && file.flush() && file.commit();
     if (!written && errorText)

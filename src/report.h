@@ -25,7 +25,9 @@ QByteArray reportText(
     const ReportFields &fields, bool calibrateChecked, bool validateChecked, const QDate &today);
 
 // Replaces the file at path only by a complete new report: when anything fails, an existing
-// file stays as it was. Returns false and puts the reason into errorText (when given).
+// file stays as it was. Where no file can be made beside it but the file itself may be
+// written, it is written in place. Returns false and puts the reason into errorText (when
+// given).
 bool writeReportFile(const QString &path, const QByteArray &contents, QString *errorText);
 
 #endif

@@ -15,10 +15,13 @@ FixtureSession::FixtureSession(const SimulatorOptions &options)
     QString error;
     if (!simulator.start(&error))
         qFatal("cannot start the fixture simulator: %s", qPrintable(error));
-    const QString path = simulator.portPath();
+    listedPorts = QStringList { simulator.portPath() };
     dialog = std::make_unique<CalibrationDlg>(nullptr,
-        PortAccess { [path] {
-                        return QList<PortInfo> { { path, QStringLiteral("FTDIBUS") } };
+        PortAccess { [this] {
+                        QList<PortInfo> ports;
+                        for (const QString &path : std::as_const(listedPorts))
+                            ports.append({ path, QStringLiteral("FTDIBUS") });
+                        return ports;
                     },
             openSerialPort });
     dialog->show();

@@ -20,6 +20,8 @@ public:
     explicit FixtureSession(const SimulatorOptions &options = {});
 
     FixtureSimulator simulator;
+    // The FTDI ports the system lists, whenever the dialog asks: the simulator's at first.
+    QStringList listedPorts;
     std::unique_ptr<CalibrationDlg> dialog;
 
     template <typename T> T *widget(const char *objectName) const

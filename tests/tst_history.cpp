@@ -1,3 +1,4 @@
+#include "filesizelimit.h"
 #include "history.h"
 
 #include <QCoreApplication>
@@ -7,8 +8,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 const QDateTime eventTime(QDate(2026, 12, 6), QTime(14, 3, 9));
@@ -75,7 +74,8 @@ QList<QStringList> csvRecords(const QString &path)
 template <typename Appending> QString failureOf(HistoryLog &log, Appending appending)
 {
     QString error;
-    QObject::connect(&log, &HistoryLog::writeFailed, &log, [&](const QString &text) { error = text; });
+    QObject::connect(
+        &log, &HistoryLog::writeFailed, &log, [&](const QString &text) { error = text; });
     appending();
     // The report reaches the log's thread a moment after the line was tried.
     if (log.waitUntilWritten(historyCloseWait))
@@ -172,9 +172,8 @@ private slots:
         QFile(blocker).open(QIODevice::WriteOnly);
         const QString path = blocker + "/history.csv";
         HistoryLog log(path);
-        const QString error = failureOf(log, [&] {
-            log.append(sampleIdentity(), HistoryEvent::Identified, {}, eventTime);
-        });
+        const QString error = failureOf(
+            log, [&] { log.append(sampleIdentity(), HistoryEvent::Identified, {}, eventTime); });
         const QString start = "Cannot write the calibration history " + path + ": ";
         QVERIFY2(error.startsWith(start) && error.size() > start.size(), qPrintable(error));
         QCOMPARE(fileContents(blocker), QByteArray());
@@ -189,17 +188,13 @@ private slots:
         QVERIFY(log.waitUntilWritten(historyCloseWait));
         const QByteArray before = fileContents(path);
 
-        rlimit original {};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &original), 0);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = original;
-        limited.rlim_cur = static_cast<rlim_t>(before.size() + 20);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
-        const QString error = failureOf(log, [&] {
-            log.append(sampleIdentity(), HistoryEvent::ConstantsSent, everyDetail(), eventTime);
-        });
-        setrlimit(RLIMIT_FSIZE, &original);
-        std::signal(SIGXFSZ, oldHandler);
+        QString error;
+        {
+            const FileSizeLimit limit(before.size() + 20);
+            error = failureOf(log, [&] {
+                log.append(sampleIdentity(), HistoryEvent::ConstantsSent, everyDetail(), eventTime);
+            });
+        }
 
         QVERIFY(!error.isEmpty());
         QCOMPARE(fileContents(path), before);

@@ -1,15 +1,16 @@
+#include "filesizelimit.h"
 #include "report.h"
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
-#include <sys/resource.h>
+#include <sys/wait.h>
 #include <tuple>
+#include <unistd.h>
 
 namespace {
 const QDate fixtureDate(2012, 12, 4);
@@ -216,42 +217,59 @@ private slots:
         QCOMPARE(fileContents(notAFolder), QByteArray("plain"));
     }
 
-    // Root ignores permission bits, but not the immutable attribute: no file can be created in
-    // such a folder, while the old report in it stays writable in place.
-    void lockedFolderKeepsTheOldReport()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("report.txt");
-        writeFile(path, "old report");
-        if (QProcess::execute("chattr", { "+i", dir.path() }) != 0)
-            QSKIP("this file system or user cannot make a folder immutable");
-        const auto unlock = qScopeGuard([&] { QProcess::execute("chattr", { "-i", dir.path() }); });
-        QString error;
-        QVERIFY(!writeReportFile(path, validationReport(sampleFields()), &error));
-        QVERIFY(!error.isEmpty());
-        QCOMPARE(fileContents(path), QByteArray("old report"));
-    }
-
-    // A file size limit binds root as well and makes the writing itself fail half-way, as a
-    // full disk would.
+    // A file size limit makes the writing itself fail half-way, as a full disk would.
     void failedWriteKeepsTheOldReport()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("report.txt");
         writeFile(path, "old report");
-        rlimit original {};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &original), 0);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = original;
-        limited.rlim_cur = 16;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
         QString error;
-        const bool written = writeReportFile(path, validationReport(sampleFields()), &error);
-        setrlimit(RLIMIT_FSIZE, &original);
-        std::signal(SIGXFSZ, oldHandler);
+        bool written = true;
+        {
+            const FileSizeLimit limit(16);
+            written = writeReportFile(path, validationReport(sampleFields()), &error);
+        }
         QVERIFY(!written);
         QVERIFY(!error.isEmpty());
         QCOMPARE(fileContents(path), QByteArray("old report"));
+    }
+
+    // A shared folder where the account may write the old report but not create files: the
+    // report is replaced in place, and a write that fails there is still told.
+    void reportIsReplacedInPlaceWhereNoFileCanBeCreated()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("report.txt");
+        writeFile(path, "old report");
+        const auto everyone = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+        const auto traverse = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+        const auto write = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        QVERIFY(QFile::setPermissions(path, everyone | write));
+        QVERIFY(QFile::setPermissions(dir.path(), everyone | traverse));
+        const auto unlock = qScopeGuard(
+            [&] { QFile::setPermissions(dir.path(), everyone | traverse | QFile::WriteOwner); });
+        const QByteArray report = validationReport(sampleFields());
+
+        // Root ignores permission bits, so the account that writes is an unprivileged one.
+        const pid_t child = fork();
+        if (child == 0) {
+            constexpr uid_t nobody = 65534;
+            if (geteuid() == 0 && (setgid(nobody) != 0 || setuid(nobody) != 0))
+                _exit(2);
+            QString error;
+            bool fullDiskTold = false;
+            {
+                const FileSizeLimit limit(16);
+                fullDiskTold = !writeReportFile(path, report, &error) && !error.isEmpty();
+            }
+            _exit(fullDiskTold && writeReportFile(path, report, &error) ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QCOMPARE(fileContents(path), report);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList("report.txt"));
     }
 };
 

@@ -2,6 +2,7 @@
 #include "modalanswerer.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QTest>
 
@@ -17,6 +18,7 @@ private slots:
 
     void unpluggedFixtureIsReported_data();
     void unpluggedFixtureIsReported();
+    void fixtureBackUnderANewPortIsOffered();
     void nulBytesAndGarbageDoNotDerail();
     void floodWithoutLineEndIsDroppedAndAskedAgain();
     void slowFixtureTimesOutAndCanBeAskedAgain();
@@ -92,6 +94,41 @@ void RobustnessTest::unpluggedFixtureIsReported()
     QCOMPARE(session.simulator.received(), sent);
     session.pressClose();
     QVERIFY(!session.dialog->isVisible());
+}
+
+// Unplugged and plugged back in, the fixture comes back as another port: when Connect is pressed
+// for a port that has gone, and after the message that it was lost, the list is read again.
+void RobustnessTest::fixtureBackUnderANewPortIsOffered()
+{
+    FixtureSession session;
+    FixtureSimulator other;
+    QVERIFY(other.start());
+    auto *ports = session.widget<QComboBox>("calibrationDlgCB_comport");
+    const QString firstPort = session.simulator.portPath();
+    const QString otherPort = other.portPath();
+
+    session.listedPorts = QStringList { otherPort };
+    session.pressConnect();
+    QCOMPARE(session.status(),
+        QStringLiteral("Choose the KR-5M-LD-CV-LNK's port, %1, and press Connect.").arg(otherPort));
+    QCOMPARE(ports->currentText(), otherPort);
+    QCOMPARE(session.simulator.received(), QByteArray());
+    QVERIFY(session.identify());
+    QCOMPARE(other.received(), FixtureSession::identificationBytes());
+
+    ModalAnswerer answerer;
+    answerer.pressButton(QMessageBox::Ok, nullptr, ModalAnswerer::titled("Fixture disconnected"));
+    session.listedPorts = QStringList { firstPort, "/dev/ttyUSB7" };
+    other.hangUp();
+    session.startValidation();
+    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(5)));
+
+    QCOMPARE(session.status(),
+        QStringLiteral("Choose the KR-5M-LD-CV-LNK's port, %1 or /dev/ttyUSB7, and press Connect.")
+            .arg(firstPort));
+    QCOMPARE(ports->count(), 2);
+    QVERIFY(session.identify());
+    QCOMPARE(session.simulator.received(), FixtureSession::identificationBytes());
 }
 
 void RobustnessTest::nulBytesAndGarbageDoNotDerail()

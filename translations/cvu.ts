@@ -361,6 +361,18 @@
         <source>The KR-5M-LD&apos;s raw reading could not be read %1 times in a row, so no calibration constants were computed and nothing was written to the sensor. Check the USB cable and that the KR-5M-LD sits correctly in the fixture, then run the Calibration again.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>No port of a KR-5M-LD-CV-LNK found. Plug the fixture in, then press Connect.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose the KR-5M-LD-CV-LNK&apos;s port, %1, and press Connect.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> or </source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>HistoryLog</name>
