@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFont>
+#include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -18,6 +20,15 @@ QString programTranslationsDir()
         .absoluteFilePath(QStringLiteral(CVU_TRANSLATIONS_RELATIVE_DIR));
 }
 
+// The forms were drawn on Windows for its dialog font, "MS Shell Dlg 2" at 8 pt, which Windows
+// maps to Tahoma. Elsewhere the Tahoma-metric face that Wine ships stands in: Debian's
+// fonts-wine keeps it in Wine's own folder, which fontconfig does not search. Without it the
+// narrow faces still keep every text inside its widget, wider ones would not.
+constexpr int formPointSize = 8;
+const char *const formFamilies[] = { "Tahoma", "Liberation Sans Narrow", "DejaVu Sans Condensed" };
+const char *const wineTahomaFiles[]
+    = { "/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf" };
+
 bool installTranslation(QApplication &app, const QString &name, const QString &dir)
 {
     auto *translator = new QTranslator(&app);
@@ -29,8 +40,27 @@ bool installTranslation(QApplication &app, const QString &name, const QString &d
 
 }
 
+QString useFormFont()
+{
+    if (!QFontDatabase::hasFamily(QStringLiteral("Tahoma"))) {
+        for (const char *file : wineTahomaFiles)
+            QFontDatabase::addApplicationFont(QString::fromLatin1(file));
+    }
+    QString family = QApplication::font().family();
+    for (const char *candidate : formFamilies) {
+        if (QFontDatabase::hasFamily(QLatin1String(candidate))) {
+            family = QLatin1String(candidate);
+            break;
+        }
+    }
+    QFont::insertSubstitution(QStringLiteral("MS Shell Dlg 2"), family);
+    QApplication::setFont(QFont(family, formPointSize));
+    return family;
+}
+
 void setUpApplication(QApplication &app)
 {
+    useFormFont();
     QCoreApplication::setOrganizationName(QLatin1String(Company::makerName));
     QCoreApplication::setApplicationName(QStringLiteral("Conductivity Validation Utility"));
     QCoreApplication::setApplicationVersion(QStringLiteral(CVU_VERSION));

@@ -2,11 +2,17 @@
 #define APPSETUP_H
 
 class QApplication;
+class QString;
 
 // What every program of the utility does first: give the application the names under which its
 // data is kept (the calibration history lives in their application-data folder), and install the
 // translation for the system's language when one is installed. The texts are written in English,
 // which needs none.
 void setUpApplication(QApplication &app);
+
+// The font the forms were drawn for, as the application's default and in place of the
+// instruction text's "MS Shell Dlg 2", so every text fits the widget drawn for it. Returns the
+// family chosen.
+QString useFormFont();
 
 #endif

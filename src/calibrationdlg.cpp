@@ -174,6 +174,9 @@ CalibrationDlg::CalibrationDlg(QWidget *parent, const PortAccess &ports)
     m_greenPalette.setBrush(QPalette::All, QPalette::Base, QBrush(Qt::green, Qt::SolidPattern));
     m_redPalette.setBrush(QPalette::All, QPalette::Base, QBrush(Qt::red, Qt::SolidPattern));
     m_whitePalette.setBrush(QPalette::All, QPalette::Base, QBrush(Qt::white, Qt::SolidPattern));
+    // On a dark desktop the text colour is light; on these backgrounds only dark text reads.
+    for (QPalette *palette : { &m_greenPalette, &m_redPalette, &m_whitePalette })
+        palette->setBrush(QPalette::All, QPalette::Text, QBrush(Qt::black, Qt::SolidPattern));
 
     connect(&m_history, &HistoryLog::writeFailed, this, &CalibrationDlg::warnHistoryNotWritten);
 

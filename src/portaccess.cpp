@@ -1,6 +1,7 @@
 #include "portaccess.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSerialPort>
 #include <QSerialPortInfo>
 #include <algorithm>
@@ -45,14 +46,33 @@ QStringList ftdiPortNames(const QList<PortInfo> &ports)
     return names;
 }
 
+bool naturallyBefore(const QString &a, const QString &b)
+{
+    // Each number padded to one width, so that text compares as the numbers would.
+    static const QRegularExpression number(QStringLiteral("\\d+"));
+    const auto key = [](const QString &name) {
+        QString padded;
+        qsizetype from = 0;
+        for (const QRegularExpressionMatch &match : number.globalMatch(name)) {
+            padded += QStringView(name).mid(from, match.capturedStart() - from);
+            padded += match.captured().rightJustified(20, QLatin1Char('0'));
+            from = match.capturedEnd();
+        }
+        return padded + name.mid(from);
+    };
+    const QString keyA = key(a);
+    const QString keyB = key(b);
+    return keyA != keyB ? keyA < keyB : a < b;
+}
+
 QList<PortInfo> systemPorts()
 {
     QList<QSerialPortInfo> available = QSerialPortInfo::availablePorts();
     // The platform's order can change between calls; the technician should always see the
-    // same list for the same hardware.
+    // same list for the same hardware, and COM2 before COM10.
     std::sort(
         available.begin(), available.end(), [](const QSerialPortInfo &a, const QSerialPortInfo &b) {
-            return a.portName() < b.portName();
+            return naturallyBefore(a.portName(), b.portName());
         });
 
     QList<PortInfo> ports;

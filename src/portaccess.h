@@ -43,6 +43,10 @@ QString enumeratorName(std::optional<quint16> vendorId, const QString &driverNam
 // exact, as the driver reports its name.
 QStringList ftdiPortNames(const QList<PortInfo> &ports);
 
+// The order ports are offered in: numbers within the names compare as numbers, so COM2 comes
+// before COM10 and ttyUSB2 before ttyUSB10.
+bool naturallyBefore(const QString &a, const QString &b);
+
 QList<PortInfo> systemPorts();
 QIODevice *openSerialPort(const QString &portName, QString *errorText);
 

@@ -6,6 +6,7 @@
 
 #include <QDebug>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <iterator>
 
@@ -95,6 +96,8 @@ void Widget::showContacts()
 // The button's label names the text the next press brings, so it doubles as the toggle state.
 void Widget::on_mainPB_About_clicked()
 {
+    // Clearing and refilling the area moves its scroll bar; that is not the reader scrolling.
+    const QScopedValueRollback refilling(m_refillingText, true);
     ui->mainTE_Instructions->clear();
     if (ui->mainPB_About->text() == tr("About"))
         showAboutText();
@@ -158,6 +161,9 @@ void Widget::runCalibrationDialog()
 // offered it stays, whatever is scrolled or toggled afterwards.
 void Widget::update(int value)
 {
+    const bool readingInstructions = ui->mainPB_About->text() == tr("About");
+    if (m_refillingText || !readingInstructions)
+        return;
     if (value != ui->mainTE_Instructions->verticalScrollBar()->maximum())
         return;
     qDebug("Slider @ bottom");

@@ -37,6 +37,7 @@ private:
     Ui::Widget *ui;
     // Where each calibration dialog finds its fixture: the system's ports, or the demo's.
     PortAccess m_ports;
+    bool m_refillingText = false;
 };
 
 #endif

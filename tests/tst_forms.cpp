@@ -441,7 +441,7 @@ void FormsTest::calibrationDialog_data()
     addObject("calLE_NewCoff", "QLineEdit", readOnlyField(true, fixedSize));
 
     addObject("label_3", "QLabel",
-        { { "geometry", QRect(410, 140, 101, 20) }, { "text", "VALIDATION VALUES" } });
+        { { "geometry", QRect(410, 140, 121, 20) }, { "text", "VALIDATION VALUES" } });
     addObject("horizontalLayoutWidget", "QWidget",
         container(QRect(400, 160, 131, 21), "horizontalLayout"));
     addObject("horizontalLayout", "QHBoxLayout", { { "contentsMargins", noMargins } });

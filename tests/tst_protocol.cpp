@@ -21,6 +21,7 @@ private slots:
     void enumeratorNameFollowsTheDriver_data();
     void enumeratorNameFollowsTheDriver();
     void onlyFtdiPortsAreOffered();
+    void portsAreOfferedInNaturalOrder();
 };
 
 void ProtocolTest::cutRules_data()
@@ -206,6 +207,14 @@ void ProtocolTest::onlyFtdiPortsAreOffered()
     const QList<PortInfo> ports { { "COM3", "FTDIBUS" }, { "COM1", "ACPI" }, { "COM7", "FTDIBUS" },
         { "COM9", "ftdibus" }, { "COM4", "FTDIBUS2" } };
     QCOMPARE(ftdiPortNames(ports), (QStringList { "COM3", "COM7" }));
+}
+
+void ProtocolTest::portsAreOfferedInNaturalOrder()
+{
+    QStringList names { "COM10", "ttyUSB10", "COM2", "ttyACM0", "ttyUSB2", "COM1", "ttyUSB02" };
+    std::sort(names.begin(), names.end(), naturallyBefore);
+    QCOMPARE(names,
+        (QStringList { "COM1", "COM2", "COM10", "ttyACM0", "ttyUSB02", "ttyUSB2", "ttyUSB10" }));
 }
 
 QTEST_GUILESS_MAIN(ProtocolTest)

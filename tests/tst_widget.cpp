@@ -37,6 +37,7 @@ private slots:
     void scrollGateOpensOnlyAtTheEnd_data();
     void scrollGateOpensOnlyAtTheEnd();
     void okStaysEnabledOnceTheEndWasReached();
+    void aboutNeverOpensTheScrollGate();
     void closeBeforeReadingEndsTheProgram();
     void aboutTogglesBetweenContactsAndInstructions();
     void okShowsDirectiveThenAFreshCalibrationDialog_data();
@@ -126,6 +127,28 @@ void WidgetTest::okStaysEnabledOnceTheEndWasReached()
 
     QTest::mouseClick(window->about, Qt::LeftButton);
     QTest::mouseClick(window->about, Qt::LeftButton);
+    QVERIFY(window->ok->isEnabled());
+}
+
+// Only the reader's scrolling of the instructions opens the gate, not About refilling the area.
+void WidgetTest::aboutNeverOpensTheScrollGate()
+{
+    const auto window = shownWindow();
+    QVERIFY(window);
+    QTest::mouseClick(window->about, Qt::LeftButton);
+    QTest::mouseClick(window->about, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QVERIFY(!window->ok->isEnabled());
+
+    window->scrollBar->setValue(window->scrollBar->maximum() / 2);
+    QTest::mouseClick(window->about, Qt::LeftButton);
+    window->scrollBar->setValue(window->scrollBar->maximum());
+    QTest::mouseClick(window->about, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QVERIFY(!window->ok->isEnabled());
+
+    QTest::ignoreMessage(QtDebugMsg, "Slider @ bottom");
+    QTest::keyClick(window->instructions, Qt::Key_End);
     QVERIFY(window->ok->isEnabled());
 }
 
