@@ -100,7 +100,10 @@ QImage pictureOf(const QList<QWidget *> &windows)
         area |= placeWithTitleBar(window);
     area.adjust(-pictureMargin, -pictureMargin, pictureMargin, pictureMargin);
 
-    QImage picture(area.size(), QImage::Format_RGB32);
+    // In the screen's own pixels, so a scaled screen shows in its pictures as it does on screen.
+    const qreal pixelRatio = windows.constFirst()->devicePixelRatioF();
+    QImage picture(area.size() * pixelRatio, QImage::Format_RGB32);
+    picture.setDevicePixelRatio(pixelRatio);
     picture.fill(QColor(0xd8, 0xdc, 0xe0));
     QPainter painter(&picture);
     for (QWidget *window : windows)
