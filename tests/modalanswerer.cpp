@@ -56,11 +56,6 @@ void ModalAnswerer::pressButton(QMessageBox::StandardButton button, SeenBox *see
         std::move(match));
 }
 
-void ModalAnswerer::pressEscape(Match match)
-{
-    answerNext([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Escape); }, std::move(match));
-}
-
 void ModalAnswerer::reject(Match match)
 {
     answerNext(rejectOrClose, std::move(match));

@@ -39,7 +39,6 @@ public:
     void answerNext(Answer answer, Match match = anyModal());
     void pressButton(QMessageBox::StandardButton button, SeenBox *seen = nullptr,
         Match match = ofType<QMessageBox>());
-    void pressEscape(Match match = anyModal());
     void reject(Match match = anyModal());
 
     int pending() const;

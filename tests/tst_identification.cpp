@@ -2,7 +2,6 @@
 #include "modalanswerer.h"
 
 #include <QApplication>
-#include <QProcess>
 #include <QRadioButton>
 #include <QTest>
 
@@ -25,12 +24,10 @@ private slots:
     void dateLineIsReadTogetherWithTheLineBeforeIt();
     void firmwareCheck_data();
     void firmwareCheck();
-    void silentFixtureTimesOutQuietly();
     void closeReleasesThePortAndNothingFollows();
     void failedOpenLetsTheUserPickAgain();
     void secondConnectReplacesTheFirstPort();
     void dialogOffersOnlyFtdiPortsInOrder();
-    void identifiesThroughASeparateSimulatorProcess();
 };
 
 void IdentificationTest::identificationAsksEachQuestionOnceAndFillsEveryField()
@@ -241,22 +238,6 @@ void IdentificationTest::firmwareCheck()
     QCOMPARE(session.simulator.received(), QByteArray("rs\rTO\rsn\rvr\rcd\rin\riv\r"));
 }
 
-void IdentificationTest::silentFixtureTimesOutQuietly()
-{
-    SimulatorOptions options;
-    options.silent = true;
-    FixtureSession session(options);
-
-    session.pressConnect();
-    QVERIFY(QApplication::overrideCursor());
-    QVERIFY(session.waitIdle(20 * testTickMs));
-    QTest::qWait(5 * testTickMs);
-
-    QCOMPARE(session.simulator.received(), QByteArray("rs\r"));
-    QCOMPARE(session.status(), QStringLiteral("Initializing sensor"));
-    QCOMPARE(session.connectButton()->text(), QStringLiteral("Connect"));
-}
-
 void IdentificationTest::closeReleasesThePortAndNothingFollows()
 {
     {
@@ -331,33 +312,6 @@ void IdentificationTest::dialogOffersOnlyFtdiPortsInOrder()
     QCOMPARE(ports->count(), 2);
     QCOMPARE(ports->itemText(0), QStringLiteral("ttyUSB1"));
     QCOMPARE(ports->itemText(1), QStringLiteral("ttyUSB0"));
-}
-
-// The technician's way: cvu-simulator started by itself, its first line the port to use.
-void IdentificationTest::identifiesThroughASeparateSimulatorProcess()
-{
-    QProcess simulator;
-    simulator.start(QStringLiteral(CVU_SIMULATOR),
-        { QStringLiteral("--sensor-serial"), QStringLiteral("4711") });
-    QVERIFY(simulator.waitForReadyRead(5000));
-    const QString path = QString::fromLocal8Bit(simulator.readLine()).trimmed();
-    QVERIFY2(path.startsWith(QLatin1String("/dev/pts/")), qPrintable(path));
-
-    CalibrationDlg dialog(nullptr,
-        PortAccess { [path] {
-                        return QList<PortInfo> { { path, "FTDIBUS" } };
-                    },
-            openSerialPort });
-    dialog.show();
-    auto *connectButton = dialog.findChild<QPushButton *>("calibrationPB_Connect");
-    QTest::mouseClick(connectButton, Qt::LeftButton);
-
-    QVERIFY(
-        QTest::qWaitFor([&] { return connectButton->text() == QLatin1String("Continue"); }, 10000));
-    QCOMPARE(dialog.findChild<QLineEdit *>("calLE_TARNEL_SN")->text(), QStringLiteral(" 4711\r\n"));
-    simulator.terminate();
-    QVERIFY(simulator.waitForFinished(5000));
-    QCOMPARE(simulator.exitCode(), 0);
 }
 
 QTEST_MAIN(IdentificationTest)

@@ -126,28 +126,6 @@ private slots:
         QCOMPARE(headings, constantHeadings);
     }
 
-    void onlyTheDateLineEndsWithTwoCarriageReturns_data()
-    {
-        QTest::addColumn<bool>("calibrate");
-        QTest::newRow("validation") << false;
-        QTest::newRow("calibration") << true;
-    }
-
-    void onlyTheDateLineEndsWithTwoCarriageReturns()
-    {
-        QFETCH(bool, calibrate);
-        const QByteArray report = reportText(sampleFields(), calibrate, !calibrate, fixtureDate);
-        QVERIFY(report.endsWith("PASS\r\n"));
-        int doubleCrLines = 0;
-        for (const QByteArray &line : reportLines(report)) {
-            QVERIFY2(line.endsWith('\r'), line.constData());
-            const bool dateLine = line.endsWith("2012\r\r");
-            doubleCrLines += dateLine;
-            QCOMPARE(line.count('\r'), qsizetype(dateLine ? 2 : 1));
-        }
-        QCOMPARE(doubleCrLines, 1);
-    }
-
     void stepVerdictFollowsItsBounds_data()
     {
         QTest::addColumn<int>("step");

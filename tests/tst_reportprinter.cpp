@@ -126,13 +126,6 @@ private slots:
             QCOMPARE(word.box.top(), words[1].box.top());
     }
 
-    void emptyFileGivesABlankPage()
-    {
-        const QList<Page> pages = printed({});
-        QCOMPARE(pages.size(), 1);
-        QVERIFY(pages.first().isEmpty());
-    }
-
     void longFileContinuesOnTheNextPage()
     {
         const int lineCount = 150;

@@ -34,7 +34,6 @@ private slots:
     void waitsTwoTicksForAReplyAndFifteenForAReading_data();
     void waitsTwoTicksForAReplyAndFifteenForAReading();
     void equalAveragesAreNeverOffered();
-    void samplesNearTheIntegerLimitDoNotOverflow();
     void unconfirmedSaveEndsAndTellsTheUser();
     void constantsArithmetic();
 };
@@ -355,30 +354,6 @@ void RunsTest::equalAveragesAreNeverOffered()
     QCOMPARE(bytesAfterIdentification(session), calibrationBytes("rw\r"));
     QVERIFY(session.runEnabled());
     QVERIFY(session.waitIdle());
-}
-
-void RunsTest::samplesNearTheIntegerLimitDoNotOverflow()
-{
-    constexpr int top = std::numeric_limits<int>::max();
-    FixtureSession session(sensorWithSamples({ top - 1000 }, { top }));
-    QVERIFY(session.identify());
-    ModalAnswerer answerer;
-    SeenBox store;
-    answerer.pressButton(QMessageBox::No, &store);
-    QString lowSumAfterFourSamples;
-    QObject::connect(&session.simulator, &FixtureSimulator::commandReceived, [&] {
-        if (session.status() == QLatin1String("Acquired Low Sample 4 of 5, continuing to sample"))
-            lowSumAfterFourSamples = session.field("calLE_Step2")->text();
-    });
-
-    session.startCalibration();
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
-
-    QCOMPARE(lowSumAfterFourSamples, QString::number(4 * (qint64(top) - 1000)));
-    QCOMPARE(session.field("calLE_Step1")->text(), QString::number(top - 1000));
-    QCOMPARE(session.field("calLE_Step2")->text(), QString::number(top));
-    QCOMPARE(store.title, QStringLiteral("Important Information"));
-    QCOMPARE(session.field("calLE_NewCslp")->text(), QStringLiteral("1.745200"));
 }
 
 void RunsTest::unconfirmedSaveEndsAndTellsTheUser()
