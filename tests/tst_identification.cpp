@@ -24,7 +24,6 @@ private slots:
     void dateLineIsReadTogetherWithTheLineBeforeIt();
     void firmwareCheck_data();
     void firmwareCheck();
-    void closeReleasesThePortAndNothingFollows();
     void failedOpenLetsTheUserPickAgain();
     void secondConnectReplacesTheFirstPort();
     void dialogOffersOnlyFtdiPortsInOrder();
@@ -236,31 +235,6 @@ void IdentificationTest::firmwareCheck()
     QVERIFY(session.waitIdle());
     QTest::qWait(5 * testTickMs);
     QCOMPARE(session.simulator.received(), QByteArray("rs\rTO\rsn\rvr\rcd\rin\riv\r"));
-}
-
-void IdentificationTest::closeReleasesThePortAndNothingFollows()
-{
-    {
-        FixtureSession session;
-        session.pressClose();
-        QCOMPARE(session.dialog->result(), int(QDialog::Rejected));
-        QVERIFY(!QApplication::overrideCursor());
-    }
-    SimulatorOptions options;
-    options.silent = true;
-    FixtureSession session(options);
-    session.pressConnect();
-    QVERIFY(session.waitForCommandCount(1));
-    session.pressClose();
-
-    QVERIFY(!session.dialog->isVisible());
-    QVERIFY(!QApplication::overrideCursor());
-    QVERIFY(session.widget<QRadioButton>("Validate_RB")->isEnabled());
-    // Neither a tick nor a late reply may reach the released port.
-    session.simulator.options().silent = false;
-    session.simulator.writeRaw("KR-5M-LD-CV-LNK\r\n");
-    QTest::qWait(5 * testTickMs);
-    QCOMPARE(session.simulator.received(), QByteArray("rs\r"));
 }
 
 void IdentificationTest::failedOpenLetsTheUserPickAgain()
