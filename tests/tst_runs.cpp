@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDate>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTest>
 #include <limits>
 
@@ -107,8 +108,15 @@ void RunsTest::passingValidationOffersSave()
     QVERIFY(session.waitIdle());
 }
 
+// On a dark desktop too: the step values stay dark on their colours.
 void RunsTest::failedStepOffersCalibrationAndNoEndsTheRun()
 {
+    const QPalette original = QApplication::palette();
+    QPalette dark = original;
+    dark.setColor(QPalette::Base, QColor(0x23, 0x26, 0x29));
+    dark.setColor(QPalette::Text, QColor(0xfc, 0xfc, 0xfc));
+    QApplication::setPalette(dark);
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(original); });
     SimulatorOptions options;
     options.failStep = 3;
     FixtureSession session(options);
@@ -126,6 +134,11 @@ void RunsTest::failedStepOffersCalibrationAndNoEndsTheRun()
     QCOMPARE(FixtureSession::baseColour(session.field("calLE_Step3")), QColor(Qt::red));
     QCOMPARE(FixtureSession::baseColour(session.field("calLE_Step2")), QColor(Qt::green));
     QCOMPARE(FixtureSession::baseColour(session.field("calLE_Step4")), QColor(Qt::green));
+    for (const char *step : { "calLE_Step2", "calLE_Step3" }) {
+        const QPalette palette = session.field(step)->palette();
+        QCOMPARE(palette.color(QPalette::Active, QPalette::Text), QColor(Qt::black));
+        QCOMPARE(palette.color(QPalette::Inactive, QPalette::Text), QColor(Qt::black));
+    }
     QVERIFY(session.runEnabled());
     QCOMPARE(bytesAfterIdentification(session), validationBytes());
 
