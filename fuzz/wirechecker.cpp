@@ -170,12 +170,10 @@ void WireChecker::fileAnswer()
 
 void WireChecker::checkConstant(const QByteArray &command)
 {
-    if (command.startsWith(Command::setSlope))
-        m_expected = constantsOfTheSamples();
-    if (!m_expected)
-        return;
     const bool slope = command.startsWith(Command::setSlope);
-    if (!slope && !command.startsWith(Command::setOffset))
+    if (slope)
+        m_expected = constantsOfTheSamples();
+    if (!m_expected || (!slope && !command.startsWith(Command::setOffset)))
         return;
     const QByteArray expected = slope ? m_expected->slope : m_expected->offset;
     if (command.mid(qstrlen(Command::setSlope)) != expected)

@@ -196,18 +196,16 @@ CalibrationDlg::~CalibrationDlg()
 
 void CalibrationDlg::fillPortList()
 {
-    ui->calibrationDlgCB_comport->clear();
     ui->Calibrate_RB->hide();
     ui->Validate_RB->hide();
     ui->line_1->hide();
     hideValues();
-    ui->calibrationDlgCB_comport->addItems(ftdiPortNames(m_ports.listPorts()));
+    offerFtdiPorts();
 }
 
-// A fixture plugged back in may come back under another port name. The ports are listed
-// afresh, the technician's choice kept if its port is still there, and the status bar says
-// which port to choose.
-void CalibrationDlg::findFixtureAgain()
+// The FTDI ports the system lists now, with the technician's choice kept where its port is
+// still there.
+QStringList CalibrationDlg::offerFtdiPorts()
 {
     QComboBox *ports = ui->calibrationDlgCB_comport;
     const QString chosen = ports->currentText();
@@ -216,6 +214,14 @@ void CalibrationDlg::findFixtureAgain()
     ports->addItems(names);
     if (names.contains(chosen))
         ports->setCurrentText(chosen);
+    return names;
+}
+
+// A fixture plugged back in may come back under another port name: the ports are listed
+// afresh and the status bar says which port to choose.
+void CalibrationDlg::findFixtureAgain()
+{
+    const QStringList names = offerFtdiPorts();
     if (names.isEmpty())
         setStatus(tr("No port of a KR-5M-LD-CV-LNK found. Plug the fixture in, then press "
                      "Connect."));

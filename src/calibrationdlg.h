@@ -50,6 +50,7 @@ private:
     void computeConstants();
 
     void fillPortList();
+    QStringList offerFtdiPorts();
     void findFixtureAgain();
     bool chosenPortIsGone() const;
     void connectToFixture();
