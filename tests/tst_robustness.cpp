@@ -1,8 +1,10 @@
 #include "fixturesession.h"
+#include "history.h"
 #include "modalanswerer.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QTest>
 
@@ -14,7 +16,7 @@ class RobustnessTest : public QObject
 
 private slots:
     void initTestCase() { useTestSettings(); }
-    void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal"))); }
+    void init();
 
     void unpluggedFixtureIsReported_data();
     void unpluggedFixtureIsReported();
@@ -26,6 +28,7 @@ private slots:
     void closeAtEachStageSilencesThePort();
     void textFromTheDeviceIsShownAsItIs();
     void dialogOpenedAndClosedManyTimes();
+    void unwritableHistoryWarnsOnceAndTheRunGoesOn();
 };
 
 namespace {
@@ -54,6 +57,14 @@ bool lastCommandStartsWith(const FixtureSession &session, const QByteArray &stag
     const QList<QByteArray> commands = session.simulator.commands();
     return !commands.isEmpty() && commands.constLast().startsWith(stage);
 }
+}
+
+void RobustnessTest::init()
+{
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal")));
+    const QString folder = QFileInfo(HistoryLog::defaultFilePath()).absolutePath();
+    QFile::remove(folder);
+    QDir(folder).removeRecursively();
 }
 
 void RobustnessTest::unpluggedFixtureIsReported_data()
@@ -85,6 +96,11 @@ void RobustnessTest::unpluggedFixtureIsReported()
 
     QVERIFY(QFileInfo::exists(session.simulator.portPath()) == false);
     QCOMPARE(disconnected.text.contains("may not have been stored"), whileSaving);
+    if (whileSaving) {
+        QTRY_COMPARE(
+            historyEvents().mid(2), (QStringList { "Constants sent", "Save not confirmed" }));
+        QCOMPARE(historyRows().at(2).at(HistoryColumn::oldMc), QStringLiteral("0.969556"));
+    }
     QVERIFY(QTest::qWaitFor([] { return !QApplication::activeModalWidget(); }));
     QCOMPARE(session.connectButton()->text(), QStringLiteral("Connect"));
     QVERIFY(session.connectButton()->isEnabled());
@@ -223,6 +239,37 @@ void RobustnessTest::dialogOpenedAndClosedManyTimes()
         QVERIFY(!session.dialog->isVisible());
     }
     QVERIFY(!QApplication::overrideCursor());
+}
+
+void RobustnessTest::unwritableHistoryWarnsOnceAndTheRunGoesOn()
+{
+    // The history's folder is a plain file: nothing can be written under it, not even by root.
+    const QString folder = QFileInfo(HistoryLog::defaultFilePath()).absolutePath();
+    QDir().mkpath(QFileInfo(folder).absolutePath());
+    QFile blocker(folder);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    FixtureSession session;
+    ModalAnswerer answerer;
+    int historyWarnings = 0;
+    answerer.answerNext(
+        [&](QWidget *modal) {
+            ++historyWarnings;
+            static_cast<QMessageBox *>(modal)->accept();
+        },
+        ModalAnswerer::titled("Calibration history"));
+    answerer.pressButton(QMessageBox::Cancel);
+
+    QVERIFY(session.identify());
+    session.startValidation();
+    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+    QTest::qWait(5 * testTickMs);
+
+    QCOMPARE(historyWarnings, 1);
+    QVERIFY(answerer.problems().isEmpty());
+    QCOMPARE(session.status(), QStringLiteral("Validation Complete"));
+    QFile::remove(folder);
 }
 
 QTEST_MAIN(RobustnessTest)

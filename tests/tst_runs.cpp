@@ -207,6 +207,15 @@ void RunsTest::calibrationStoresConstantsThatThenValidate()
     QVERIFY(session.field("calLE_NewCslp")->isVisible());
     QCOMPARE(session.widget<QLabel>("label_3")->text(), QStringLiteral("VALIDATION VALUES"));
     QVERIFY(session.waitIdle());
+
+    QTRY_COMPARE(historyEvents(),
+        (QStringList { "Identified", "Validation failed", "Calibration computed", "Constants sent",
+            "Save confirmed", "Validation passed" }));
+    const QStringList sent = historyRows().at(3);
+    QCOMPARE(sent.at(HistoryColumn::oldMc), QStringLiteral("0.969556"));
+    QCOMPARE(sent.at(HistoryColumn::newMc), QStringLiteral("1.745200"));
+    QCOMPARE(
+        historyRows().constLast().at(HistoryColumn::step2), session.field("calLE_Step2")->text());
 }
 
 void RunsTest::discardedCalibrationSendsNothing()

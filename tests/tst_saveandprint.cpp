@@ -2,12 +2,14 @@
 #include "modalanswerer.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLocale>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,7 +24,7 @@ private slots:
 
     void passingValidationIsSavedAndPrinted();
     void calibrationReportCarriesBothConstantBlocks();
-    void cancelledSaveLeavesTheTechnicianFreeToGoOn();
+    void cancelledSaveOfTheSuggestedNameLeavesTheTechnicianFreeToGoOn();
     void failedSaveWarnsAndLetsTheTechnicianGoOn();
     void printingWithoutAFileStillUnlocksTheDialog();
 
@@ -155,18 +157,29 @@ void SaveAndPrintTest::calibrationReportCarriesBothConstantBlocks()
     QVERIFY(text.endsWith("PASS\r\n"));
 }
 
-void SaveAndPrintTest::cancelledSaveLeavesTheTechnicianFreeToGoOn()
+void SaveAndPrintTest::cancelledSaveOfTheSuggestedNameLeavesTheTechnicianFreeToGoOn()
 {
     FixtureSession session;
     QVERIFY(session.identify());
     ModalAnswerer answerer;
     answerer.pressButton(QMessageBox::Save);
-    answerer.reject(ModalAnswerer::ofType<QFileDialog>());
+    QString offered;
+    answerer.answerNext(
+        [&](QWidget *modal) {
+            auto *dialog = static_cast<QFileDialog *>(modal);
+            offered = dialog->selectedFiles().value(0);
+            dialog->reject();
+        },
+        ModalAnswerer::ofType<QFileDialog>());
 
     session.startValidation();
     QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
     QTest::qWait(testTickMs);
 
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QCOMPARE(offered,
+        QDir(documents).filePath(QStringLiteral("KR-5M-LD_517_%1_validation.txt")
+                                     .arg(QDate::currentDate().toString(Qt::ISODate))));
     QVERIFY(answerer.problems().isEmpty());
     QVERIFY(session.runEnabled());
     QVERIFY(!session.widget<QPushButton>("calibrationDlg_Print")->isVisible());
