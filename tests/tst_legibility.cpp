@@ -15,19 +15,6 @@
 #include <QStyleOptionFrame>
 #include <QTest>
 
-// Every text of the three forms fits the widget drawn for it, in every view the technician
-// meets and with the values a real run puts in the fields.
-class LegibilityTest : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void initTestCase();
-    void formsUseTheFontTheyWereDrawnFor();
-    void instructionWindowTextsFit();
-    void calibrationDialogTextsFitInEveryView();
-};
-
 namespace {
 
 // Room for text inside a widget, as its style draws it.
@@ -90,59 +77,69 @@ QStringList cutTexts(const QWidget *window)
 
 }
 
-void LegibilityTest::initTestCase()
+// Every text of the three forms fits the widget drawn for it, in every view the technician
+// meets and with the values a real run puts in the fields.
+class LegibilityTest : public QObject
 {
-    useTestSettings();
-    const QString family = useFormFont();
-    qInfo("form font: %s", qPrintable(family));
-}
+    Q_OBJECT
 
-// Tahoma at 8 pt, as on the platform the forms were drawn on, in place of "MS Shell Dlg 2" too.
-void LegibilityTest::formsUseTheFontTheyWereDrawnFor()
-{
-    if (!QFile::exists(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf")))
-        QSKIP("fonts-wine is not installed (scripts/setup installs it)");
-    QCOMPARE(QApplication::font().family(), QStringLiteral("Tahoma"));
-    QCOMPARE(QApplication::font().pointSize(), 8);
-    QCOMPARE(QFontInfo(QFont(QStringLiteral("MS Shell Dlg 2"))).family(), QStringLiteral("Tahoma"));
-}
+private slots:
 
-void LegibilityTest::instructionWindowTextsFit()
-{
-    Widget window;
-    window.show();
-    QVERIFY2(cutTexts(&window).isEmpty(), qPrintable(cutTexts(&window).join('\n')));
-    QTest::mouseClick(window.findChild<QPushButton *>("mainPB_About"), Qt::LeftButton);
-    QVERIFY2(cutTexts(&window).isEmpty(), qPrintable(cutTexts(&window).join('\n')));
-}
+    void initTestCase()
+    {
+        useTestSettings();
+        const QString family = useFormFont();
+        qInfo("form font: %s", qPrintable(family));
+    }
 
-// Construction, identified, a passed validation, a calibration with its new constants, and
-// the validation of the stored constants with the new constants shown above it.
-void LegibilityTest::calibrationDialogTextsFitInEveryView()
-{
-    FixtureSession session(calibratableSensor());
-    QStringList cut = cutTexts(session.dialog.get());
-    QVERIFY(session.identify());
-    cut += cutTexts(session.dialog.get());
+    // Tahoma at 8 pt, as on the platform the forms were drawn on, in place of "MS Shell Dlg 2" too.
+    void formsUseTheFontTheyWereDrawnFor()
+    {
+        if (!QFile::exists(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf")))
+            QSKIP("fonts-wine is not installed (scripts/setup installs it)");
+        QCOMPARE(QApplication::font().family(), QStringLiteral("Tahoma"));
+        QCOMPARE(QApplication::font().pointSize(), 8);
+        QCOMPARE(
+            QFontInfo(QFont(QStringLiteral("MS Shell Dlg 2"))).family(), QStringLiteral("Tahoma"));
+    }
 
-    ModalAnswerer answerer;
-    const auto lookThenPress = [&](QMessageBox::StandardButton button) {
-        answerer.answerNext([&, button](QWidget *box) {
-            cut += cutTexts(session.dialog.get());
-            static_cast<QMessageBox *>(box)->button(button)->click();
-        });
-    };
-    lookThenPress(QMessageBox::No);
-    session.startValidation();
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
-    lookThenPress(QMessageBox::Yes);
-    lookThenPress(QMessageBox::Cancel);
-    session.startCalibration();
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(15)));
+    void instructionWindowTextsFit()
+    {
+        Widget window;
+        window.show();
+        QVERIFY2(cutTexts(&window).isEmpty(), qPrintable(cutTexts(&window).join('\n')));
+        QTest::mouseClick(window.findChild<QPushButton *>("mainPB_About"), Qt::LeftButton);
+        QVERIFY2(cutTexts(&window).isEmpty(), qPrintable(cutTexts(&window).join('\n')));
+    }
 
-    QVERIFY(session.field("calLE_NewCslp")->isVisible());
-    QVERIFY2(cut.isEmpty(), qPrintable(cut.join('\n')));
-}
+    // Construction, identified, a passed validation, a calibration with its new constants, and
+    // the validation of the stored constants with the new constants shown above it.
+    void calibrationDialogTextsFitInEveryView()
+    {
+        FixtureSession session(calibratableSensor());
+        QStringList cut = cutTexts(session.dialog.get());
+        QVERIFY(session.identify());
+        cut += cutTexts(session.dialog.get());
+
+        ModalAnswerer answerer;
+        const auto lookThenPress = [&](QMessageBox::StandardButton button) {
+            answerer.answerNext([&, button](QWidget *box) {
+                cut += cutTexts(session.dialog.get());
+                static_cast<QMessageBox *>(box)->button(button)->click();
+            });
+        };
+        lookThenPress(QMessageBox::No);
+        session.startValidation();
+        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+        lookThenPress(QMessageBox::Yes);
+        lookThenPress(QMessageBox::Cancel);
+        session.startCalibration();
+        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(15)));
+
+        QVERIFY(session.field("calLE_NewCslp")->isVisible());
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join('\n')));
+    }
+};
 
 QTEST_MAIN(LegibilityTest)
 #include "tst_legibility.moc"

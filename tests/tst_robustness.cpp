@@ -8,29 +8,6 @@
 #include <QFileInfo>
 #include <QTest>
 
-// A fixture that is unplugged, noisy, flooding, slow or closed on: the dialog must end each case
-// in a clear message or a quiet time-out, stay closable, and never write after it let go.
-class RobustnessTest : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void initTestCase() { useTestSettings(); }
-    void init();
-
-    void unpluggedFixtureIsReported_data();
-    void unpluggedFixtureIsReported();
-    void fixtureBackUnderANewPortIsOffered();
-    void nulBytesAndGarbageDoNotDerail();
-    void floodWithoutLineEndIsDroppedAndAskedAgain();
-    void slowFixtureTimesOutAndCanBeAskedAgain();
-    void closeAtEachStageSilencesThePort_data();
-    void closeAtEachStageSilencesThePort();
-    void textFromTheDeviceIsShownAsItIs();
-    void dialogOpenedAndClosedManyTimes();
-    void unwritableHistoryWarnsOnceAndTheRunGoesOn();
-};
-
 namespace {
 
 bool isSaveStep(const QByteArray &stage)
@@ -59,218 +36,232 @@ bool lastCommandStartsWith(const FixtureSession &session, const QByteArray &stag
 }
 }
 
-void RobustnessTest::init()
+// A fixture that is unplugged, noisy, flooding, slow or closed on: the dialog must end each case
+// in a clear message or a quiet time-out, stay closable, and never write after it let go.
+class RobustnessTest : public QObject
 {
-    QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal")));
-    const QString folder = QFileInfo(HistoryLog::defaultFilePath()).absolutePath();
-    QFile::remove(folder);
-    QDir(folder).removeRecursively();
-}
+    Q_OBJECT
 
-void RobustnessTest::unpluggedFixtureIsReported_data()
-{
-    QTest::addColumn<QByteArray>("hangUpOn");
-    QTest::addColumn<bool>("whileSaving");
-    QTest::newRow("identification") << QByteArray("vr") << false;
-    QTest::newRow("validation") << QByteArray("V3") << false;
-    QTest::newRow("calibration") << QByteArray("C2") << false;
-    QTest::newRow("save sequence") << QByteArray("bc=") << true;
-}
+private slots:
+    void initTestCase() { useTestSettings(); }
 
-void RobustnessTest::unpluggedFixtureIsReported()
-{
-    QFETCH(QByteArray, hangUpOn);
-    QFETCH(bool, whileSaving);
-    SimulatorOptions options = calibratableSensor();
-    options.hangUpOn = hangUpOn;
-    FixtureSession session(options);
-    ModalAnswerer answerer(std::chrono::seconds(10));
-    if (whileSaving)
-        answerer.pressButton(QMessageBox::Yes);
-    SeenBox disconnected;
-    answerer.pressButton(
-        QMessageBox::Ok, &disconnected, ModalAnswerer::titled("Fixture disconnected"));
-
-    startTowards(session, hangUpOn);
-    QVERIFY(QTest::qWaitFor([&] { return !disconnected.title.isEmpty(); }, 15000));
-
-    QVERIFY(QFileInfo::exists(session.simulator.portPath()) == false);
-    QCOMPARE(disconnected.text.contains("may not have been stored"), whileSaving);
-    if (whileSaving) {
-        QTRY_COMPARE(
-            historyEvents().mid(2), (QStringList { "Constants sent", "Save not confirmed" }));
-        QCOMPARE(historyRows().at(2).at(HistoryColumn::oldMc), QStringLiteral("0.969556"));
+    void init()
+    {
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal")));
+        const QString folder = QFileInfo(HistoryLog::defaultFilePath()).absolutePath();
+        QFile::remove(folder);
+        QDir(folder).removeRecursively();
     }
-    QVERIFY(QTest::qWaitFor([] { return !QApplication::activeModalWidget(); }));
-    QCOMPARE(session.connectButton()->text(), QStringLiteral("Connect"));
-    QVERIFY(session.connectButton()->isEnabled());
-    QVERIFY(session.waitIdle());
-    const QByteArray sent = session.simulator.received();
-    QTest::qWait(5 * testTickMs);
-    QCOMPARE(session.simulator.received(), sent);
-    session.pressClose();
-    QVERIFY(!session.dialog->isVisible());
-}
 
-// Unplugged and plugged back in, the fixture comes back as another port: when Connect is pressed
-// for a port that has gone, and after the message that it was lost, the list is read again.
-void RobustnessTest::fixtureBackUnderANewPortIsOffered()
-{
-    FixtureSession session;
-    FixtureSimulator other;
-    QVERIFY(other.start());
-    auto *ports = session.widget<QComboBox>("calibrationDlgCB_comport");
-    const QString firstPort = session.simulator.portPath();
-    const QString otherPort = other.portPath();
+    void unpluggedFixtureIsReported_data()
+    {
+        QTest::addColumn<QByteArray>("hangUpOn");
+        QTest::addColumn<bool>("whileSaving");
+        QTest::newRow("identification") << QByteArray("vr") << false;
+        QTest::newRow("validation") << QByteArray("V3") << false;
+        QTest::newRow("calibration") << QByteArray("C2") << false;
+        QTest::newRow("save sequence") << QByteArray("bc=") << true;
+    }
 
-    session.listedPorts = QStringList { otherPort };
-    session.pressConnect();
-    QCOMPARE(session.status(),
-        QStringLiteral("Choose the KR-5M-LD-CV-LNK's port, %1, and press Connect.").arg(otherPort));
-    QCOMPARE(ports->currentText(), otherPort);
-    QCOMPARE(session.simulator.received(), QByteArray());
-    QVERIFY(session.identify());
-    QCOMPARE(other.received(), FixtureSession::identificationBytes());
+    void unpluggedFixtureIsReported()
+    {
+        QFETCH(QByteArray, hangUpOn);
+        QFETCH(bool, whileSaving);
+        SimulatorOptions options = calibratableSensor();
+        options.hangUpOn = hangUpOn;
+        FixtureSession session(options);
+        ModalAnswerer answerer(std::chrono::seconds(10));
+        if (whileSaving)
+            answerer.pressButton(QMessageBox::Yes);
+        SeenBox disconnected;
+        answerer.pressButton(
+            QMessageBox::Ok, &disconnected, ModalAnswerer::titled("Fixture disconnected"));
 
-    ModalAnswerer answerer;
-    answerer.pressButton(QMessageBox::Ok, nullptr, ModalAnswerer::titled("Fixture disconnected"));
-    session.listedPorts = QStringList { firstPort, "/dev/ttyUSB7" };
-    other.hangUp();
-    session.startValidation();
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(5)));
+        startTowards(session, hangUpOn);
+        QVERIFY(QTest::qWaitFor([&] { return !disconnected.title.isEmpty(); }, 15000));
 
-    QCOMPARE(session.status(),
-        QStringLiteral("Choose the KR-5M-LD-CV-LNK's port, %1 or /dev/ttyUSB7, and press Connect.")
-            .arg(firstPort));
-    QCOMPARE(ports->count(), 2);
-    QVERIFY(session.identify());
-    QCOMPARE(session.simulator.received(), FixtureSession::identificationBytes());
-}
-
-void RobustnessTest::nulBytesAndGarbageDoNotDerail()
-{
-    FixtureSession session;
-    session.simulator.queueReply(
-        "sn", QByteArray("\0\x01\xff garbage\0Serial Number = 1047\r\n", 35));
-    session.simulator.queueReply("vr", QByteArray("\x80\x81\x82\r\n"));
-
-    QVERIFY(session.identify());
-
-    // The text of a reply ends at its first NUL; the keyword is still found in the bytes.
-    QVERIFY(session.field("calLE_SN")->text().isEmpty());
-    QCOMPARE(session.simulator.commands().count("vr"), 2);
-    QCOMPARE(session.field("calLE_Version")->text(), QStringLiteral(" 1.2\r\n"));
-}
-
-void RobustnessTest::floodWithoutLineEndIsDroppedAndAskedAgain()
-{
-    FixtureSession session;
-    session.simulator.queueReply("TO", QByteArray(20000, 'x'));
-
-    QVERIFY(session.identify());
-
-    QVERIFY(session.simulator.commands().count("to") >= 1);
-    QCOMPARE(session.field("calLE_TARNEL_SN")->text(), QStringLiteral(" 517\r\n"));
-}
-
-void RobustnessTest::slowFixtureTimesOutAndCanBeAskedAgain()
-{
-    SimulatorOptions options;
-    options.replyDelayMs = 6 * testTickMs;
-    FixtureSession session(options);
-
-    session.pressConnect();
-    QVERIFY(session.waitIdle(10 * testTickMs));
-    QTest::qWait(6 * testTickMs);
-    // The late reply found the dialogue resting and was not taken.
-    QCOMPARE(session.simulator.received(), QByteArray("rs\r"));
-    QCOMPARE(session.connectButton()->text(), QStringLiteral("Connect"));
-
-    session.simulator.options().replyDelayMs = 0;
-    QVERIFY(session.identify());
-}
-
-void RobustnessTest::closeAtEachStageSilencesThePort_data()
-{
-    QTest::addColumn<QByteArray>("stage");
-    QTest::newRow("identification") << QByteArray("vr");
-    QTest::newRow("validation") << QByteArray("V2");
-    QTest::newRow("calibration") << QByteArray("C2");
-    QTest::newRow("save sequence") << QByteArray("mc=");
-}
-
-void RobustnessTest::closeAtEachStageSilencesThePort()
-{
-    QFETCH(QByteArray, stage);
-    FixtureSession session(calibratableSensor());
-    ModalAnswerer answerer;
-    if (isSaveStep(stage))
-        answerer.pressButton(QMessageBox::Yes);
-
-    startTowards(session, stage);
-    QVERIFY(QTest::qWaitFor([&] { return lastCommandStartsWith(session, stage); }, 15000));
-    session.pressClose();
-    const QByteArray sent = session.simulator.received();
-    QTest::qWait(8 * testTickMs);
-
-    QCOMPARE(session.simulator.received(), sent);
-    QVERIFY(!session.dialog->isVisible());
-    QVERIFY(!QApplication::overrideCursor());
-}
-
-void RobustnessTest::textFromTheDeviceIsShownAsItIs()
-{
-    SimulatorOptions options;
-    options.sensorSerial = "<b>517</b>";
-    FixtureSession session(options);
-    QVERIFY(session.identify());
-    QCOMPARE(session.field("calLE_TARNEL_SN")->text(), QStringLiteral(" <b>517</b>\r\n"));
-    QCOMPARE(session.widget<QLabel>("infobar_status")->textFormat(), Qt::PlainText);
-}
-
-// Under LeakSanitizer (the sanitizer build of the suite) anything a dialog leaves behind fails
-// the program at exit.
-void RobustnessTest::dialogOpenedAndClosedManyTimes()
-{
-    for (int round = 0; round < 20; ++round) {
-        FixtureSession session;
-        QVERIFY(session.identify());
+        QVERIFY(QFileInfo::exists(session.simulator.portPath()) == false);
+        QCOMPARE(disconnected.text.contains("may not have been stored"), whileSaving);
+        if (whileSaving) {
+            QTRY_COMPARE(
+                historyEvents().mid(2), (QStringList { "Constants sent", "Save not confirmed" }));
+            QCOMPARE(historyRows().at(2).at(HistoryColumn::oldMc), QStringLiteral("0.969556"));
+        }
+        QVERIFY(QTest::qWaitFor([] { return !QApplication::activeModalWidget(); }));
+        QCOMPARE(session.connectButton()->text(), QStringLiteral("Connect"));
+        QVERIFY(session.connectButton()->isEnabled());
+        QVERIFY(session.waitIdle());
+        const QByteArray sent = session.simulator.received();
+        QTest::qWait(5 * testTickMs);
+        QCOMPARE(session.simulator.received(), sent);
         session.pressClose();
         QVERIFY(!session.dialog->isVisible());
     }
-    QVERIFY(!QApplication::overrideCursor());
-}
 
-void RobustnessTest::unwritableHistoryWarnsOnceAndTheRunGoesOn()
-{
-    // The history's folder is a plain file: nothing can be written under it, not even by root.
-    const QString folder = QFileInfo(HistoryLog::defaultFilePath()).absolutePath();
-    QDir().mkpath(QFileInfo(folder).absolutePath());
-    QFile blocker(folder);
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    // Unplugged and plugged back in, the fixture comes back as another port: when Connect is
+    // pressed for a port that has gone, and after the message that it was lost, the list is read
+    // again.
+    void fixtureBackUnderANewPortIsOffered()
+    {
+        FixtureSession session;
+        FixtureSimulator other;
+        QVERIFY(other.start());
+        auto *ports = session.widget<QComboBox>("calibrationDlgCB_comport");
+        const QString firstPort = session.simulator.portPath();
+        const QString otherPort = other.portPath();
 
-    FixtureSession session;
-    ModalAnswerer answerer;
-    int historyWarnings = 0;
-    answerer.answerNext(
-        [&](QWidget *modal) {
-            ++historyWarnings;
-            static_cast<QMessageBox *>(modal)->accept();
-        },
-        ModalAnswerer::titled("Calibration history"));
-    answerer.pressButton(QMessageBox::Cancel);
+        session.listedPorts = QStringList { otherPort };
+        session.pressConnect();
+        QCOMPARE(session.status(),
+            QStringLiteral("Choose the KR-5M-LD-CV-LNK's port, %1, and press Connect.")
+                .arg(otherPort));
+        QCOMPARE(ports->currentText(), otherPort);
+        QCOMPARE(session.simulator.received(), QByteArray());
+        QVERIFY(session.identify());
+        QCOMPARE(other.received(), FixtureSession::identificationBytes());
 
-    QVERIFY(session.identify());
-    session.startValidation();
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
-    QTest::qWait(5 * testTickMs);
+        ModalAnswerer answerer;
+        answerer.pressButton(
+            QMessageBox::Ok, nullptr, ModalAnswerer::titled("Fixture disconnected"));
+        session.listedPorts = QStringList { firstPort, "/dev/ttyUSB7" };
+        other.hangUp();
+        session.startValidation();
+        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(5)));
 
-    QCOMPARE(historyWarnings, 1);
-    QVERIFY(answerer.problems().isEmpty());
-    QCOMPARE(session.status(), QStringLiteral("Validation Complete"));
-    QFile::remove(folder);
-}
+        QCOMPARE(session.status(),
+            QStringLiteral(
+                "Choose the KR-5M-LD-CV-LNK's port, %1 or /dev/ttyUSB7, and press Connect.")
+                .arg(firstPort));
+        QCOMPARE(ports->count(), 2);
+        QVERIFY(session.identify());
+        QCOMPARE(session.simulator.received(), FixtureSession::identificationBytes());
+    }
+
+    void nulBytesAndGarbageDoNotDerail()
+    {
+        FixtureSession session;
+        session.simulator.queueReply(
+            "sn", QByteArray("\0\x01\xff garbage\0Serial Number = 1047\r\n", 35));
+        session.simulator.queueReply("vr", QByteArray("\x80\x81\x82\r\n"));
+
+        QVERIFY(session.identify());
+
+        // The text of a reply ends at its first NUL; the keyword is still found in the bytes.
+        QVERIFY(session.field("calLE_SN")->text().isEmpty());
+        QCOMPARE(session.simulator.commands().count("vr"), 2);
+        QCOMPARE(session.field("calLE_Version")->text(), QStringLiteral(" 1.2\r\n"));
+    }
+
+    void floodWithoutLineEndIsDroppedAndAskedAgain()
+    {
+        FixtureSession session;
+        session.simulator.queueReply("TO", QByteArray(20000, 'x'));
+
+        QVERIFY(session.identify());
+
+        QVERIFY(session.simulator.commands().count("to") >= 1);
+        QCOMPARE(session.field("calLE_TARNEL_SN")->text(), QStringLiteral(" 517\r\n"));
+    }
+
+    void slowFixtureTimesOutAndCanBeAskedAgain()
+    {
+        SimulatorOptions options;
+        options.replyDelayMs = 6 * testTickMs;
+        FixtureSession session(options);
+
+        session.pressConnect();
+        QVERIFY(session.waitIdle(10 * testTickMs));
+        QTest::qWait(6 * testTickMs);
+        // The late reply found the dialogue resting and was not taken.
+        QCOMPARE(session.simulator.received(), QByteArray("rs\r"));
+        QCOMPARE(session.connectButton()->text(), QStringLiteral("Connect"));
+
+        session.simulator.options().replyDelayMs = 0;
+        QVERIFY(session.identify());
+    }
+
+    void closeAtEachStageSilencesThePort_data()
+    {
+        QTest::addColumn<QByteArray>("stage");
+        QTest::newRow("identification") << QByteArray("vr");
+        QTest::newRow("validation") << QByteArray("V2");
+        QTest::newRow("calibration") << QByteArray("C2");
+        QTest::newRow("save sequence") << QByteArray("mc=");
+    }
+
+    void closeAtEachStageSilencesThePort()
+    {
+        QFETCH(QByteArray, stage);
+        FixtureSession session(calibratableSensor());
+        ModalAnswerer answerer;
+        if (isSaveStep(stage))
+            answerer.pressButton(QMessageBox::Yes);
+
+        startTowards(session, stage);
+        QVERIFY(QTest::qWaitFor([&] { return lastCommandStartsWith(session, stage); }, 15000));
+        session.pressClose();
+        const QByteArray sent = session.simulator.received();
+        QTest::qWait(8 * testTickMs);
+
+        QCOMPARE(session.simulator.received(), sent);
+        QVERIFY(!session.dialog->isVisible());
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void textFromTheDeviceIsShownAsItIs()
+    {
+        SimulatorOptions options;
+        options.sensorSerial = "<b>517</b>";
+        FixtureSession session(options);
+        QVERIFY(session.identify());
+        QCOMPARE(session.field("calLE_TARNEL_SN")->text(), QStringLiteral(" <b>517</b>\r\n"));
+        QCOMPARE(session.widget<QLabel>("infobar_status")->textFormat(), Qt::PlainText);
+    }
+
+    // Under LeakSanitizer (the sanitizer build of the suite) anything a dialog leaves behind fails
+    // the program at exit.
+    void dialogOpenedAndClosedManyTimes()
+    {
+        for (int round = 0; round < 20; ++round) {
+            FixtureSession session;
+            QVERIFY(session.identify());
+            session.pressClose();
+            QVERIFY(!session.dialog->isVisible());
+        }
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void unwritableHistoryWarnsOnceAndTheRunGoesOn()
+    {
+        // The history's folder is a plain file: nothing can be written under it, not even by root.
+        const QString folder = QFileInfo(HistoryLog::defaultFilePath()).absolutePath();
+        QDir().mkpath(QFileInfo(folder).absolutePath());
+        QFile blocker(folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+
+        FixtureSession session;
+        ModalAnswerer answerer;
+        int historyWarnings = 0;
+        answerer.answerNext(
+            [&](QWidget *modal) {
+                ++historyWarnings;
+                static_cast<QMessageBox *>(modal)->accept();
+            },
+            ModalAnswerer::titled("Calibration history"));
+        answerer.pressButton(QMessageBox::Cancel);
+
+        QVERIFY(session.identify());
+        session.startValidation();
+        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+        QTest::qWait(5 * testTickMs);
+
+        QCOMPARE(historyWarnings, 1);
+        QVERIFY(answerer.problems().isEmpty());
+        QCOMPARE(session.status(), QStringLiteral("Validation Complete"));
+        QFile::remove(folder);
+    }
+};
 
 QTEST_MAIN(RobustnessTest)
 #include "tst_robustness.moc"

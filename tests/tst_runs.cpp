@@ -10,35 +10,6 @@
 #include <QTest>
 #include <limits>
 
-// Validation and calibration runs and the storing of new constants, end to end over a
-// pseudo-terminal.
-class RunsTest : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void initTestCase() { useTestSettings(); }
-    void init()
-    {
-        QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal")));
-        QFile::remove(HistoryLog::defaultFilePath());
-    }
-    void cleanup() { useTestSettings(); }
-
-    void passingValidationOffersSave_data();
-    void passingValidationOffersSave();
-    void failedStepOffersCalibrationAndNoEndsTheRun();
-    void calibrationStoresConstantsThatThenValidate();
-    void discardedCalibrationSendsNothing();
-    void garbledSamplesAreAskedAgainAndNeverCounted();
-    void thirdUnreadableSampleEndsTheCalibration();
-    void waitsTwoTicksForAReplyAndFifteenForAReading_data();
-    void waitsTwoTicksForAReplyAndFifteenForAReading();
-    void equalAveragesAreNeverOffered();
-    void unconfirmedSaveEndsAndTellsTheUser();
-    void constantsArithmetic();
-};
-
 namespace {
 QByteArray validationBytes()
 {
@@ -65,359 +36,368 @@ SimulatorOptions sensorWithSamples(QList<int> low, QList<int> high)
 }
 }
 
-void RunsTest::passingValidationOffersSave_data()
+Q_DECLARE_METATYPE(SimulatorOptions)
+
+// Validation and calibration runs and the storing of new constants, end to end over a
+// pseudo-terminal.
+class RunsTest : public QObject
 {
-    QTest::addColumn<int>("framing");
-    for (int framing = 1; framing <= measurementFramingCount; ++framing)
-        QTest::addRow("framing %d", framing) << framing;
-}
+    Q_OBJECT
 
-// However the fixture frames its answers, and even when its notice looks like a reading, each
-// step shows exactly the reading the sensor sent.
-void RunsTest::passingValidationOffersSave()
-{
-    QFETCH(int, framing);
-    SimulatorOptions options;
-    options.framing = MeasurementFraming(framing);
-    options.notice = "Sampling COND 999pS/m, wait";
-    FixtureSession session(options);
-    QVERIFY(session.identify());
-    ModalAnswerer answerer;
-    SeenBox box;
-    answerer.pressButton(QMessageBox::Cancel, &box);
-
-    session.startValidation();
-    QVERIFY(!session.connectButton()->isEnabled());
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
-
-    QCOMPARE(bytesAfterIdentification(session), validationBytes());
-    QCOMPARE(box.title, QStringLiteral("User Input Necessary"));
-    QCOMPARE(box.text,
-        QStringLiteral("In order to print a hard copy, saving is necessary. Do you want to save "
-                       "this to a file"));
-    QCOMPARE(box.buttons, QMessageBox::Save | QMessageBox::Cancel);
-    QCOMPARE(session.status(), QStringLiteral("Validation Complete"));
-    const QStringList expected { "2.8", "120", "600", "1000", "1700" };
-    for (int step = 1; step <= 5; ++step) {
-        const QLineEdit *field
-            = session.field(qPrintable(QStringLiteral("calLE_Step%1").arg(step)));
-        QCOMPARE(field->text(), expected.at(step - 1));
-        QCOMPARE(FixtureSession::baseColour(field), QColor(Qt::green));
+private slots:
+    void initTestCase() { useTestSettings(); }
+    void init()
+    {
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal")));
+        QFile::remove(HistoryLog::defaultFilePath());
     }
-    QVERIFY(session.runEnabled());
-    QVERIFY(session.waitIdle());
-}
+    void cleanup() { useTestSettings(); }
 
-// On a dark desktop too: the step values stay dark on their colours.
-void RunsTest::failedStepOffersCalibrationAndNoEndsTheRun()
-{
-    const QPalette original = QApplication::palette();
-    QPalette dark = original;
-    dark.setColor(QPalette::Base, QColor(0x23, 0x26, 0x29));
-    dark.setColor(QPalette::Text, QColor(0xfc, 0xfc, 0xfc));
-    QApplication::setPalette(dark);
-    const auto restore = qScopeGuard([&] { QApplication::setPalette(original); });
-    SimulatorOptions options;
-    options.failStep = 3;
-    FixtureSession session(options);
-    QVERIFY(session.identify());
-    ModalAnswerer answerer;
-    SeenBox box;
-    answerer.pressButton(QMessageBox::No, &box);
-
-    session.startValidation();
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
-
-    QCOMPARE(
-        box.text, QStringLiteral("Validation has failed at least one step. Go to Calibration"));
-    QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
-    QCOMPARE(FixtureSession::baseColour(session.field("calLE_Step3")), QColor(Qt::red));
-    QCOMPARE(FixtureSession::baseColour(session.field("calLE_Step2")), QColor(Qt::green));
-    QCOMPARE(FixtureSession::baseColour(session.field("calLE_Step4")), QColor(Qt::green));
-    for (const char *step : { "calLE_Step2", "calLE_Step3" }) {
-        const QPalette palette = session.field(step)->palette();
-        QCOMPARE(palette.color(QPalette::Active, QPalette::Text), QColor(Qt::black));
-        QCOMPARE(palette.color(QPalette::Inactive, QPalette::Text), QColor(Qt::black));
+    void passingValidationOffersSave_data()
+    {
+        QTest::addColumn<int>("framing");
+        for (int framing = 1; framing <= measurementFramingCount; ++framing)
+            QTest::addRow("framing %d", framing) << framing;
     }
-    QVERIFY(session.runEnabled());
-    QCOMPARE(bytesAfterIdentification(session), validationBytes());
 
-    // The failure belonged to that run only: a passing run next offers Save.
-    session.simulator.options().failStep = 0;
-    answerer.pressButton(QMessageBox::Cancel, &box);
-    session.startValidation();
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
-    QCOMPARE(box.buttons, QMessageBox::Save | QMessageBox::Cancel);
-    QVERIFY(session.waitIdle());
-}
+    // However the fixture frames its answers, and even when its notice looks like a reading, each
+    // step shows exactly the reading the sensor sent.
+    void passingValidationOffersSave()
+    {
+        QFETCH(int, framing);
+        SimulatorOptions options;
+        options.framing = MeasurementFraming(framing);
+        options.notice = "Sampling COND 999pS/m, wait";
+        FixtureSession session(options);
+        QVERIFY(session.identify());
+        ModalAnswerer answerer;
+        SeenBox box;
+        answerer.pressButton(QMessageBox::Cancel, &box);
 
-void RunsTest::calibrationStoresConstantsThatThenValidate()
-{
-    // Stored constants that do not fit these counts: the first validation fails.
-    FixtureSession session(
-        sensorWithSamples({ 100, 101, 102, 103, 104 }, { 1100, 1101, 1102, 1103, 1104 }));
-    QVERIFY(session.identify());
-    ModalAnswerer answerer;
-    SeenBox failed, store, passed;
-    answerer.pressButton(QMessageBox::Yes, &failed);
-    answerer.pressButton(QMessageBox::Yes, &store);
-    answerer.pressButton(QMessageBox::Cancel, &passed);
-    QStringList statusAtCommand;
-    QObject::connect(&session.simulator, &FixtureSimulator::commandReceived,
-        [&] { statusAtCommand.append(session.status()); });
+        session.startValidation();
+        QVERIFY(!session.connectButton()->isEnabled());
+        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
 
-    session.startValidation();
-    QVERIFY(QTest::qWaitFor([&] { return answerer.pending() == 1; }, 15000));
-    // The low and the high averages, and the constants they give.
-    QCOMPARE(session.field("calLE_Step1")->text(), QStringLiteral("102"));
-    QCOMPARE(session.field("calLE_Step2")->text(), QStringLiteral("1102"));
-    QCOMPARE(session.field("calLE_NewCslp")->text(), QStringLiteral("1.745200"));
-    QCOMPARE(session.field("calLE_NewCoff")->text(), QStringLiteral("-175.21040"));
-    QCOMPARE(store.title, QStringLiteral("Important Information"));
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(15)));
-
-    const QByteArray today = QDate::currentDate().toString(QStringLiteral("MM/dd/yy")).toLatin1();
-    const QByteArray expected = validationBytes() + calibrationBytes("RW\r") + "mc=1.745200\r"
-        + "bc=-175.21040\r" + "ic=" + today + "\r\r" + "sv\r" + "rw\r" + "V1\rV1\rV2\rV3\rV4\rV5\r";
-    QCOMPARE(bytesAfterIdentification(session), expected);
-
-    // The save steps are paced by the response timer, three ticks apart.
-    const QList<QByteArray> commands = session.simulator.commands();
-    const QList<qint64> times = session.simulator.commandTimesMs();
-    const qsizetype slope = commands.indexOf("mc=1.745200");
-    for (qsizetype step = slope; step < slope + 3; ++step) {
-        const qint64 gap = times.at(step + 1) - times.at(step);
-        QVERIFY2(gap >= 3 * testTickMs - testTickMs / 2, qPrintable(QString::number(gap)));
+        QCOMPARE(bytesAfterIdentification(session), validationBytes());
+        QCOMPARE(box.title, QStringLiteral("User Input Necessary"));
+        QCOMPARE(box.text,
+            QStringLiteral(
+                "In order to print a hard copy, saving is necessary. Do you want to save "
+                "this to a file"));
+        QCOMPARE(box.buttons, QMessageBox::Save | QMessageBox::Cancel);
+        QCOMPARE(session.status(), QStringLiteral("Validation Complete"));
+        const QStringList expected { "2.8", "120", "600", "1000", "1700" };
+        for (int step = 1; step <= 5; ++step) {
+            const QLineEdit *field
+                = session.field(qPrintable(QStringLiteral("calLE_Step%1").arg(step)));
+            QCOMPARE(field->text(), expected.at(step - 1));
+            QCOMPARE(FixtureSession::baseColour(field), QColor(Qt::green));
+        }
+        QVERIFY(session.runEnabled());
+        QVERIFY(session.waitIdle());
     }
-    const qsizetype seen = slope - (commands.size() - statusAtCommand.size());
-    QCOMPARE(statusAtCommand.at(seen), QStringLiteral("Saving MC, please wait..."));
-    QCOMPARE(statusAtCommand.at(seen + 1), QStringLiteral("Saving BC, please wait..."));
-    QCOMPARE(
-        statusAtCommand.at(seen + 2), QStringLiteral("Saving Calibration Date, please wait..."));
-    QCOMPARE(statusAtCommand.at(seen + 4), QStringLiteral("Saving complete"));
 
-    // The sensor now holds the new constants, and they validate.
-    QCOMPARE(session.simulator.mc(), 1.7452);
-    QCOMPARE(session.simulator.sensorCalDate(), today);
-    QCOMPARE(passed.buttons, QMessageBox::Save | QMessageBox::Cancel);
-    for (int step = 1; step <= 5; ++step)
-        QCOMPARE(FixtureSession::baseColour(
-                     session.field(qPrintable(QStringLiteral("calLE_Step%1").arg(step)))),
-            QColor(Qt::green));
-    QVERIFY(session.field("calLE_NewCslp")->isVisible());
-    QCOMPARE(session.widget<QLabel>("label_3")->text(), QStringLiteral("VALIDATION VALUES"));
-    QVERIFY(session.waitIdle());
+    // On a dark desktop too: the step values stay dark on their colours.
+    void failedStepOffersCalibrationAndNoEndsTheRun()
+    {
+        const QPalette original = QApplication::palette();
+        QPalette dark = original;
+        dark.setColor(QPalette::Base, QColor(0x23, 0x26, 0x29));
+        dark.setColor(QPalette::Text, QColor(0xfc, 0xfc, 0xfc));
+        QApplication::setPalette(dark);
+        const auto restore = qScopeGuard([&] { QApplication::setPalette(original); });
+        SimulatorOptions options;
+        options.failStep = 3;
+        FixtureSession session(options);
+        QVERIFY(session.identify());
+        ModalAnswerer answerer;
+        SeenBox box;
+        answerer.pressButton(QMessageBox::No, &box);
 
-    QTRY_COMPARE(historyEvents(),
-        (QStringList { "Identified", "Validation failed", "Calibration computed", "Constants sent",
-            "Save confirmed", "Validation passed" }));
-    const QStringList sent = historyRows().at(3);
-    QCOMPARE(sent.at(HistoryColumn::oldMc), QStringLiteral("0.969556"));
-    QCOMPARE(sent.at(HistoryColumn::newMc), QStringLiteral("1.745200"));
-    QCOMPARE(
-        historyRows().constLast().at(HistoryColumn::step2), session.field("calLE_Step2")->text());
-}
+        session.startValidation();
+        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
 
-void RunsTest::discardedCalibrationSendsNothing()
-{
-    FixtureSession session(calibratableSensor());
-    QVERIFY(session.identify());
-    const QString oldSlope = session.field("calLE_OldCslp")->text();
-    ModalAnswerer answerer;
-    SeenBox store;
-    answerer.pressButton(QMessageBox::No, &store);
+        QCOMPARE(
+            box.text, QStringLiteral("Validation has failed at least one step. Go to Calibration"));
+        QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(FixtureSession::baseColour(session.field("calLE_Step3")), QColor(Qt::red));
+        QCOMPARE(FixtureSession::baseColour(session.field("calLE_Step2")), QColor(Qt::green));
+        QCOMPARE(FixtureSession::baseColour(session.field("calLE_Step4")), QColor(Qt::green));
+        for (const char *step : { "calLE_Step2", "calLE_Step3" }) {
+            const QPalette palette = session.field(step)->palette();
+            QCOMPARE(palette.color(QPalette::Active, QPalette::Text), QColor(Qt::black));
+            QCOMPARE(palette.color(QPalette::Inactive, QPalette::Text), QColor(Qt::black));
+        }
+        QVERIFY(session.runEnabled());
+        QCOMPARE(bytesAfterIdentification(session), validationBytes());
 
-    session.startCalibration();
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
-    QTest::qWait(5 * testTickMs);
+        // The failure belonged to that run only: a passing run next offers Save.
+        session.simulator.options().failStep = 0;
+        answerer.pressButton(QMessageBox::Cancel, &box);
+        session.startValidation();
+        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+        QCOMPARE(box.buttons, QMessageBox::Save | QMessageBox::Cancel);
+        QVERIFY(session.waitIdle());
+    }
 
-    QCOMPARE(bytesAfterIdentification(session), calibrationBytes("rw\r"));
-    QCOMPARE(session.status(), QStringLiteral("Choose Calibration or Validation, then Continue"));
-    QCOMPARE(session.field("calLE_OldCslp")->text(), oldSlope);
-    QVERIFY(!session.field("calLE_NewCslp")->isVisible());
-    QVERIFY(session.runEnabled());
-    QVERIFY(session.waitIdle());
-}
+    void calibrationStoresConstantsThatThenValidate()
+    {
+        // Stored constants that do not fit these counts: the first validation fails.
+        FixtureSession session(
+            sensorWithSamples({ 100, 101, 102, 103, 104 }, { 1100, 1101, 1102, 1103, 1104 }));
+        QVERIFY(session.identify());
+        ModalAnswerer answerer;
+        SeenBox failed, store, passed;
+        answerer.pressButton(QMessageBox::Yes, &failed);
+        answerer.pressButton(QMessageBox::Yes, &store);
+        answerer.pressButton(QMessageBox::Cancel, &passed);
+        QStringList statusAtCommand;
+        QObject::connect(&session.simulator, &FixtureSimulator::commandReceived,
+            [&] { statusAtCommand.append(session.status()); });
 
-// Raw readings 3 and 4 (low samples 2, twice) and 6 (low sample 3) arrive garbled: each is
-// asked for again, and the constants come from the whole samples alone.
-void RunsTest::garbledSamplesAreAskedAgainAndNeverCounted()
-{
-    SimulatorOptions options = calibratableSensor();
-    options.framing = MeasurementFraming::EchoLineWithNotice;
-    options.garbledRawReadings = { 3, 4, 6 };
-    FixtureSession session(options);
-    QVERIFY(session.identify());
-    ModalAnswerer answerer;
-    answerer.pressButton(QMessageBox::Yes);
-    answerer.pressButton(QMessageBox::Cancel);
-    QStringList shownAtRawCommand, statusAtRawCommand;
-    QObject::connect(
-        &session.simulator, &FixtureSimulator::commandReceived, [&](const QByteArray &command) {
-            if (!command.startsWith('C'))
-                return;
-            shownAtRawCommand.append(session.field("calLE_Step1")->text());
-            statusAtRawCommand.append(session.status());
-        });
+        session.startValidation();
+        QVERIFY(QTest::qWaitFor([&] { return answerer.pending() == 1; }, 15000));
+        // The low and the high averages, and the constants they give.
+        QCOMPARE(session.field("calLE_Step1")->text(), QStringLiteral("102"));
+        QCOMPARE(session.field("calLE_Step2")->text(), QStringLiteral("1102"));
+        QCOMPARE(session.field("calLE_NewCslp")->text(), QStringLiteral("1.745200"));
+        QCOMPARE(session.field("calLE_NewCoff")->text(), QStringLiteral("-175.21040"));
+        QCOMPARE(store.title, QStringLiteral("Important Information"));
+        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(15)));
 
-    session.startCalibration();
-    QVERIFY(QTest::qWaitFor([&] { return answerer.pending() == 1; }, 15000));
-    QCOMPARE(session.field("calLE_NewCslp")->text(), QStringLiteral("1.745200"));
-    QCOMPARE(session.field("calLE_NewCoff")->text(), QStringLiteral("-171.72000"));
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(15)));
+        const QByteArray today
+            = QDate::currentDate().toString(QStringLiteral("MM/dd/yy")).toLatin1();
+        const QByteArray expected = validationBytes() + calibrationBytes("RW\r") + "mc=1.745200\r"
+            + "bc=-175.21040\r" + "ic=" + today + "\r\r" + "sv\r" + "rw\r"
+            + "V1\rV1\rV2\rV3\rV4\rV5\r";
+        QCOMPARE(bytesAfterIdentification(session), expected);
 
-    const QByteArray today = QDate::currentDate().toString(QStringLiteral("MM/dd/yy")).toLatin1();
-    QCOMPARE(bytesAfterIdentification(session),
-        "rw\r" + QByteArray("C1\r").repeated(9) + QByteArray("C2\r").repeated(6)
-            + "mc=1.745200\rbc=-171.72000\ric=" + today + "\r\rsv\rrw\r"
-            + "V1\rV1\rV2\rV3\rV4\rV5\r");
-    for (const QString &shown : shownAtRawCommand)
-        QVERIFY2(shown.isEmpty() || shown == QLatin1String("100"), qPrintable(shown));
-    QCOMPARE(statusAtRawCommand.count(
-                 QStringLiteral("Sample 2 could not be read, asking the sensor again")),
-        2);
-    QCOMPARE(statusAtRawCommand.count(
-                 QStringLiteral("Sample 3 could not be read, asking the sensor again")),
-        1);
-    QTRY_COMPARE(historyEvents(),
-        (QStringList { "Identified", "Calibration computed", "Constants sent", "Save confirmed",
-            "Validation passed" }));
-    const QStringList computed = historyRows().at(1);
-    QCOMPARE(computed.at(HistoryColumn::lowAverage), QStringLiteral("100"));
-    QCOMPARE(computed.at(HistoryColumn::highAverage), QStringLiteral("1100"));
-    QCOMPARE(computed.at(HistoryColumn::newBc), QStringLiteral("-171.72000"));
-    QCOMPARE(session.simulator.mc(), 1.7452);
-}
+        // The save steps are paced by the response timer, three ticks apart.
+        const QList<QByteArray> commands = session.simulator.commands();
+        const QList<qint64> times = session.simulator.commandTimesMs();
+        const qsizetype slope = commands.indexOf("mc=1.745200");
+        for (qsizetype step = slope; step < slope + 3; ++step) {
+            const qint64 gap = times.at(step + 1) - times.at(step);
+            QVERIFY2(gap >= 3 * testTickMs - testTickMs / 2, qPrintable(QString::number(gap)));
+        }
+        const qsizetype seen = slope - (commands.size() - statusAtCommand.size());
+        QCOMPARE(statusAtCommand.at(seen), QStringLiteral("Saving MC, please wait..."));
+        QCOMPARE(statusAtCommand.at(seen + 1), QStringLiteral("Saving BC, please wait..."));
+        QCOMPARE(statusAtCommand.at(seen + 2),
+            QStringLiteral("Saving Calibration Date, please wait..."));
+        QCOMPARE(statusAtCommand.at(seen + 4), QStringLiteral("Saving complete"));
 
-void RunsTest::thirdUnreadableSampleEndsTheCalibration()
-{
-    SimulatorOptions options = calibratableSensor();
-    options.garbledRawReadings = { 8, 9, 10 };
-    FixtureSession session(options);
-    QVERIFY(session.identify());
-    ModalAnswerer answerer;
-    SeenBox failed;
-    answerer.pressButton(QMessageBox::Ok, &failed);
-    QStringList statusAtCommand;
-    QObject::connect(&session.simulator, &FixtureSimulator::commandReceived,
-        [&] { statusAtCommand.append(session.status()); });
+        // The sensor now holds the new constants, and they validate.
+        QCOMPARE(session.simulator.mc(), 1.7452);
+        QCOMPARE(session.simulator.sensorCalDate(), today);
+        QCOMPARE(passed.buttons, QMessageBox::Save | QMessageBox::Cancel);
+        for (int step = 1; step <= 5; ++step)
+            QCOMPARE(FixtureSession::baseColour(
+                         session.field(qPrintable(QStringLiteral("calLE_Step%1").arg(step)))),
+                QColor(Qt::green));
+        QVERIFY(session.field("calLE_NewCslp")->isVisible());
+        QCOMPARE(session.widget<QLabel>("label_3")->text(), QStringLiteral("VALIDATION VALUES"));
+        QVERIFY(session.waitIdle());
 
-    session.startCalibration();
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
-    QTest::qWait(5 * testTickMs);
+        QTRY_COMPARE(historyEvents(),
+            (QStringList { "Identified", "Validation failed", "Calibration computed",
+                "Constants sent", "Save confirmed", "Validation passed" }));
+        const QStringList sent = historyRows().at(3);
+        QCOMPARE(sent.at(HistoryColumn::oldMc), QStringLiteral("0.969556"));
+        QCOMPARE(sent.at(HistoryColumn::newMc), QStringLiteral("1.745200"));
+        QCOMPARE(historyRows().constLast().at(HistoryColumn::step2),
+            session.field("calLE_Step2")->text());
+    }
 
-    QCOMPARE(failed.title, QStringLiteral("Calibration failed"));
-    QVERIFY2(failed.text.contains(QLatin1String("nothing was written to the sensor")),
-        qPrintable(failed.text));
-    // The low set and the high set's opening reading, then high sample 1 asked three times.
-    QCOMPARE(bytesAfterIdentification(session),
-        "rw\r" + QByteArray("C1\r").repeated(6) + QByteArray("C2\r").repeated(4));
-    QCOMPARE(statusAtCommand.mid(statusAtCommand.size() - 2),
-        (QStringList { "Sample 1 could not be read, asking the sensor again",
-            "Sample 1 could not be read, asking the sensor again" }));
-    QVERIFY(session.field("calLE_NewCslp")->text().isEmpty());
-    QVERIFY(!session.field("calLE_Step2")->isVisible());
-    QCOMPARE(session.status(), QStringLiteral("Choose Calibration or Validation, then Continue"));
-    QTRY_COMPARE(
-        historyEvents(), (QStringList { "Identified", "Calibration failed: unreadable sample" }));
-    QVERIFY(session.runEnabled());
-    QVERIFY(session.waitIdle());
-}
+    void calibrationEndsWithoutStoring_data()
+    {
+        QTest::addColumn<SimulatorOptions>("sensor");
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<QString>("lastEvent");
+        SimulatorOptions garbled = calibratableSensor();
+        garbled.garbledRawReadings = { 8, 9, 10 };
+        QTest::newRow("new constants refused")
+            << calibratableSensor() << QMessageBox::No << "Important Information"
+            << calibrationBytes("rw\r") << "Calibration computed";
+        QTest::newRow("equal averages")
+            << sensorWithSamples({ 500 }, { 500 }) << QMessageBox::Ok << "Calibration failed"
+            << calibrationBytes("rw\r") << "Calibration computed";
+        // The low set and the high set's opening reading, then high sample 1 asked three times.
+        QTest::newRow("third unreadable sample")
+            << garbled << QMessageBox::Ok << "Calibration failed"
+            << "rw\r" + QByteArray("C1\r").repeated(6) + QByteArray("C2\r").repeated(4)
+            << "Calibration failed: unreadable sample";
+    }
 
-void RunsTest::waitsTwoTicksForAReplyAndFifteenForAReading_data()
-{
-    QTest::addColumn<QByteArray>("unanswered");
-    QTest::addColumn<int>("ticks");
-    QTest::newRow("raw mode switch") << QByteArray("rw") << 2;
-    QTest::newRow("measurement") << QByteArray("V1") << 15;
-}
+    // Nothing is written to the sensor, and the technician may start another run.
+    void calibrationEndsWithoutStoring()
+    {
+        QFETCH(SimulatorOptions, sensor);
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(QString, title);
+        QFETCH(QByteArray, sent);
+        QFETCH(QString, lastEvent);
+        FixtureSession session(sensor);
+        QVERIFY(session.identify());
+        const QString oldSlope = session.field("calLE_OldCslp")->text();
+        ModalAnswerer answerer;
+        SeenBox box;
+        answerer.pressButton(answer, &box);
+        QStringList statusAtCommand;
+        QObject::connect(&session.simulator, &FixtureSimulator::commandReceived,
+            [&] { statusAtCommand.append(session.status()); });
 
-// The dialogue gives up on the tick after its budget, not one sooner or later.
-void RunsTest::waitsTwoTicksForAReplyAndFifteenForAReading()
-{
-    QFETCH(QByteArray, unanswered);
-    QFETCH(int, ticks);
-    useLongTick();
-    FixtureSession session;
-    QVERIFY(session.identify());
-    QObject::connect(
-        &session.simulator, &FixtureSimulator::commandReceived, [&](const QByteArray &command) {
-            if (command == unanswered)
-                session.simulator.options().silent = true;
-        });
+        session.startCalibration();
+        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+        QTest::qWait(5 * testTickMs);
 
-    session.startValidation();
-    QVERIFY(QTest::qWaitFor([&] { return session.simulator.options().silent; }, 5000));
-    QVERIFY(session.waitingForReply());
-    session.tick(ticks);
-    QVERIFY(session.waitingForReply());
-    QVERIFY(QApplication::overrideCursor());
-    session.tick(1);
-    QVERIFY(!session.waitingForReply());
-    QVERIFY(!QApplication::overrideCursor());
-    QCOMPARE(session.simulator.commands().constLast(), unanswered);
-}
+        QCOMPARE(box.title, title);
+        QCOMPARE(bytesAfterIdentification(session), sent);
+        if (title == QLatin1String("Calibration failed")) {
+            QVERIFY2(box.text.contains(QLatin1String("othing was written to the sensor")),
+                qPrintable(box.text));
+            QVERIFY(session.field("calLE_NewCslp")->text().isEmpty());
+        }
+        QCOMPARE(statusAtCommand.count("Sample 1 could not be read, asking the sensor again"),
+            title == QLatin1String("Calibration failed") && sent.count("C2") == 4 ? 2 : 0);
+        QCOMPARE(
+            session.status(), QStringLiteral("Choose Calibration or Validation, then Continue"));
+        QCOMPARE(session.field("calLE_OldCslp")->text(), oldSlope);
+        QVERIFY(!session.field("calLE_NewCslp")->isVisible());
+        QVERIFY(!session.field("calLE_Step2")->isVisible());
+        QTRY_COMPARE(historyEvents().constLast(), lastEvent);
+        QVERIFY(session.runEnabled());
+        QVERIFY(session.waitIdle());
+    }
 
-void RunsTest::equalAveragesAreNeverOffered()
-{
-    FixtureSession session(sensorWithSamples({ 500 }, { 500 }));
-    QVERIFY(session.identify());
-    ModalAnswerer answerer;
-    SeenBox box;
-    answerer.pressButton(QMessageBox::Ok, &box);
+    // Raw readings 3 and 4 (low samples 2, twice) and 6 (low sample 3) arrive garbled: each is
+    // asked for again, and the constants come from the whole samples alone.
+    void garbledSamplesAreAskedAgainAndNeverCounted()
+    {
+        SimulatorOptions options = calibratableSensor();
+        options.framing = MeasurementFraming::EchoLineWithNotice;
+        options.garbledRawReadings = { 3, 4, 6 };
+        FixtureSession session(options);
+        QVERIFY(session.identify());
+        ModalAnswerer answerer;
+        answerer.pressButton(QMessageBox::Yes);
+        answerer.pressButton(QMessageBox::Cancel);
+        QStringList shownAtRawCommand, statusAtRawCommand;
+        QObject::connect(
+            &session.simulator, &FixtureSimulator::commandReceived, [&](const QByteArray &command) {
+                if (!command.startsWith('C'))
+                    return;
+                shownAtRawCommand.append(session.field("calLE_Step1")->text());
+                statusAtRawCommand.append(session.status());
+            });
 
-    session.startCalibration();
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
-    QTest::qWait(5 * testTickMs);
+        session.startCalibration();
+        QVERIFY(QTest::qWaitFor([&] { return answerer.pending() == 1; }, 15000));
+        QCOMPARE(session.field("calLE_NewCslp")->text(), QStringLiteral("1.745200"));
+        QCOMPARE(session.field("calLE_NewCoff")->text(), QStringLiteral("-171.72000"));
+        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(15)));
 
-    QCOMPARE(box.title, QStringLiteral("Calibration failed"));
-    QVERIFY(session.field("calLE_NewCslp")->text().isEmpty());
-    QVERIFY(session.field("calLE_NewCoff")->text().isEmpty());
-    QCOMPARE(bytesAfterIdentification(session), calibrationBytes("rw\r"));
-    QVERIFY(session.runEnabled());
-    QVERIFY(session.waitIdle());
-}
+        const QByteArray today
+            = QDate::currentDate().toString(QStringLiteral("MM/dd/yy")).toLatin1();
+        QCOMPARE(bytesAfterIdentification(session),
+            "rw\r" + QByteArray("C1\r").repeated(9) + QByteArray("C2\r").repeated(6)
+                + "mc=1.745200\rbc=-171.72000\ric=" + today + "\r\rsv\rrw\r"
+                + "V1\rV1\rV2\rV3\rV4\rV5\r");
+        for (const QString &shown : shownAtRawCommand)
+            QVERIFY2(shown.isEmpty() || shown == QLatin1String("100"), qPrintable(shown));
+        QCOMPARE(statusAtRawCommand.count(
+                     QStringLiteral("Sample 2 could not be read, asking the sensor again")),
+            2);
+        QCOMPARE(statusAtRawCommand.count(
+                     QStringLiteral("Sample 3 could not be read, asking the sensor again")),
+            1);
+        QTRY_COMPARE(historyEvents(),
+            (QStringList { "Identified", "Calibration computed", "Constants sent", "Save confirmed",
+                "Validation passed" }));
+        const QStringList computed = historyRows().at(1);
+        QCOMPARE(computed.at(HistoryColumn::lowAverage), QStringLiteral("100"));
+        QCOMPARE(computed.at(HistoryColumn::highAverage), QStringLiteral("1100"));
+        QCOMPARE(computed.at(HistoryColumn::newBc), QStringLiteral("-171.72000"));
+        QCOMPARE(session.simulator.mc(), 1.7452);
+    }
 
-void RunsTest::unconfirmedSaveEndsAndTellsTheUser()
-{
-    SimulatorOptions options = calibratableSensor();
-    options.confirmSave = false;
-    FixtureSession session(options);
-    QVERIFY(session.identify());
-    ModalAnswerer answerer;
-    SeenBox store, notConfirmed;
-    answerer.pressButton(QMessageBox::Yes, &store);
-    answerer.pressButton(QMessageBox::Ok, &notConfirmed);
+    void waitsTwoTicksForAReplyAndFifteenForAReading_data()
+    {
+        QTest::addColumn<QByteArray>("unanswered");
+        QTest::addColumn<int>("ticks");
+        QTest::newRow("raw mode switch") << QByteArray("rw") << 2;
+        QTest::newRow("measurement") << QByteArray("V1") << 15;
+    }
 
-    session.startCalibration();
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(20)));
+    // The dialogue gives up on the tick after its budget, not one sooner or later.
+    void waitsTwoTicksForAReplyAndFifteenForAReading()
+    {
+        QFETCH(QByteArray, unanswered);
+        QFETCH(int, ticks);
+        useLongTick();
+        FixtureSession session;
+        QVERIFY(session.identify());
+        QObject::connect(
+            &session.simulator, &FixtureSimulator::commandReceived, [&](const QByteArray &command) {
+                if (command == unanswered)
+                    session.simulator.options().silent = true;
+            });
 
-    QCOMPARE(notConfirmed.title, QStringLiteral("Saving not confirmed"));
-    QCOMPARE(session.simulator.commands().constLast(), QByteArray("sv"));
-    QVERIFY(session.runEnabled());
-    QVERIFY(session.waitIdle());
-    // The sequence has ended: a late confirmation starts nothing and nothing more is sent.
-    const QByteArray sent = session.simulator.received();
-    session.simulator.writeRaw("Saving Complete, 0x5A\r\n");
-    QTest::qWait(8 * testTickMs);
-    QCOMPARE(session.simulator.received(), sent);
-    QVERIFY(!QApplication::overrideCursor());
-}
+        session.startValidation();
+        QVERIFY(QTest::qWaitFor([&] { return session.simulator.options().silent; }, 5000));
+        QVERIFY(session.waitingForReply());
+        session.tick(ticks);
+        QVERIFY(session.waitingForReply());
+        QVERIFY(QApplication::overrideCursor());
+        session.tick(1);
+        QVERIFY(!session.waitingForReply());
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(session.simulator.commands().constLast(), unanswered);
+    }
 
-void RunsTest::constantsArithmetic()
-{
-    QCOMPARE(sampleAverage(510), qint64(102));
-    QCOMPARE(sampleAverage(-7), qint64(-1));
-    const CalibrationConstants fromEdgeCase = computeCalibrationConstants(100, 1100);
-    QCOMPARE(slopeDisplayText(fromEdgeCase.slope), QStringLiteral("1.745200"));
-    QCOMPARE(offsetDisplayText(fromEdgeCase.offset), QStringLiteral("-171.72000"));
-    QVERIFY(!computeCalibrationConstants(700, 700).canBeStored());
-    // So far apart that the slope shows as zero: every reading would be the same.
-    QVERIFY(!computeCalibrationConstants(-2147483648LL, 2147483647LL).canBeStored());
-    const CalibrationConstants reversed = computeCalibrationConstants(1100, 100);
-    QVERIFY(reversed.canBeStored());
-    QCOMPARE(slopeDisplayText(reversed.slope), QStringLiteral("-1.745200"));
-}
+    void unconfirmedSaveEndsAndTellsTheUser()
+    {
+        SimulatorOptions options = calibratableSensor();
+        options.confirmSave = false;
+        FixtureSession session(options);
+        QVERIFY(session.identify());
+        ModalAnswerer answerer;
+        SeenBox store, notConfirmed;
+        answerer.pressButton(QMessageBox::Yes, &store);
+        answerer.pressButton(QMessageBox::Ok, &notConfirmed);
+
+        session.startCalibration();
+        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(20)));
+
+        QCOMPARE(notConfirmed.title, QStringLiteral("Saving not confirmed"));
+        QCOMPARE(session.simulator.commands().constLast(), QByteArray("sv"));
+        QVERIFY(session.runEnabled());
+        QVERIFY(session.waitIdle());
+        // The sequence has ended: a late confirmation starts nothing and nothing more is sent.
+        const QByteArray sent = session.simulator.received();
+        session.simulator.writeRaw("Saving Complete, 0x5A\r\n");
+        QTest::qWait(8 * testTickMs);
+        QCOMPARE(session.simulator.received(), sent);
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void constantsArithmetic()
+    {
+        QCOMPARE(sampleAverage(510), qint64(102));
+        QCOMPARE(sampleAverage(-7), qint64(-1));
+        const CalibrationConstants fromEdgeCase = computeCalibrationConstants(100, 1100);
+        QCOMPARE(slopeDisplayText(fromEdgeCase.slope), QStringLiteral("1.745200"));
+        QCOMPARE(offsetDisplayText(fromEdgeCase.offset), QStringLiteral("-171.72000"));
+        QVERIFY(!computeCalibrationConstants(700, 700).canBeStored());
+        // So far apart that the slope shows as zero: every reading would be the same.
+        QVERIFY(!computeCalibrationConstants(-2147483648LL, 2147483647LL).canBeStored());
+        const CalibrationConstants reversed = computeCalibrationConstants(1100, 100);
+        QVERIFY(reversed.canBeStored());
+        QCOMPARE(slopeDisplayText(reversed.slope), QStringLiteral("-1.745200"));
+    }
+};
 
 QTEST_MAIN(RunsTest)
 #include "tst_runs.moc"

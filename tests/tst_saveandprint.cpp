@@ -13,25 +13,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// Saving the report at the end of a run, and printing a report file, through the dialog.
-class SaveAndPrintTest : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void initTestCase() { useTestSettings(); }
-    void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal"))); }
-
-    void passingValidationIsSavedAndPrinted();
-    void calibrationReportCarriesBothConstantBlocks();
-    void cancelledSaveOfTheSuggestedNameLeavesTheTechnicianFreeToGoOn();
-    void failedSaveWarnsAndLetsTheTechnicianGoOn();
-    void printingWithoutAFileStillUnlocksTheDialog();
-
-private:
-    QTemporaryDir m_dir;
-};
-
 namespace {
 
 void chooseFile(ModalAnswerer &answerer, const QString &path)
@@ -93,157 +74,171 @@ QByteArray dateLine()
 }
 }
 
-void SaveAndPrintTest::passingValidationIsSavedAndPrinted()
+// Saving the report at the end of a run, and printing a report file, through the dialog.
+class SaveAndPrintTest : public QObject
 {
-    FixtureSession session;
-    QVERIFY(session.identify());
-    ModalAnswerer answerer;
-    const QString report = m_dir.filePath("validation.txt");
-    answerer.pressButton(QMessageBox::Save);
-    chooseFile(answerer, report);
+    Q_OBJECT
 
-    session.startValidation();
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+private slots:
+    void initTestCase() { useTestSettings(); }
+    void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal"))); }
 
-    const QByteArray text = readFile(report);
-    QVERIFY(text.startsWith("Varnell Incorporated\r\n"));
-    QVERIFY(
-        text.contains("\r\nKR-5M-LD-CV-LNK\r\nSerial Number: 1047\r\nFirmware Version: 1.2\r\n"));
-    QVERIFY(text.contains("\r\nInstrument Validated:\r\nKR-5M-LD\r\nSerial Number: 517\r\n"));
-    QVERIFY(
-        text.contains("Instrument was last Calibrated on: 06/14/12\r\nInstrument was Validated on: "
+    void passingValidationIsSavedAndPrinted()
+    {
+        FixtureSession session;
+        QVERIFY(session.identify());
+        ModalAnswerer answerer;
+        const QString report = m_dir.filePath("validation.txt");
+        answerer.pressButton(QMessageBox::Save);
+        chooseFile(answerer, report);
+
+        session.startValidation();
+        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+
+        const QByteArray text = readFile(report);
+        QVERIFY(text.startsWith("Varnell Incorporated\r\n"));
+        QVERIFY(text.contains(
+            "\r\nKR-5M-LD-CV-LNK\r\nSerial Number: 1047\r\nFirmware Version: 1.2\r\n"));
+        QVERIFY(text.contains("\r\nInstrument Validated:\r\nKR-5M-LD\r\nSerial Number: 517\r\n"));
+        QVERIFY(text.contains(
+            "Instrument was last Calibrated on: 06/14/12\r\nInstrument was Validated on: "
             + dateLine()));
-    QVERIFY(text.contains("Current Constants\r\nMC =  0.969556\r\n"));
-    QVERIFY(!text.contains("New Constants"));
-    QVERIFY(text.endsWith("Step 4: 1000 pS/m     PASS\r\nStep 5: 1700 pS/m     PASS\r\n"));
-    QCOMPARE(session.status(), QStringLiteral("File Written - Use Print Button for hard copy"));
-    auto *print = session.widget<QPushButton>("calibrationDlg_Print");
-    QVERIFY(print->isVisible());
-    QVERIFY(!session.runEnabled());
+        QVERIFY(text.contains("Current Constants\r\nMC =  0.969556\r\n"));
+        QVERIFY(!text.contains("New Constants"));
+        QVERIFY(text.endsWith("Step 4: 1000 pS/m     PASS\r\nStep 5: 1700 pS/m     PASS\r\n"));
+        QCOMPARE(session.status(), QStringLiteral("File Written - Use Print Button for hard copy"));
+        auto *print = session.widget<QPushButton>("calibrationDlg_Print");
+        QVERIFY(print->isVisible());
+        QVERIFY(!session.runEnabled());
 
-    const QString pdf = m_dir.filePath("validation.pdf");
-    printToPdf(answerer, pdf);
-    chooseFile(answerer, report);
-    QTest::mouseClick(print, Qt::LeftButton);
-    QVERIFY(answerer.waitUntilAnswered());
-    QVERIFY(QTest::qWaitFor([&] { return session.runEnabled(); }));
+        const QString pdf = m_dir.filePath("validation.pdf");
+        printToPdf(answerer, pdf);
+        chooseFile(answerer, report);
+        QTest::mouseClick(print, Qt::LeftButton);
+        QVERIFY(answerer.waitUntilAnswered());
+        QVERIFY(QTest::qWaitFor([&] { return session.runEnabled(); }));
 
-    const QString printed = pdfText(pdf);
-    QVERIFY2(printed.contains("Varnell Incorporated"), qPrintable(printed));
-    QVERIFY(printed.contains("Step 5: 1700 pS/m"));
-    QVERIFY(session.runEnabled());
-    QVERIFY(answerer.problems().isEmpty());
-}
+        const QString printed = pdfText(pdf);
+        QVERIFY2(printed.contains("Varnell Incorporated"), qPrintable(printed));
+        QVERIFY(printed.contains("Step 5: 1700 pS/m"));
+        QVERIFY(session.runEnabled());
+        QVERIFY(answerer.problems().isEmpty());
+    }
 
-void SaveAndPrintTest::calibrationReportCarriesBothConstantBlocks()
-{
-    FixtureSession session(calibratableSensor());
-    QVERIFY(session.identify());
-    ModalAnswerer answerer;
-    const QString report = m_dir.filePath("calibration.txt");
-    answerer.pressButton(QMessageBox::Yes);
-    answerer.pressButton(QMessageBox::Save);
-    chooseFile(answerer, report);
+    void calibrationReportCarriesBothConstantBlocks()
+    {
+        FixtureSession session(calibratableSensor());
+        QVERIFY(session.identify());
+        ModalAnswerer answerer;
+        const QString report = m_dir.filePath("calibration.txt");
+        answerer.pressButton(QMessageBox::Yes);
+        answerer.pressButton(QMessageBox::Save);
+        chooseFile(answerer, report);
 
-    session.startCalibration();
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(20)));
+        session.startCalibration();
+        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(20)));
 
-    const QByteArray text = readFile(report);
-    QVERIFY(text.contains("\r\nInstrument Calibrated:\r\n"));
-    QVERIFY(text.contains(
-        "\r\nCalibration Date: " + dateLine() + "Previous Constants\r\nMC =  0.969556\r\n"));
-    QVERIFY(text.contains(
-        "\r\nNew Constants\r\nMC =  1.745200\r\nBC = -171.72000\r\n\r\nVerification Values\r\n"));
-    QVERIFY(text.endsWith("PASS\r\n"));
-}
+        const QByteArray text = readFile(report);
+        QVERIFY(text.contains("\r\nInstrument Calibrated:\r\n"));
+        QVERIFY(text.contains(
+            "\r\nCalibration Date: " + dateLine() + "Previous Constants\r\nMC =  0.969556\r\n"));
+        QVERIFY(text.contains("\r\nNew Constants\r\nMC =  1.745200\r\nBC = "
+                              "-171.72000\r\n\r\nVerification Values\r\n"));
+        QVERIFY(text.endsWith("PASS\r\n"));
+    }
 
-void SaveAndPrintTest::cancelledSaveOfTheSuggestedNameLeavesTheTechnicianFreeToGoOn()
-{
-    FixtureSession session;
-    QVERIFY(session.identify());
-    ModalAnswerer answerer;
-    answerer.pressButton(QMessageBox::Save);
-    QString offered;
-    answerer.answerNext(
-        [&](QWidget *modal) {
-            auto *dialog = static_cast<QFileDialog *>(modal);
-            offered = dialog->selectedFiles().value(0);
-            dialog->reject();
-        },
-        ModalAnswerer::ofType<QFileDialog>());
+    void cancelledSaveOfTheSuggestedNameLeavesTheTechnicianFreeToGoOn()
+    {
+        FixtureSession session;
+        QVERIFY(session.identify());
+        ModalAnswerer answerer;
+        answerer.pressButton(QMessageBox::Save);
+        QString offered;
+        answerer.answerNext(
+            [&](QWidget *modal) {
+                auto *dialog = static_cast<QFileDialog *>(modal);
+                offered = dialog->selectedFiles().value(0);
+                dialog->reject();
+            },
+            ModalAnswerer::ofType<QFileDialog>());
 
-    session.startValidation();
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
-    QTest::qWait(testTickMs);
+        session.startValidation();
+        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+        QTest::qWait(testTickMs);
 
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QCOMPARE(offered,
-        QDir(documents).filePath(QStringLiteral("KR-5M-LD_517_%1_validation.txt")
-                                     .arg(QDate::currentDate().toString(Qt::ISODate))));
-    QVERIFY(answerer.problems().isEmpty());
-    QVERIFY(session.runEnabled());
-    QVERIFY(!session.widget<QPushButton>("calibrationDlg_Print")->isVisible());
-    QCOMPARE(session.status(), QStringLiteral("Validation Complete"));
-    QCOMPARE(session.field("calLE_Step5")->text(), QStringLiteral("1700"));
-}
+        const QString documents
+            = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QCOMPARE(offered,
+            QDir(documents).filePath(QStringLiteral("KR-5M-LD_517_%1_validation.txt")
+                                         .arg(QDate::currentDate().toString(Qt::ISODate))));
+        QVERIFY(answerer.problems().isEmpty());
+        QVERIFY(session.runEnabled());
+        QVERIFY(!session.widget<QPushButton>("calibrationDlg_Print")->isVisible());
+        QCOMPARE(session.status(), QStringLiteral("Validation Complete"));
+        QCOMPARE(session.field("calLE_Step5")->text(), QStringLiteral("1700"));
+    }
 
-void SaveAndPrintTest::failedSaveWarnsAndLetsTheTechnicianGoOn()
-{
-    FixtureSession session;
-    QVERIFY(session.identify());
-    ModalAnswerer answerer;
-    // No file can be created there, not even by root. That an existing report survives a failed
-    // write is proven where the file is written.
-    const QString report = QStringLiteral("/sys/<i>report.txt");
-    answerer.pressButton(QMessageBox::Save);
-    chooseFile(answerer, report);
-    SeenBox warning;
-    answerer.pressButton(QMessageBox::Ok, &warning);
+    void failedSaveWarnsAndLetsTheTechnicianGoOn()
+    {
+        FixtureSession session;
+        QVERIFY(session.identify());
+        ModalAnswerer answerer;
+        // No file can be created there, not even by root. That an existing report survives a failed
+        // write is proven where the file is written.
+        const QString report = QStringLiteral("/sys/<i>report.txt");
+        answerer.pressButton(QMessageBox::Save);
+        chooseFile(answerer, report);
+        SeenBox warning;
+        answerer.pressButton(QMessageBox::Ok, &warning);
 
-    session.startValidation();
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+        session.startValidation();
+        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
 
-    QCOMPARE(warning.title, QStringLiteral("Error Saving"));
-    QVERIFY2(warning.text.startsWith("Cannot write to file " + report + ":\n"),
-        qPrintable(warning.text));
-    QVERIFY(warning.text.endsWith('.'));
-    QCOMPARE(warning.textFormat, Qt::PlainText);
-    QVERIFY(!session.widget<QPushButton>("calibrationDlg_Print")->isVisible());
-    QVERIFY(session.runEnabled());
-}
+        QCOMPARE(warning.title, QStringLiteral("Error Saving"));
+        QVERIFY2(warning.text.startsWith("Cannot write to file " + report + ":\n"),
+            qPrintable(warning.text));
+        QVERIFY(warning.text.endsWith('.'));
+        QCOMPARE(warning.textFormat, Qt::PlainText);
+        QVERIFY(!session.widget<QPushButton>("calibrationDlg_Print")->isVisible());
+        QVERIFY(session.runEnabled());
+    }
 
-void SaveAndPrintTest::printingWithoutAFileStillUnlocksTheDialog()
-{
-    FixtureSession session;
-    QVERIFY(session.identify());
-    ModalAnswerer answerer;
-    const QString report = m_dir.filePath("for-print.txt");
-    answerer.pressButton(QMessageBox::Save);
-    chooseFile(answerer, report);
-    session.startValidation();
-    QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
-    auto *print = session.widget<QPushButton>("calibrationDlg_Print");
+    void printingWithoutAFileStillUnlocksTheDialog()
+    {
+        FixtureSession session;
+        QVERIFY(session.identify());
+        ModalAnswerer answerer;
+        const QString report = m_dir.filePath("for-print.txt");
+        answerer.pressButton(QMessageBox::Save);
+        chooseFile(answerer, report);
+        session.startValidation();
+        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+        auto *print = session.widget<QPushButton>("calibrationDlg_Print");
 
-    // The print dialog cancelled: nothing is asked for, the dialog is unlocked.
-    answerer.reject(ModalAnswerer::ofType<QPrintDialog>());
-    QTest::mouseClick(print, Qt::LeftButton);
-    QVERIFY(answerer.waitUntilAnswered());
-    QVERIFY(session.runEnabled());
+        // The print dialog cancelled: nothing is asked for, the dialog is unlocked.
+        answerer.reject(ModalAnswerer::ofType<QPrintDialog>());
+        QTest::mouseClick(print, Qt::LeftButton);
+        QVERIFY(answerer.waitUntilAnswered());
+        QVERIFY(session.runEnabled());
 
-    // The file dialog cancelled: the read-failure warning, then unlocked.
-    session.connectButton()->setEnabled(false);
-    const QString pdf = m_dir.filePath("nothing.pdf");
-    printToPdf(answerer, pdf);
-    answerer.reject(ModalAnswerer::ofType<QFileDialog>());
-    SeenBox warning;
-    answerer.pressButton(QMessageBox::Ok, &warning);
-    QTest::mouseClick(print, Qt::LeftButton);
-    QVERIFY(answerer.waitUntilAnswered());
-    QCOMPARE(warning.title, QStringLiteral("Error Reading"));
-    QVERIFY2(warning.text.startsWith("Cannot read from file :\n"), qPrintable(warning.text));
-    QVERIFY(session.runEnabled());
-    QVERIFY(pdfText(pdf).trimmed().isEmpty());
-}
+        // The file dialog cancelled: the read-failure warning, then unlocked.
+        session.connectButton()->setEnabled(false);
+        const QString pdf = m_dir.filePath("nothing.pdf");
+        printToPdf(answerer, pdf);
+        answerer.reject(ModalAnswerer::ofType<QFileDialog>());
+        SeenBox warning;
+        answerer.pressButton(QMessageBox::Ok, &warning);
+        QTest::mouseClick(print, Qt::LeftButton);
+        QVERIFY(answerer.waitUntilAnswered());
+        QCOMPARE(warning.title, QStringLiteral("Error Reading"));
+        QVERIFY2(warning.text.startsWith("Cannot read from file :\n"), qPrintable(warning.text));
+        QVERIFY(session.runEnabled());
+        QVERIFY(pdfText(pdf).trimmed().isEmpty());
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
 
 int main(int argc, char *argv[])
 {

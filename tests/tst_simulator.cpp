@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QSocketNotifier>
 #include <QTest>
-#include <QThread>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -42,12 +41,6 @@ public:
     }
     QList<QByteArray> takeChunks() { return std::exchange(m_chunks, {}); }
     QByteArray received() const { return m_chunks.join(); }
-    QByteArray exchange(const QByteArray &command)
-    {
-        send(command);
-        waitForLines(1);
-        return takeChunks().join();
-    }
 
 private:
     void readAvailable()
@@ -87,84 +80,54 @@ class TestSimulator : public QObject
     Q_OBJECT
 
 private slots:
-    void measurementFramings_data();
-    void measurementFramings();
-    void splitAndCoalesceChangeTheWritePattern();
-    void servesFromItsOwnThread();
+
+    void measurementFramings_data()
+    {
+        QTest::addColumn<int>("framing");
+        QTest::addColumn<QByteArray>("firstWrite");
+        const QByteArray reading = "120pS/m, Cond\r\n";
+        QTest::newRow("notice, then reading") << 1 << QByteArray("Sampling\r\n");
+        QTest::newRow("both at once") << 2 << "Sampling\r\n" + reading;
+        QTest::newRow("reading cut in two")
+            << 3 << "Sampling\r\n" + reading.left(reading.size() / 2);
+        QTest::newRow("echo as a line") << 4 << QByteArray("V2\r\nSampling\r\n");
+        QTest::newRow("echo then notice") << 5 << QByteArray("V2\rSampling\r\n");
+        QTest::newRow("blank and prompt") << 6 << QByteArray("Sampling\r\n\r\n> \r\n");
+    }
+
+    void measurementFramings()
+    {
+        QFETCH(int, framing);
+        QFETCH(QByteArray, firstWrite);
+        SimulatorOptions options;
+        options.framing = MeasurementFraming(framing);
+        options.measureDelayMs = 200;
+        Rig rig(options);
+        QVERIFY(rig.started && rig.line.isOpen());
+
+        rig.line.send("V2\r");
+        QVERIFY(QTest::qWaitFor([&] { return rig.line.received().endsWith("Cond\r\n"); }, 2000));
+        const QList<QByteArray> writes = rig.line.takeChunks();
+        QCOMPARE(writes.constFirst(), firstWrite);
+        QVERIFY(writes.join().endsWith("\r\n120pS/m, Cond\r\n"));
+    }
+
+    void splitRepliesArriveInPieces()
+    {
+        SimulatorOptions options;
+        options.splitChunk = 4;
+        Rig rig(options);
+        QVERIFY(rig.started && rig.line.isOpen());
+
+        rig.line.send("sn\r");
+        QVERIFY(rig.line.waitForLines(1));
+        const QList<QByteArray> pieces = rig.line.takeChunks();
+        QCOMPARE(pieces.join(), QByteArray("Serial Number = 1047\r\n"));
+        QCOMPARE(pieces.size(), 6);
+        for (const QByteArray &piece : pieces)
+            QVERIFY(piece.size() <= 4);
+    }
 };
-
-void TestSimulator::measurementFramings_data()
-{
-    QTest::addColumn<int>("framing");
-    QTest::addColumn<QByteArray>("firstWrite");
-    const QByteArray reading = "120pS/m, Cond\r\n";
-    QTest::newRow("notice, then reading") << 1 << QByteArray("Sampling\r\n");
-    QTest::newRow("both at once") << 2 << "Sampling\r\n" + reading;
-    QTest::newRow("reading cut in two") << 3 << "Sampling\r\n" + reading.left(reading.size() / 2);
-    QTest::newRow("echo as a line") << 4 << QByteArray("V2\r\nSampling\r\n");
-    QTest::newRow("echo then notice") << 5 << QByteArray("V2\rSampling\r\n");
-    QTest::newRow("blank and prompt") << 6 << QByteArray("Sampling\r\n\r\n> \r\n");
-}
-
-void TestSimulator::measurementFramings()
-{
-    QFETCH(int, framing);
-    QFETCH(QByteArray, firstWrite);
-    SimulatorOptions options;
-    options.framing = MeasurementFraming(framing);
-    options.measureDelayMs = 200;
-    Rig rig(options);
-    QVERIFY(rig.started && rig.line.isOpen());
-
-    rig.line.send("V2\r");
-    QVERIFY(QTest::qWaitFor([&] { return rig.line.received().endsWith("Cond\r\n"); }, 2000));
-    const QList<QByteArray> writes = rig.line.takeChunks();
-    QCOMPARE(writes.constFirst(), firstWrite);
-    QVERIFY(writes.join().endsWith("\r\n120pS/m, Cond\r\n"));
-}
-
-void TestSimulator::splitAndCoalesceChangeTheWritePattern()
-{
-    SimulatorOptions options;
-    options.splitChunk = 4;
-    Rig rig(options);
-    QVERIFY(rig.started && rig.line.isOpen());
-
-    rig.line.send("sn\r");
-    QVERIFY(rig.line.waitForLines(1));
-    const QList<QByteArray> pieces = rig.line.takeChunks();
-    QCOMPARE(pieces.join(), QByteArray("Serial Number = 1047\r\n"));
-    QCOMPARE(pieces.size(), 6);
-    for (const QByteArray &piece : pieces)
-        QVERIFY(piece.size() <= 4);
-
-    rig.simulator.options().splitChunk = 0;
-    rig.simulator.options().coalesce = true;
-    rig.line.send("sn\r");
-    QTest::qWait(100);
-    QVERIFY(rig.line.takeChunks().isEmpty());
-    rig.line.send("vr\r");
-    QVERIFY(rig.line.waitForLines(2));
-    QCOMPARE(rig.line.takeChunks(),
-        QList<QByteArray> { QByteArray("Serial Number = 1047\r\nVersion 1.2\r\n") });
-}
-
-void TestSimulator::servesFromItsOwnThread()
-{
-    QThread worker;
-    FixtureSimulator simulator;
-    simulator.moveToThread(&worker);
-    worker.start();
-    QVERIFY(simulator.start());
-    SlaveLine line(simulator.portPath());
-    QVERIFY(line.isOpen());
-
-    QCOMPARE(line.exchange("rs\r"), QByteArray("KR-5M-LD-CV-LNK Validation Fixture\r\n"));
-    simulator.hangUp();
-    QVERIFY(!QFile::exists(simulator.portPath()));
-    worker.quit();
-    worker.wait();
-}
 
 QTEST_GUILESS_MAIN(TestSimulator)
 #include "tst_simulator.moc"
