@@ -25,6 +25,8 @@ FixtureSession::FixtureSession(const SimulatorOptions &options)
                     },
             openSerialPort });
     dialog->show();
+    QObject::connect(&simulator, &FixtureSimulator::commandReceived,
+        [this] { statusAtCommand.append(status()); });
 }
 
 QString FixtureSession::status() const
@@ -59,11 +61,6 @@ void FixtureSession::startCalibration()
 {
     QTest::mouseClick(widget<QRadioButton>("Calibrate_RB"), Qt::LeftButton);
     pressConnect();
-}
-
-bool FixtureSession::waitForStatus(const QString &text, int timeoutMs) const
-{
-    return QTest::qWaitFor([&] { return status() == text; }, timeoutMs);
 }
 
 bool FixtureSession::waitForCommandCount(int count, int timeoutMs) const

@@ -23,6 +23,8 @@ public:
     // The FTDI ports the system lists, whenever the dialog asks: the simulator's at first.
     QStringList listedPorts;
     std::unique_ptr<CalibrationDlg> dialog;
+    // The status text as each command reached the fixture, one for each of simulator.commands().
+    QStringList statusAtCommand;
 
     template <typename T> T *widget(const char *objectName) const
     {
@@ -39,7 +41,6 @@ public:
     // Chooses Validation or Calibration as the technician would and presses Continue.
     void startValidation();
     void startCalibration();
-    bool waitForStatus(const QString &text, int timeoutMs = 10000) const;
     bool waitForCommandCount(int count, int timeoutMs = 10000) const;
     bool waitIdle(int timeoutMs = 10000) const;
     // Continue and both mode switches are enabled: the technician can start another run.

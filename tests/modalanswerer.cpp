@@ -9,12 +9,6 @@ namespace {
 
 constexpr std::chrono::milliseconds pollInterval(10);
 
-QString describe(QWidget *modal)
-{
-    return QStringLiteral("%1 \"%2\"")
-        .arg(QLatin1String(modal->metaObject()->className()), modal->windowTitle());
-}
-
 void rejectOrClose(QWidget *modal)
 {
     if (auto *dialog = qobject_cast<QDialog *>(modal))
@@ -61,29 +55,9 @@ void ModalAnswerer::reject(Match match)
     answerNext(rejectOrClose, std::move(match));
 }
 
-int ModalAnswerer::pending() const
-{
-    return int(m_queue.size());
-}
-
 bool ModalAnswerer::waitUntilAnswered(std::chrono::milliseconds timeout)
 {
     return QTest::qWaitFor([this] { return m_queue.empty(); }, int(timeout.count()));
-}
-
-QStringList ModalAnswerer::problems() const
-{
-    return m_problems;
-}
-
-ModalAnswerer::Match ModalAnswerer::anyModal()
-{
-    return [](QWidget *) { return true; };
-}
-
-ModalAnswerer::Match ModalAnswerer::titled(const QString &windowTitle)
-{
-    return [windowTitle](QWidget *modal) { return modal->windowTitle() == windowTitle; };
 }
 
 // A window that was just answered may stay modal for a moment while it closes; it is never
@@ -96,32 +70,27 @@ void ModalAnswerer::poll()
         m_unanswered.clear();
         return;
     }
-    if (modal != m_lastAnswered && !m_queue.empty() && m_queue.front().match(modal)) {
+    const bool matches
+        = !m_queue.empty() && (!m_queue.front().match || m_queue.front().match(modal));
+    if (modal != m_lastAnswered && matches) {
         const QueuedAnswer next = std::move(m_queue.front());
         m_queue.pop_front();
         m_lastAnswered = modal;
         m_unanswered.clear();
         next.answer(modal);
-        return;
-    }
-    watchUnanswered(modal);
-}
-
-void ModalAnswerer::watchUnanswered(QWidget *modal)
-{
-    if (modal != m_unanswered) {
+    } else if (modal != m_unanswered) {
         m_unanswered = modal;
         m_unansweredSince.start();
-        return;
+    } else if (m_unansweredSince.hasExpired(m_patience.count())) {
+        note(QStringLiteral("was left unanswered"), modal);
+        m_unanswered.clear();
+        rejectOrClose(modal);
     }
-    if (!m_unansweredSince.hasExpired(m_patience.count()))
-        return;
-    note(QStringLiteral("was left unanswered"), modal);
-    m_unanswered.clear();
-    rejectOrClose(modal);
 }
 
 void ModalAnswerer::note(const QString &problem, QWidget *modal)
 {
-    m_problems.append(describe(modal) + QLatin1Char(' ') + problem);
+    m_problems.append(
+        QStringLiteral("%1 \"%2\" %3")
+            .arg(QLatin1String(modal->metaObject()->className()), modal->windowTitle(), problem));
 }

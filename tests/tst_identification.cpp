@@ -27,9 +27,6 @@ private slots:
         SimulatorOptions options;
         options.splitChunk = splitChunk;
         FixtureSession session(options);
-        QStringList statusAtCommand;
-        QObject::connect(&session.simulator, &FixtureSimulator::commandReceived,
-            [&] { statusAtCommand.append(session.status()); });
 
         QVERIFY(session.identify());
 
@@ -46,7 +43,7 @@ private slots:
             "KR-5M-LD - found Calibration Date",
             "Slope Acquired",
         };
-        QCOMPARE(statusAtCommand, expectedStatus);
+        QCOMPARE(session.statusAtCommand, expectedStatus);
         QCOMPARE(session.status(),
             QStringLiteral("Choose Validation or Calibration button, then Continue"));
 
@@ -90,9 +87,6 @@ private slots:
         QFETCH(QByteArray, resentCommand);
         FixtureSession session;
         session.simulator.queueReply(garbledCommand, "#~ line noise ~#\r\n");
-        QStringList statusAtCommand;
-        QObject::connect(&session.simulator, &FixtureSimulator::commandReceived,
-            [&] { statusAtCommand.append(session.status()); });
 
         QVERIFY(session.identify());
 
@@ -101,7 +95,7 @@ private slots:
         expected.insert(expected.indexOf(garbled) + garbled.size(), resentCommand + '\r');
         QCOMPARE(session.simulator.received(), expected);
         const qsizetype resend = session.simulator.commands().indexOf(garbledCommand) + 1;
-        QCOMPARE(statusAtCommand.at(resend), QStringLiteral("Resend command"));
+        QCOMPARE(session.statusAtCommand.at(resend), QStringLiteral("Resend command"));
         // The sensor's fields never hold the fixture's answers.
         QCOMPARE(session.field("calLE_TARNEL_SN")->text(), QStringLiteral(" 517\r\n"));
         QCOMPARE(session.field("calLE_TARNEL_VER")->text(), QStringLiteral(" 0.87\r\n"));

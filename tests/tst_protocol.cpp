@@ -24,11 +24,7 @@ private slots:
             << "version" << QByteArray("Version 0.87\r\n") << " 0.87\r\n";
         QTest::newRow("version cut at the first n")
             << "version" << QByteArray("in Version 1\r\n") << " Version 1\r\n";
-        QTest::newRow("text ends at NUL") << "equals"
-                                          << QByteArray("SN=51\0"
-                                                        "7\r\n",
-                                                 9)
-                                          << "51";
+        QTest::newRow("text ends at NUL") << "equals" << QByteArray("SN=51\0007\r\n", 9) << "51";
         QTest::newRow("reading before p")
             << "reading" << QByteArray("  118pS/m, Cond\r\n") << "118";
         QTest::newRow("reading without p is whole")
@@ -141,9 +137,7 @@ private slots:
         QTest::newRow("decimal") << QByteArray("10.5,Counts") << -1;
         QTest::newRow("nothing before the comma") << QByteArray(",Counts") << -1;
         QTest::newRow("beyond 32 bits") << QByteArray("2147483648,Counts") << -1;
-        QTest::newRow("cut short by NUL") << QByteArray("10\0"
-                                                        "0,Counts",
-            10) << -1;
+        QTest::newRow("cut short by NUL") << QByteArray("10\0000,Counts", 10) << -1;
         QTest::newRow("no comma") << QByteArray("1002 C") << -1;
     }
 
@@ -154,31 +148,21 @@ private slots:
         QCOMPARE(sampleValue(readingLine).value_or(-1), value);
     }
 
-    void firmwareValues()
-    {
-        QVERIFY(firmwareValue(" 0.85\r\n") >= minimumFirmware);
-        QVERIFY(firmwareValue("0.84") < minimumFirmware);
-        QCOMPARE(firmwareValue("beta"), 0.0);
-        QCOMPARE(firmwareValue(""), 0.0);
-    }
-
     void enumeratorNameFollowsTheDriver_data()
     {
         QTest::addColumn<int>("vendorId");
         QTest::addColumn<QString>("driver");
         QTest::addColumn<QString>("enumName");
-        QTest::newRow("Windows FTDI vendor") << 0x0403 << ""
-                                             << "FTDIBUS";
-        QTest::newRow("Windows other vendor") << 0x067b << ""
-                                              << "";
-        QTest::newRow("Linux ftdi_sio") << 0x0403 << "ftdi_sio"
-                                        << "FTDIBUS";
-        QTest::newRow("Linux ftdi_sio without udev vendor") << -1 << "ftdi_sio"
-                                                            << "FTDIBUS";
-        QTest::newRow("Linux other driver claiming FTDI") << 0x0403 << "pl2303"
-                                                          << "pl2303";
-        QTest::newRow("nothing known") << -1 << ""
-                                       << "";
+        const auto row
+            = [](const char *name, int vendor, const char *driver, const char *enumName) {
+                  QTest::newRow(name) << vendor << QString(driver) << QString(enumName);
+              };
+        row("Windows FTDI vendor", 0x0403, "", "FTDIBUS");
+        row("Windows other vendor", 0x067b, "", "");
+        row("Linux ftdi_sio", 0x0403, "ftdi_sio", "FTDIBUS");
+        row("Linux ftdi_sio without udev vendor", -1, "ftdi_sio", "FTDIBUS");
+        row("Linux other driver claiming FTDI", 0x0403, "pl2303", "pl2303");
+        row("nothing known", -1, "", "");
     }
 
     void enumeratorNameFollowsTheDriver()

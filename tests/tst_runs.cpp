@@ -151,9 +151,6 @@ private slots:
         answerer.pressButton(QMessageBox::Yes, &failed);
         answerer.pressButton(QMessageBox::Yes, &store);
         answerer.pressButton(QMessageBox::Cancel, &passed);
-        QStringList statusAtCommand;
-        QObject::connect(&session.simulator, &FixtureSimulator::commandReceived,
-            [&] { statusAtCommand.append(session.status()); });
 
         session.startValidation();
         QVERIFY(QTest::qWaitFor([&] { return answerer.pending() == 1; }, 15000));
@@ -180,12 +177,12 @@ private slots:
             const qint64 gap = times.at(step + 1) - times.at(step);
             QVERIFY2(gap >= 3 * testTickMs - testTickMs / 2, qPrintable(QString::number(gap)));
         }
-        const qsizetype seen = slope - (commands.size() - statusAtCommand.size());
-        QCOMPARE(statusAtCommand.at(seen), QStringLiteral("Saving MC, please wait..."));
-        QCOMPARE(statusAtCommand.at(seen + 1), QStringLiteral("Saving BC, please wait..."));
-        QCOMPARE(statusAtCommand.at(seen + 2),
+        QCOMPARE(session.statusAtCommand.at(slope), QStringLiteral("Saving MC, please wait..."));
+        QCOMPARE(
+            session.statusAtCommand.at(slope + 1), QStringLiteral("Saving BC, please wait..."));
+        QCOMPARE(session.statusAtCommand.at(slope + 2),
             QStringLiteral("Saving Calibration Date, please wait..."));
-        QCOMPARE(statusAtCommand.at(seen + 4), QStringLiteral("Saving complete"));
+        QCOMPARE(session.statusAtCommand.at(slope + 4), QStringLiteral("Saving complete"));
 
         // The sensor now holds the new constants, and they validate.
         QCOMPARE(session.simulator.mc(), 1.7452);
@@ -245,9 +242,6 @@ private slots:
         ModalAnswerer answerer;
         SeenBox box;
         answerer.pressButton(answer, &box);
-        QStringList statusAtCommand;
-        QObject::connect(&session.simulator, &FixtureSimulator::commandReceived,
-            [&] { statusAtCommand.append(session.status()); });
 
         session.startCalibration();
         QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
@@ -260,7 +254,8 @@ private slots:
                 qPrintable(box.text));
             QVERIFY(session.field("calLE_NewCslp")->text().isEmpty());
         }
-        QCOMPARE(statusAtCommand.count("Sample 1 could not be read, asking the sensor again"),
+        QCOMPARE(
+            session.statusAtCommand.count("Sample 1 could not be read, asking the sensor again"),
             title == QLatin1String("Calibration failed") && sent.count("C2") == 4 ? 2 : 0);
         QCOMPARE(
             session.status(), QStringLiteral("Choose Calibration or Validation, then Continue"));
@@ -284,13 +279,12 @@ private slots:
         ModalAnswerer answerer;
         answerer.pressButton(QMessageBox::Yes);
         answerer.pressButton(QMessageBox::Cancel);
-        QStringList shownAtRawCommand, statusAtRawCommand;
+        QStringList shownAtRawCommand;
         QObject::connect(
             &session.simulator, &FixtureSimulator::commandReceived, [&](const QByteArray &command) {
                 if (!command.startsWith('C'))
                     return;
                 shownAtRawCommand.append(session.field("calLE_Step1")->text());
-                statusAtRawCommand.append(session.status());
             });
 
         session.startCalibration();
@@ -307,10 +301,10 @@ private slots:
                 + "V1\rV1\rV2\rV3\rV4\rV5\r");
         for (const QString &shown : shownAtRawCommand)
             QVERIFY2(shown.isEmpty() || shown == QLatin1String("100"), qPrintable(shown));
-        QCOMPARE(statusAtRawCommand.count(
+        QCOMPARE(session.statusAtCommand.count(
                      QStringLiteral("Sample 2 could not be read, asking the sensor again")),
             2);
-        QCOMPARE(statusAtRawCommand.count(
+        QCOMPARE(session.statusAtCommand.count(
                      QStringLiteral("Sample 3 could not be read, asking the sensor again")),
             1);
         QTRY_COMPARE(historyEvents(),
