@@ -23,12 +23,10 @@ private slots:
         row("split across writes", { "m", "c=1.", "5\rb", "c=-3.00000", "\rsv\r" }, true);
         row("step six", { "V6\r" }, false);
         row("third reference", { "C3\r" }, false);
-        row("wrong case", { "Sv\r" }, false);
         row("line feed kept", { "rs\r\n" }, false);
         row("empty slope", { "mc=\r" }, false);
         row("slope nan", { "mc=nan\r" }, false);
         row("offset overflows a double, split", { "bc=1", "e999", "\r" }, false);
-        row("padded slope", { "mc= 1.5\r" }, false);
         row("date of a month 13", { "ic=13/04/26\r\r" }, false);
         row("two empty commands after the date", { "ic=01/31/25\r\r\r" }, false);
         row("empty command without a date", { "sv\r\r" }, false);

@@ -5,30 +5,20 @@
 #include <csignal>
 #include <sys/resource.h>
 
-// While it lives, no file this process writes may grow past the limit: a write beyond it fails
+// Runs work while no file this process writes may grow past the limit: a write beyond it fails
 // as it would on a full disk, and root is bound by it too.
-class FileSizeLimit
+template <typename Work> auto withFileSizeLimit(qint64 bytes, Work work)
 {
-public:
-    explicit FileSizeLimit(qint64 bytes)
-        : m_oldHandler(std::signal(SIGXFSZ, SIG_IGN))
-    {
-        getrlimit(RLIMIT_FSIZE, &m_original);
-        rlimit limited = m_original;
-        limited.rlim_cur = static_cast<rlim_t>(bytes);
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_original);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    void (*m_oldHandler)(int);
-    rlimit m_original {};
-};
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit original {};
+    getrlimit(RLIMIT_FSIZE, &original);
+    rlimit limited = original;
+    limited.rlim_cur = static_cast<rlim_t>(bytes);
+    setrlimit(RLIMIT_FSIZE, &limited);
+    const auto result = work();
+    setrlimit(RLIMIT_FSIZE, &original);
+    std::signal(SIGXFSZ, oldHandler);
+    return result;
+}
 
 #endif

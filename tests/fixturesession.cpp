@@ -100,16 +100,6 @@ void FixtureSession::tick(int count) const
         QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
 }
 
-QColor FixtureSession::baseColour(const QLineEdit *field)
-{
-    return field->palette().color(QPalette::Active, QPalette::Base);
-}
-
-QByteArray FixtureSession::identificationBytes()
-{
-    return "rs\rTO\rsn\rvr\rcd\rin\riv\ric\rmc\rbc\r";
-}
-
 SimulatorOptions calibratableSensor()
 {
     SimulatorOptions options;

@@ -50,8 +50,11 @@ public:
     // As many ticks of the response timer, at once.
     void tick(int count) const;
 
-    static QColor baseColour(const QLineEdit *field);
-    static QByteArray identificationBytes();
+    static QColor baseColour(const QLineEdit *field)
+    {
+        return field->palette().color(QPalette::Active, QPalette::Base);
+    }
+    static QByteArray identificationBytes() { return "rs\rTO\rsn\rvr\rcd\rin\riv\ric\rmc\rbc\r"; }
 };
 
 // A sensor whose raw counts are 100 at the low reference and 1100 at the high one: its stored

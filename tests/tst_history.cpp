@@ -5,7 +5,6 @@
 #include <QDate>
 #include <QDateTime>
 #include <QFile>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -188,13 +187,11 @@ private slots:
         QVERIFY(log.waitUntilWritten(historyCloseWait));
         const QByteArray before = fileContents(path);
 
-        QString error;
-        {
-            const FileSizeLimit limit(before.size() + 20);
-            error = failureOf(log, [&] {
+        const QString error = withFileSizeLimit(before.size() + 20, [&] {
+            return failureOf(log, [&] {
                 log.append(sampleIdentity(), HistoryEvent::ConstantsSent, everyDetail(), eventTime);
             });
-        }
+        });
 
         QVERIFY(!error.isEmpty());
         QCOMPARE(fileContents(path), before);

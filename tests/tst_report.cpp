@@ -175,20 +175,6 @@ private slots:
         QCOMPARE(report.count("PASS"), qsizetype(verdict == "PASS" ? 5 : 4));
     }
 
-    void fieldsAreTrimmedAndEmptyFieldsKeepTheirLabel()
-    {
-        ReportFields fields = sampleFields();
-        fields.fixtureSerial = "  1047 \t";
-        fields.sensorModel = " KR-5M-LD ";
-        fields.oldMc = " 0.99812";
-        fields.sensorSerial.clear();
-        fields.sensorFirmware = "   ";
-        const QByteArray report = validationReport(fields);
-        QVERIFY(report.contains("\r\nSerial Number: 1047\r\n"));
-        QVERIFY(report.contains("\r\nKR-5M-LD\r\nSerial Number: \r\nFirmware Version: \r\n"));
-        QVERIFY(report.contains("\r\nMC =  0.99812\r\n"));
-    }
-
     // A report replaces the file whole, or leaves it as it was: a file size limit makes the
     // writing fail half-way, as a full disk would.
     void reportFileIsReplacedWholeOrNotAtAll()
@@ -201,10 +187,8 @@ private slots:
         QVERIFY(writeReportFile(path, report, &error));
         QCOMPARE(fileContents(path), report);
 
-        {
-            const FileSizeLimit limit(16);
-            QVERIFY(!writeReportFile(path, "new report, longer than the limit", &error));
-        }
+        QVERIFY(!withFileSizeLimit(16,
+            [&] { return writeReportFile(path, "new report, longer than the limit", &error); }));
         QVERIFY(!error.isEmpty());
         QCOMPARE(fileContents(path), report);
 
@@ -237,11 +221,9 @@ private slots:
             if (geteuid() == 0 && (setgid(nobody) != 0 || setuid(nobody) != 0))
                 _exit(2);
             QString error;
-            bool fullDiskTold = false;
-            {
-                const FileSizeLimit limit(16);
-                fullDiskTold = !writeReportFile(path, report, &error) && !error.isEmpty();
-            }
+            const bool fullDiskTold = !withFileSizeLimit(16, [&] {
+                return writeReportFile(path, report, &error);
+            }) && !error.isEmpty();
             _exit(fullDiskTold && writeReportFile(path, report, &error) ? 0 : 1);
         }
         int status = 0;

@@ -1,5 +1,4 @@
 #include "calibrationdlg.h"
-#include "company.h"
 #include "modalanswerer.h"
 #include "widget.h"
 
@@ -43,11 +42,6 @@ QStringList paragraphs(const QTextEdit *instructions)
     for (QString &paragraph : paragraphs)
         paragraph = paragraph.trimmed();
     return paragraphs;
-}
-
-QString contactLine(const char *distributorEntry, const char *makerEntry)
-{
-    return QLatin1String(distributorEntry) + QStringLiteral("\t\t\t") + QLatin1String(makerEntry);
 }
 
 std::unique_ptr<CalibrationDlg> newDialog()
@@ -168,14 +162,11 @@ private slots:
 
         QTest::mouseClick(window->about, Qt::LeftButton);
         QCOMPARE(window->about->text(), QStringLiteral("Instructions"));
-        const QStringList aboutLines = {
-            QStringLiteral("Version " CVU_VERSION),
-            QString(),
-            contactLine(Company::distributorName, Company::makerName),
-            contactLine(Company::distributorTown, Company::makerTown),
-            contactLine(Company::distributorWeb, Company::makerWeb),
-        };
-        QCOMPARE(window->instructions->toPlainText(), aboutLines.join(QLatin1Char('\n')));
+        QCOMPARE(window->instructions->toPlainText(),
+            QStringLiteral("Version " CVU_VERSION "\n\n"
+                           "Brellmoor\t\t\tVarnell Incorporated\n"
+                           "Ashcombe, AB1 2CD\t\t\tKettleby, OH 44000\n"
+                           "www.brellmoor.example\t\t\twww.varnell.example"));
         QCOMPARE(window->scrollBar->value(), window->scrollBar->minimum());
 
         window->scrollBar->setValue(window->scrollBar->maximum());
