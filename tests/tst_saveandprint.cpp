@@ -65,6 +65,15 @@ QString pdfText(const QString &path)
     return QString::fromUtf8(pdftotext.readAllStandardOutput());
 }
 
+// A passing validation whose report the technician saves under the given path.
+bool validateAndSave(FixtureSession &session, ModalAnswerer &answerer, const QString &report)
+{
+    answerer.pressButton(QMessageBox::Save);
+    chooseFile(answerer, report);
+    session.startValidation();
+    return answerer.waitUntilAnswered(std::chrono::seconds(10));
+}
+
 QByteArray dateLine()
 {
     return QLocale::system()
@@ -89,11 +98,7 @@ private slots:
         QVERIFY(session.identify());
         ModalAnswerer answerer;
         const QString report = m_dir.filePath("validation.txt");
-        answerer.pressButton(QMessageBox::Save);
-        chooseFile(answerer, report);
-
-        session.startValidation();
-        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+        QVERIFY(validateAndSave(session, answerer, report));
 
         const QByteArray text = readFile(report);
         QVERIFY(text.startsWith("Varnell Incorporated\r\n"));
@@ -208,11 +213,7 @@ private slots:
         FixtureSession session;
         QVERIFY(session.identify());
         ModalAnswerer answerer;
-        const QString report = m_dir.filePath("for-print.txt");
-        answerer.pressButton(QMessageBox::Save);
-        chooseFile(answerer, report);
-        session.startValidation();
-        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+        QVERIFY(validateAndSave(session, answerer, m_dir.filePath("for-print.txt")));
         auto *print = session.widget<QPushButton>("calibrationDlg_Print");
 
         // The print dialog cancelled: nothing is asked for, the dialog is unlocked.
