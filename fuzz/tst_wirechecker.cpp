@@ -17,8 +17,8 @@ private slots:
             QTest::newRow(name) << writes << accepted;
         };
         row("every command",
-            { "rs\rRS\rTO\rto\rsn\rvr\rcd\rin\riv\ric\rmc\rbc\rrw\rRW\rV1\rV5\r"
-              "C1\rC2\rsv\rmc=1.745200\rbc=-171.72000\ric=07/04/26\r\rsv\r" },
+            { "rs\rRS\rTO\rto\rsn\rvr\rcd\rin\riv\ric\rmc\rbc\rrw\rRW\rV1\rV5\rsv\r"
+              "mc=1.745200\rbc=-171.72000\ric=07/04/26\r\rsv\rC1\rC2\r" },
             true);
         row("split across writes", { "m", "c=1.", "5\rb", "c=-3.00000", "\rsv\r" }, true);
         row("step six", { "V6\r" }, false);
