@@ -4,7 +4,9 @@
 #include "responsetick.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
@@ -117,6 +119,13 @@ void useTestSettings()
 void useLongTick()
 {
     setResponseTickForTesting(std::chrono::hours(1));
+}
+
+void removeHistory()
+{
+    const QString folder = QFileInfo(HistoryLog::defaultFilePath()).absolutePath();
+    QFile::remove(folder);
+    QDir(folder).removeRecursively();
 }
 
 QList<QStringList> historyRows()

@@ -48,9 +48,7 @@ private slots:
     void init()
     {
         QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal")));
-        const QString folder = QFileInfo(HistoryLog::defaultFilePath()).absolutePath();
-        QFile::remove(folder);
-        QDir(folder).removeRecursively();
+        removeHistory();
     }
 
     void unpluggedFixtureIsReported_data()

@@ -1,11 +1,9 @@
 #include "calibrationmath.h"
 #include "fixturesession.h"
-#include "history.h"
 #include "modalanswerer.h"
 
 #include <QApplication>
 #include <QDate>
-#include <QFile>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -48,7 +46,7 @@ private slots:
     void init()
     {
         QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal")));
-        QFile::remove(HistoryLog::defaultFilePath());
+        removeHistory();
     }
     void cleanup() { useTestSettings(); }
 
