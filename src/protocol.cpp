@@ -101,8 +101,10 @@ QString sampleText(const QByteArray &readingLine)
 
 std::optional<int> sampleValue(const QByteArray &readingLine)
 {
+    // Without its comma the line is not a whole sample line, and a NUL anywhere in it would cut
+    // the number short.
     const qsizetype comma = readingLine.indexOf(',');
-    if (readingLine.left(comma).contains('\0'))
+    if (comma < 0 || readingLine.left(comma).contains('\0'))
         return std::nullopt;
     bool ok = false;
     const int value = sampleText(readingLine).toInt(&ok, 10);

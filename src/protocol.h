@@ -78,8 +78,9 @@ QString readingText(const QByteArray &readingLine);
 // A raw sample as the line gives it: trimmed and cut before its first comma ("1002,Counts" ->
 // "1002").
 QString sampleText(const QByteArray &readingLine);
-// The raw sample's value, only when the text before the comma is a whole base-10 integer that
-// no NUL cut short; otherwise the sample cannot be read, and nothing may be made of it.
+// The raw sample's value, only when the line has its comma and the text before it is a whole
+// base-10 integer that no NUL cut short; otherwise the sample cannot be read, and nothing may be
+// made of it.
 std::optional<int> sampleValue(const QByteArray &readingLine);
 // The firmware version as a number; text that is not a number reads as 0.
 double firmwareValue(const QString &versionText);

@@ -139,6 +139,7 @@ private slots:
         QTest::newRow("beyond 32 bits") << QByteArray("2147483648,Counts") << -1;
         QTest::newRow("cut short by NUL") << QByteArray("10\0000,Counts", 10) << -1;
         QTest::newRow("no comma") << QByteArray("1002 C") << -1;
+        QTest::newRow("no comma, digit before a NUL") << QByteArray("5\0000Counts", 9) << -1;
     }
 
     void sampleValues()
