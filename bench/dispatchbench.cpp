@@ -7,7 +7,7 @@ namespace {
 
 constexpr int bareTurns = 200;
 
-bool runWholeDialogue(DialogDriver &driver, TrafficTimeline &timeline)
+bool runWholeDialogue(BenchTechnician &driver, TrafficTimeline &timeline)
 {
     timeline.noteTechnicianAction();
     if (!driver.identify())

@@ -1,9 +1,43 @@
 #ifndef SESSION_H
 #define SESSION_H
 
-#include "dialogdriver.h"
+#include "boxanswerer.h"
 #include "pacedline.h"
 #include "simulatorthread.h"
+#include "technician.h"
+
+#include <memory>
+#include <optional>
+
+// A technician at the real calibration dialog, which talks to the fixture at portPath: presses
+// Connect and Continue and answers each closing message box with the answer that leaves the
+// sensor as it is. Each step gives how long the dialog took from the press until what the
+// technician waits for appeared, or nothing if it never did. Between steps the technician
+// pauses as a person would, so the dialog's repainting after one step does not fall into the
+// next.
+class BenchTechnician
+{
+public:
+    explicit BenchTechnician(const QString &portPath);
+
+    // Connect, until the choice of Validation or Calibration is shown.
+    std::optional<qint64> identify();
+    // Validation, then Continue, until the result box is shown.
+    std::optional<qint64> validate();
+    // Calibration, then Continue, until the question whether to store the constants is shown.
+    std::optional<qint64> calibrateToStoreQuestion();
+    void pressConnect() { m_technician.pressConnect(); }
+    QString fieldText(const char *objectName) const;
+
+private:
+    std::optional<qint64> pressAndAwait(
+        const char *buttonName, std::function<bool(QWidget *)> awaited);
+    void choose(const char *modeButtonName);
+
+    std::unique_ptr<CalibrationDlg> m_dialog;
+    Technician m_technician;
+    BoxAnswerer m_answerer;
+};
 
 // One technician's sitting: a fresh simulated fixture on its own thread, and a fresh calibration
 // dialog that opens the fixture's pseudo-terminal directly. The dialog goes first, so it never
@@ -16,7 +50,7 @@ struct Session
     { }
 
     SimulatorThread fixture;
-    DialogDriver driver;
+    BenchTechnician driver;
 };
 
 // The same sitting with the real serial line between them: every byte in either direction
@@ -31,7 +65,7 @@ struct PacedSession
 
     SimulatorThread fixture;
     PacedLine line;
-    DialogDriver driver;
+    BenchTechnician driver;
 };
 
 // A fixture that answers every command at once; only its sensor takes its usual time to sample
@@ -43,7 +77,7 @@ SimulatorOptions readingAtOnce();
 
 // Whether the dialog shows exactly what the default healthy sensor measured; a reply cut in the
 // wrong place shows a different number.
-bool validationReadCorrectly(const DialogDriver &driver);
-bool calibrationReadCorrectly(const DialogDriver &driver);
+bool validationReadCorrectly(const BenchTechnician &driver);
+bool calibrationReadCorrectly(const BenchTechnician &driver);
 
 #endif

@@ -4,6 +4,7 @@
 
 #include "appsetup.h"
 #include "fixturesimulator.h"
+#include "offeredports.h"
 #include "walkthrough.h"
 #include "widget.h"
 
@@ -14,14 +15,6 @@
 #include <memory>
 
 namespace {
-PortAccess offeredPorts(const QStringList &paths)
-{
-    QList<PortInfo> ports;
-    for (const QString &path : paths)
-        ports.append({ path, QString::fromLatin1(ftdiEnumeratorName) });
-    return { [ports] { return ports; }, openSerialPort };
-}
-
 std::unique_ptr<FixtureSimulator> startDriftedSimulator()
 {
     SimulatorOptions options;
@@ -38,7 +31,7 @@ std::unique_ptr<FixtureSimulator> startDriftedSimulator()
 int runWalkthrough(Widget &window, const FixtureSimulator &simulator, const QString &outputDir)
 {
     // The walk-through prints the status bar; the windows' debug traces would bury it.
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    QLoggingCategory::setFilterRules(QStringLiteral("cvu.*.debug=false"));
     Walkthrough walkthrough(window, simulator, outputDir);
     if (!walkthrough.start())
         return 1;

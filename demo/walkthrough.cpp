@@ -2,6 +2,7 @@
 
 #include "calibrationdlg.h"
 #include "fixturesimulator.h"
+#include "testfiles.h"
 #include "widget.h"
 
 #include <QAbstractButton>
@@ -15,7 +16,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextEdit>
@@ -34,6 +34,9 @@ constexpr std::chrono::milliseconds settleTime(150);
 // The real program at its real pace needs about ten seconds; far beyond that something hangs.
 constexpr std::chrono::seconds timeLimit(120);
 constexpr int reportStepCount = 5;
+// The save steps are paced by the one-second response tick, three ticks apart.
+constexpr qint64 saveStepGapMs = 3000;
+constexpr qint64 saveStepGapToleranceMs = 500;
 constexpr int pictureMargin = 12;
 constexpr int titleBarHeight = 24;
 
@@ -64,12 +67,6 @@ void printLine(const QString &text)
 bool sameConstant(double stored, double shown)
 {
     return std::abs(stored - shown) <= 1e-9 * std::max(1.0, std::abs(shown));
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // The window with the title bar a desktop would draw for it; the offscreen platform draws none,
@@ -141,6 +138,7 @@ bool Walkthrough::start()
     // A desktop's native file dialog is not a Qt window the technician's hand can reach.
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     m_steps = script();
+    answerBoxes();
     m_clock.start();
     m_poll.start(pollInterval);
     QTimer::singleShot(timeLimit, this, [this] {
@@ -157,8 +155,8 @@ bool Walkthrough::succeeded() const
     return m_succeeded;
 }
 
-// What the technician waits for and then does, in order. A modal window that no step expects
-// ends the walk-through as a failure.
+// What the technician waits for in the windows and then does, in order. The boxes and dialogs
+// on the way are answered as they come (answerBoxes).
 QList<Walkthrough::Step> Walkthrough::script()
 {
     auto *okButton = m_window.findChild<QPushButton *>(QStringLiteral("mainPB_OK"));
@@ -172,74 +170,31 @@ QList<Walkthrough::Step> Walkthrough::script()
         { QStringLiteral("OK to be offered"), [okButton] { return okButton->isEnabled(); },
             [this, okButton] {
                 saveWindowsPicture(QStringLiteral("02-instructions-read"));
-                press(okButton);
-            } },
-        { QStringLiteral("the \"End User Directive\" box"),
-            [this] { return modalTitled(windowText("End User Directive")); },
-            [this] {
-                saveWindowsPicture(QStringLiteral("03-directive"));
-                answerBox(QMessageBox::Ok);
+                pressLater(okButton);
             } },
         { QStringLiteral("the calibration dialog"), [this] { return dialogIsWaitingForUser(); },
             [this] { choosePortAndConnect(); } },
         { QStringLiteral("the fixture and the sensor to be identified"),
             [this] {
-                auto *connectButton = dialogChild<QPushButton>("calibrationPB_Connect");
-                return dialogIsWaitingForUser() && connectButton->isEnabled()
-                    && connectButton->text() == dialogText("Continue");
+                return dialogIsWaitingForUser() && m_technician.connectButton()->isEnabled()
+                    && m_technician.offersContinue();
             },
             [this] {
                 saveWindowsPicture(QStringLiteral("05-identified"));
-                press(dialogChild<QAbstractButton>("Validate_RB"));
-                press(dialogChild<QAbstractButton>("calibrationPB_Connect"));
-            } },
-        { QStringLiteral("the validation of the drifted sensor to fail"),
-            [this] { return boxOffers(dialogText("User Input Necessary"), QMessageBox::Yes); },
-            [this] {
-                saveWindowsPicture(QStringLiteral("06-validation-failed"));
-                answerBox(QMessageBox::Yes);
-            } },
-        { QStringLiteral("the calibration to offer storing the new constants"),
-            [this] { return boxOffers(dialogText("Important Information"), QMessageBox::Yes); },
-            [this] {
-                saveWindowsPicture(QStringLiteral("07-calibrated"));
-                answerBox(QMessageBox::Yes);
-            } },
-        { QStringLiteral("the validation of the new constants to pass"),
-            [this] { return boxOffers(dialogText("User Input Necessary"), QMessageBox::Save); },
-            [this] {
-                saveWindowsPicture(QStringLiteral("08-validation-passed"));
-                answerBox(QMessageBox::Save);
-            } },
-        { QStringLiteral("the \"SaveFile\" dialog"),
-            [this] { return modalTitled(dialogText("SaveFile")); },
-            [this] {
-                saveWindowsPicture(QStringLiteral("09-save-report"));
-                chooseFile(m_reportPath);
+                pressLater("Validate_RB");
+                pressLater("calibrationPB_Connect");
             } },
         { QStringLiteral("the Print button"),
             [this] {
                 return dialogIsWaitingForUser()
-                    && dialogChild<QPushButton>("calibrationDlg_Print")->isVisible();
+                    && m_technician.widget<QPushButton>("calibrationDlg_Print")->isVisible();
             },
             [this] {
                 saveWindowsPicture(QStringLiteral("10-report-saved"));
-                press(dialogChild<QPushButton>("calibrationDlg_Print"));
+                pressLater("calibrationDlg_Print");
             } },
-        { QStringLiteral("the print dialog"),
-            [this] { return qobject_cast<QPrintDialog *>(freshModal()) != nullptr; },
-            [this] {
-                saveWindowsPicture(QStringLiteral("11-print"));
-                printToPdf();
-            } },
-        { QStringLiteral("the \"Print File\" dialog"),
-            [this] { return modalTitled(dialogText("Print File")); },
-            [this] { chooseFile(m_reportPath); } },
         { QStringLiteral("the dialog to offer a further run"),
-            [this] {
-                return dialogIsWaitingForUser()
-                    && dialogChild<QPushButton>("calibrationPB_Connect")->isEnabled();
-            },
+            [this] { return dialogIsWaitingForUser() && m_technician.runEnabled(); },
             [this] {
                 saveWindowsPicture(QStringLiteral("12-printed"));
                 const QString problem = outcomeProblem();
@@ -247,12 +202,70 @@ QList<Walkthrough::Step> Walkthrough::script()
                     fail(problem);
                     return;
                 }
-                press(dialogChild<QPushButton>("CalibrationPB_Close"));
+                pressLater("CalibrationPB_Close");
             } },
         { QStringLiteral("the calibration dialog to close"),
-            [this] { return !dialog() && !QApplication::activeModalWidget(); },
+            [this] { return !m_technician.dialog() && !QApplication::activeModalWidget(); },
             [this] { finish(); } },
     };
+}
+
+// The boxes and dialogs of the job, in the order they come, each looked at first. One that is
+// not on this list ends the walk-through as a failure.
+void Walkthrough::answerBoxes()
+{
+    // A window is read once it has settled: a file dialog fills in its listing just after it
+    // shows, and the picture should show it.
+    m_answerer.setSettleTime(settleTime);
+    answerBox(windowText("End User Directive"), QMessageBox::Ok, "03-directive");
+    answerBox(dialogText("User Input Necessary"), QMessageBox::Yes, "06-validation-failed");
+    answerBox(dialogText("Important Information"), QMessageBox::Yes, "07-calibrated");
+    answerBox(dialogText("User Input Necessary"), QMessageBox::Save, "08-validation-passed");
+    m_answerer.answerNext(
+        [this](QWidget *modal) {
+            saveWindowsPicture(QStringLiteral("09-save-report"));
+            say(QStringLiteral("chooses %1 in \"%2\"").arg(m_reportPath, modal->windowTitle()));
+            if (!BoxAnswerer::typeFileName(static_cast<QFileDialog *>(modal), m_reportPath))
+                fail(QStringLiteral("the save dialog did not take %1").arg(m_reportPath));
+        },
+        BoxAnswerer::titled(dialogText("SaveFile")));
+    m_answerer.answerNext(
+        [this](QWidget *modal) {
+            saveWindowsPicture(QStringLiteral("11-print"));
+            say(QStringLiteral("prints to the file %1").arg(m_pdfPath));
+            BoxAnswerer::printToPdf(static_cast<QPrintDialog *>(modal), m_pdfPath);
+        },
+        BoxAnswerer::ofType<QPrintDialog>());
+    m_answerer.answerNext(
+        [this](QWidget *modal) {
+            say(QStringLiteral("chooses %1 in \"%2\"").arg(m_reportPath, modal->windowTitle()));
+            if (!BoxAnswerer::typeFileName(static_cast<QFileDialog *>(modal), m_reportPath))
+                fail(QStringLiteral("the print file dialog did not take %1").arg(m_reportPath));
+        },
+        BoxAnswerer::titled(dialogText("Print File")));
+    m_answerer.setFallback([this](QWidget *modal) {
+        // The calibration dialog itself runs modally: it is where the technician works.
+        if (qobject_cast<CalibrationDlg *>(modal))
+            return;
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        fail(QStringLiteral("while waiting for %1, \"%2\" appeared%3")
+                 .arg(m_steps.value(m_nextStep).waitingFor, modal->windowTitle(),
+                     box ? QStringLiteral(": ") + box->text() : QString()));
+    });
+}
+
+void Walkthrough::answerBox(
+    const QString &title, QMessageBox::StandardButton button, const char *picture)
+{
+    m_answerer.answerNext(
+        [this, button, picture](QWidget *modal) {
+            auto *box = static_cast<QMessageBox *>(modal);
+            saveWindowsPicture(QLatin1String(picture));
+            say(QStringLiteral("reads \"%1\": %2").arg(box->windowTitle(), box->text()));
+            say(QStringLiteral("presses %1").arg(box->button(button)->text()));
+            BoxAnswerer::press(box, button);
+        },
+        BoxAnswerer::offering(title, button));
 }
 
 void Walkthrough::poll()
@@ -260,20 +273,12 @@ void Walkthrough::poll()
     if (m_over)
         return;
     printStatusChange();
-    noteModalChange();
     if (m_nextStep >= m_steps.size())
         return;
     const Step &step = m_steps.at(m_nextStep);
     if (step.ready()) {
         ++m_nextStep;
         step.act();
-        return;
-    }
-    if (unexpectedModalShown()) {
-        auto *box = qobject_cast<QMessageBox *>(freshModal());
-        fail(QStringLiteral("while waiting for %1, \"%2\" appeared%3")
-                 .arg(step.waitingFor, freshModal()->windowTitle(),
-                     box ? QStringLiteral(": ") + box->text() : QString()));
     }
 }
 
@@ -281,26 +286,11 @@ void Walkthrough::poll()
 // few milliseconds, as during identification, goes by unprinted, as it goes by unread.
 void Walkthrough::printStatusChange()
 {
-    const auto *status = dialogChild<QLabel>("infobar_status");
-    if (!status || status->text() == m_lastStatus)
+    const QString status = m_technician.status();
+    if (status.isEmpty() || status == m_lastStatus)
         return;
-    m_lastStatus = status->text();
+    m_lastStatus = status;
     printLine(m_lastStatus);
-}
-
-void Walkthrough::noteModalChange()
-{
-    QWidget *modal = QApplication::activeModalWidget();
-    if (modal == m_shownModal)
-        return;
-    m_shownModal = modal;
-    m_shownModalClock.start();
-}
-
-bool Walkthrough::unexpectedModalShown()
-{
-    QWidget *modal = freshModal();
-    return modal && modal != dialog();
 }
 
 void Walkthrough::fail(const QString &reason)
@@ -316,13 +306,19 @@ void Walkthrough::fail(const QString &reason)
 
 void Walkthrough::finish()
 {
+    if (m_answerer.pending() != 0 || !m_answerer.problems().isEmpty()) {
+        fail(QStringLiteral("%1 boxes were not answered: %2")
+                 .arg(m_answerer.pending())
+                 .arg(m_answerer.problems().join(QStringLiteral("; "))));
+        return;
+    }
     m_over = true;
     m_poll.stop();
     m_succeeded = true;
     say(QStringLiteral("done in %1 s: report %2, printout %3, the sensor holds the new constants")
             .arg(m_clock.elapsed() / 1000.0, 0, 'f', 1)
             .arg(m_reportPath, m_pdfPath));
-    press(m_window.findChild<QPushButton *>(QStringLiteral("MainPB_Close")));
+    pressLater(m_window.findChild<QPushButton *>(QStringLiteral("MainPB_Close")));
 }
 
 // ---- The technician's hands
@@ -335,7 +331,7 @@ void Walkthrough::say(const QString &text) const
 void Walkthrough::saveWindowsPicture(const QString &name)
 {
     QList<QWidget *> windows { &m_window };
-    if (CalibrationDlg *calibration = dialog())
+    if (CalibrationDlg *calibration = m_technician.dialog())
         windows.append(calibration);
     QWidget *modal = QApplication::activeModalWidget();
     if (modal && !windows.contains(modal))
@@ -351,49 +347,23 @@ void Walkthrough::saveWindowsPicture(const QString &name)
 
 // Queued, as a mouse click arrives: a button that opens a modal window must not run that
 // window's event loop inside this walk-through's own poll.
-void Walkthrough::press(QAbstractButton *button)
+void Walkthrough::pressLater(QAbstractButton *button)
 {
     say(QStringLiteral("presses %1").arg(button->text()));
     QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
 }
 
-void Walkthrough::answerBox(QMessageBox::StandardButton button)
+void Walkthrough::pressLater(const char *dialogButton)
 {
-    auto *box = qobject_cast<QMessageBox *>(freshModal());
-    m_answered = box;
-    say(QStringLiteral("reads \"%1\": %2").arg(box->windowTitle(), box->text()));
-    press(box->button(button));
-}
-
-void Walkthrough::chooseFile(const QString &path)
-{
-    auto *fileDialog = qobject_cast<QFileDialog *>(freshModal());
-    m_answered = fileDialog;
-    say(QStringLiteral("chooses %1 in \"%2\"").arg(path, fileDialog->windowTitle()));
-    // Typed into the name field, as a user would: the whole path, folder and all.
-    auto *nameField = fileDialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-    if (!nameField) {
-        fail(QStringLiteral("\"%1\" has no file name field").arg(fileDialog->windowTitle()));
-        return;
-    }
-    nameField->setText(path);
-    const QString chosen = fileDialog->selectedFiles().value(0);
-    if (chosen != path) {
-        fail(QStringLiteral("\"%1\" took %2 instead").arg(fileDialog->windowTitle(), chosen));
-        return;
-    }
-    static_cast<QDialog *>(fileDialog)->accept();
-}
-
-void Walkthrough::printToPdf()
-{
-    auto *printDialog = qobject_cast<QPrintDialog *>(freshModal());
-    m_answered = printDialog;
-    say(QStringLiteral("prints to the file %1").arg(m_pdfPath));
-    printDialog->printer()->setOutputFormat(QPrinter::PdfFormat);
-    printDialog->printer()->setOutputFileName(m_pdfPath);
-    // accept() would copy the dialog's own settings over the output file.
-    printDialog->done(QDialog::Accepted);
+    say(QStringLiteral("presses %1")
+            .arg(m_technician.widget<QAbstractButton>(dialogButton)->text()));
+    QMetaObject::invokeMethod(
+        this,
+        [this, dialogButton] {
+            if (!m_technician.press(dialogButton))
+                fail(QStringLiteral("%1 could not be pressed").arg(QLatin1String(dialogButton)));
+        },
+        Qt::QueuedConnection);
 }
 
 void Walkthrough::scrollInstructionsToEnd()
@@ -406,61 +376,23 @@ void Walkthrough::scrollInstructionsToEnd()
 
 void Walkthrough::choosePortAndConnect()
 {
-    auto *ports = dialogChild<QComboBox>("calibrationDlgCB_comport");
-    const int index = ports->findText(m_simulator.portPath());
-    if (index < 0) {
+    auto *ports = m_technician.widget<QComboBox>("calibrationDlgCB_comport");
+    if (ports->findText(m_simulator.portPath()) < 0) {
         fail(QStringLiteral("the simulated fixture's port %1 is not offered")
                  .arg(m_simulator.portPath()));
         return;
     }
     say(QStringLiteral("chooses the port %1").arg(m_simulator.portPath()));
-    ports->setCurrentIndex(index);
-    emit ports->activated(index);
+    m_technician.choosePort(m_simulator.portPath());
     saveWindowsPicture(QStringLiteral("04-connect"));
-    press(dialogChild<QPushButton>("calibrationPB_Connect"));
+    pressLater("calibrationPB_Connect");
 }
 
 // ---- What the technician sees
 
-// The active modal window once it has settled, unless it is one already answered that is still
-// on its way out.
-QWidget *Walkthrough::freshModal() const
-{
-    QWidget *modal = QApplication::activeModalWidget();
-    const bool settled = modal == m_shownModal && m_shownModalClock.hasExpired(settleTime.count());
-    return settled && modal != m_answered ? modal : nullptr;
-}
-
-bool Walkthrough::modalTitled(const QString &title) const
-{
-    const QWidget *modal = freshModal();
-    return modal && modal->windowTitle() == title;
-}
-
-bool Walkthrough::boxOffers(const QString &title, QMessageBox::StandardButton button) const
-{
-    const auto *box = qobject_cast<QMessageBox *>(freshModal());
-    return box && box->windowTitle() == title && box->button(button);
-}
-
-CalibrationDlg *Walkthrough::dialog() const
-{
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (auto *calibration = qobject_cast<CalibrationDlg *>(window))
-            return calibration;
-    }
-    return nullptr;
-}
-
-template <typename T> T *Walkthrough::dialogChild(const char *objectName) const
-{
-    const CalibrationDlg *calibration = dialog();
-    return calibration ? calibration->findChild<T *>(QLatin1String(objectName)) : nullptr;
-}
-
 bool Walkthrough::dialogIsWaitingForUser() const
 {
-    CalibrationDlg *calibration = dialog();
+    CalibrationDlg *calibration = m_technician.dialog();
     return calibration && QApplication::activeModalWidget() == calibration
         && !QApplication::overrideCursor();
 }
@@ -472,14 +404,14 @@ QString Walkthrough::outcomeProblem() const
     const QString report = reportProblem();
     if (!report.isEmpty())
         return report;
-    if (!fileBytes(m_pdfPath).startsWith("%PDF"))
+    if (!fileContents(m_pdfPath).startsWith("%PDF"))
         return QStringLiteral("no printout in %1").arg(m_pdfPath);
     return sensorProblem();
 }
 
 QString Walkthrough::reportProblem() const
 {
-    QList<QByteArray> lines = fileBytes(m_reportPath).split('\n');
+    QList<QByteArray> lines = fileContents(m_reportPath).split('\n');
     while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
         lines.removeLast();
     if (lines.size() < reportStepCount)
@@ -493,10 +425,11 @@ QString Walkthrough::reportProblem() const
     return {};
 }
 
+// The new constants, and today's date, reached the sensor, at the pace of the real tick.
 QString Walkthrough::sensorProblem() const
 {
-    const double shownSlope = dialogChild<QLineEdit>("calLE_NewCslp")->text().toDouble();
-    const double shownOffset = dialogChild<QLineEdit>("calLE_NewCoff")->text().toDouble();
+    const double shownSlope = m_technician.field("calLE_NewCslp")->text().toDouble();
+    const double shownOffset = m_technician.field("calLE_NewCoff")->text().toDouble();
     if (!sameConstant(m_simulator.mc(), shownSlope) || !sameConstant(m_simulator.bc(), shownOffset))
         return QStringLiteral("the sensor holds MC %1, BC %2, not the new constants %3, %4")
             .arg(m_simulator.mc())
@@ -507,5 +440,19 @@ QString Walkthrough::sensorProblem() const
     if (m_simulator.sensorCalDate() != today)
         return QStringLiteral("the sensor's calibration date is %1, not today")
             .arg(QString::fromLatin1(m_simulator.sensorCalDate()));
+    const QList<QByteArray> commands = m_simulator.commands();
+    const QList<qint64> times = m_simulator.commandTimesMs();
+    const qsizetype slope = std::find_if(commands.cbegin(), commands.cend(),
+                                [](const QByteArray &command) { return command.startsWith("mc="); })
+        - commands.cbegin();
+    for (qsizetype step = slope; step < slope + 3 && step + 1 < times.size(); ++step) {
+        const qint64 gap = times.at(step + 1) - times.at(step);
+        if (std::abs(gap - saveStepGapMs) > saveStepGapToleranceMs)
+            return QStringLiteral("the save steps %1 and %2 were %3 ms apart, not about %4 ms")
+                .arg(QString::fromLatin1(commands.at(step)),
+                    QString::fromLatin1(commands.at(step + 1)))
+                .arg(gap)
+                .arg(saveStepGapMs);
+    }
     return {};
 }

@@ -1,17 +1,17 @@
 #ifndef WALKTHROUGH_H
 #define WALKTHROUGH_H
 
+#include "boxanswerer.h"
+#include "technician.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QList>
-#include <QMessageBox>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <functional>
 
-class CalibrationDlg;
 class FixtureSimulator;
 class QAbstractButton;
 class Widget;
@@ -21,7 +21,7 @@ class Widget;
 // storing the constants, the validation that passes, saving and printing the report). It clicks
 // what a user would click and answers each modal window by its title; it prints each status-bar
 // message as it appears and saves a picture of the windows at each stage, the report and its
-// printout into the output folder.
+// printout into the output folder. Its hands are the technician's of the test kit.
 class Walkthrough : public QObject
 {
     Q_OBJECT
@@ -43,27 +43,20 @@ private:
     };
 
     QList<Step> script();
+    void answerBoxes();
     void poll();
     void printStatusChange();
-    void noteModalChange();
-    bool unexpectedModalShown();
     void fail(const QString &reason);
     void finish();
 
     void say(const QString &text) const;
     void saveWindowsPicture(const QString &name);
-    void press(QAbstractButton *button);
-    void answerBox(QMessageBox::StandardButton button);
-    void chooseFile(const QString &path);
-    void printToPdf();
+    void pressLater(QAbstractButton *button);
+    void pressLater(const char *dialogButton);
+    void answerBox(const QString &title, QMessageBox::StandardButton button, const char *picture);
     void scrollInstructionsToEnd();
     void choosePortAndConnect();
 
-    QWidget *freshModal() const;
-    bool modalTitled(const QString &title) const;
-    bool boxOffers(const QString &title, QMessageBox::StandardButton button) const;
-    CalibrationDlg *dialog() const;
-    template <typename T> T *dialogChild(const char *objectName) const;
     bool dialogIsWaitingForUser() const;
     QString outcomeProblem() const;
     QString reportProblem() const;
@@ -78,9 +71,8 @@ private:
     int m_nextStep = 0;
     QTimer m_poll;
     QElapsedTimer m_clock;
-    QPointer<QWidget> m_answered;
-    QPointer<QWidget> m_shownModal;
-    QElapsedTimer m_shownModalClock;
+    Technician m_technician;
+    BoxAnswerer m_answerer;
     QString m_lastStatus;
     bool m_succeeded = false;
     bool m_over = false;

@@ -5,11 +5,11 @@
 #include "fuzzinput.h"
 #include "history.h"
 #include "memorydevice.h"
+#include "offeredports.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
-#include <QTimer>
 #include <array>
 #include <cstdio>
 
@@ -76,25 +76,15 @@ DialogueDriver::DialogueDriver(FuzzInput &input)
 {
     // Every input starts with an empty history, so none depends on the inputs run before it.
     QFile::remove(HistoryLog::defaultFilePath());
-    const PortAccess ports {
-        [] {
-            return QList<PortInfo> { { QStringLiteral("ttyFUZZ0"),
-                QString::fromLatin1(ftdiEnumeratorName) } };
-        },
-        [this](const QString &, QString *) { return openPort(); },
-    };
-    m_dialog = std::make_unique<CalibrationDlg>(nullptr, ports);
-    const QList<QTimer *> timers
-        = m_dialog->findChildren<QTimer *>(QString(), Qt::FindDirectChildrenOnly);
-    if (timers.size() != 1)
-        qFatal("the dialog should own exactly one timer, its response timer");
-    m_responseTimer = timers.first();
-    qApp->installEventFilter(this);
+    m_dialog = std::make_unique<CalibrationDlg>(nullptr,
+        offeredPorts(QStringList { QStringLiteral("ttyFUZZ0") },
+            [this](const QString &, QString *) { return openPort(); }));
+    m_technician.setDialog(m_dialog.get());
+    m_answerer.setFallback([this](QWidget *modal) { answer(modal); });
 }
 
 DialogueDriver::~DialogueDriver()
 {
-    qApp->removeEventFilter(this);
     m_dialog.reset();
     // Message boxes delete themselves once control is back in an event loop; there is none here.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -103,7 +93,7 @@ DialogueDriver::~DialogueDriver()
 void DialogueDriver::run(StartPath path)
 {
     playScript(path);
-    m_scriptedAnswers.clear();
+    m_answerer.forgetPending();
     while (!m_input.atEnd())
         act(m_input.takeByte());
     endConnection();
@@ -148,7 +138,7 @@ void DialogueDriver::stopIfFaulty() const
 
 void DialogueDriver::playScript(StartPath path)
 {
-    press(connectButton);
+    m_technician.press(connectButton);
     if (path == StartPath::Identification)
         return;
     identify();
@@ -169,13 +159,14 @@ void DialogueDriver::identify()
 
 void DialogueDriver::startRun(const char *choice)
 {
-    press(choice);
-    press(connectButton);
+    m_technician.press(choice);
+    m_technician.press(connectButton);
 }
 
 void DialogueDriver::completeCalibration()
 {
-    m_scriptedAnswers.push_back(QMessageBox::Yes);
+    m_answerer.pressButton(QMessageBox::Yes, nullptr,
+        BoxAnswerer::offering(QStringLiteral("Important Information"), QMessageBox::Yes));
     feed(rawModeOnReply);
     // Every reading is preceded by the sensor's word that it is sampling, and each set opens with
     // one reading that only says the sensor has settled.
@@ -200,17 +191,18 @@ void DialogueDriver::act(uint8_t action)
     case FeedCannedReply:
         feed(cannedReplies[m_input.takeByte() % cannedReplies.size()]);
         break;
+    // The tick is far too long to pass by itself: the input decides when time passes.
     case Tick:
-        tick(m_input.takeByte() % maxTicks + 1);
+        m_technician.tick(m_input.takeByte() % maxTicks + 1);
         break;
     case PressConnect:
-        press(connectButton);
+        m_technician.press(connectButton);
         break;
     case PressValidate:
-        press(validateButton);
+        m_technician.press(validateButton);
         break;
     case PressCalibrate:
-        press(calibrateButton);
+        m_technician.press(calibrateButton);
         break;
     }
 }
@@ -221,59 +213,19 @@ void DialogueDriver::feed(const QByteArray &bytes)
         m_port->feed(bytes);
 }
 
-// The tick is far too long to pass by itself: the input decides when time passes, and, as with
-// a real timer, a stopped one never ticks.
-void DialogueDriver::tick(int count)
-{
-    for (int i = 0; i < count && m_responseTimer->isActive(); ++i)
-        QMetaObject::invokeMethod(m_responseTimer, "timeout", Qt::DirectConnection);
-}
-
-// Only what the technician could press: nothing hidden or disabled, nothing behind a modal box.
-void DialogueDriver::press(const char *objectName)
-{
-    auto *button = m_dialog->findChild<QAbstractButton *>(QLatin1String(objectName));
-    if (!button || !button->isEnabled() || !button->isVisibleTo(m_dialog.get())
-        || QApplication::activeModalWidget())
-        return;
-    button->click();
-}
-
 // ---- Modal boxes
 
-bool DialogueDriver::eventFilter(QObject *watched, QEvent *event)
+// A box the script did not foresee is the input's to answer; the scripted start then falls
+// short, which the check at start-up reports.
+void DialogueDriver::answer(QWidget *modal)
 {
-    // A box runs its own event loop; the answer is posted so that loop delivers it.
-    if (event->type() == QEvent::Show) {
-        auto *modal = qobject_cast<QDialog *>(watched);
-        if (modal && modal->isModal())
-            QMetaObject::invokeMethod(
-                this, [this, modal = QPointer<QDialog>(modal)] { answer(modal); },
-                Qt::QueuedConnection);
-    }
-    return QObject::eventFilter(watched, event);
-}
-
-void DialogueDriver::answer(const QPointer<QDialog> &modal)
-{
-    if (!modal || !modal->isVisible())
-        return;
-    auto *box = qobject_cast<QMessageBox *>(modal.data());
+    auto *box = qobject_cast<QMessageBox *>(modal);
     if (!box) {
         // A file dialog: the report file is not the instrument dialogue's business.
-        modal->reject();
+        BoxAnswerer::rejectOrClose(modal);
         return;
     }
-    // A box the script did not foresee is the input's to answer; the scripted start then falls
-    // short, which the check at start-up reports.
-    QAbstractButton *scripted
-        = m_scriptedAnswers.empty() ? nullptr : box->button(m_scriptedAnswers.front());
-    if (!scripted) {
-        answerFromInput(box);
-        return;
-    }
-    m_scriptedAnswers.pop_front();
-    scripted->click();
+    answerFromInput(box);
 }
 
 void DialogueDriver::answerFromInput(const QPointer<QMessageBox> &box)

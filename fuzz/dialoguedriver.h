@@ -1,6 +1,8 @@
 #ifndef DIALOGUEDRIVER_H
 #define DIALOGUEDRIVER_H
 
+#include "boxanswerer.h"
+#include "technician.h"
 #include "wirechecker.h"
 
 #include <QByteArray>
@@ -8,15 +10,12 @@
 #include <QObject>
 #include <QPointer>
 #include <cstdint>
-#include <deque>
 #include <memory>
 
 class CalibrationDlg;
 class FuzzInput;
 class MemoryDevice;
-class QDialog;
 class QIODevice;
-class QTimer;
 
 // Where a fuzz input's own bytes take over: well-formed replies have brought the dialog there.
 enum class StartPath {
@@ -30,7 +29,8 @@ inline constexpr int startPathCount = 4;
 // Runs one fresh calibration dialog through one fuzz input over an in-memory port: a scripted
 // start reaches the chosen path, then the input decides what the fixture says and in which
 // pieces, when the response timer ticks, which buttons the technician presses and how each
-// message box is answered. A write the sensor would not understand stops the process at once.
+// message box is answered; a technician of the test kit presses and answers. A write the sensor
+// would not understand stops the process at once.
 class DialogueDriver : public QObject
 {
 public:
@@ -40,9 +40,6 @@ public:
     void run(StartPath path);
     // Everything written to the port, over every connection, in order.
     QByteArray wire() const { return m_wire; }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QIODevice *openPort();
@@ -57,18 +54,16 @@ private:
 
     void act(uint8_t action);
     void feed(const QByteArray &bytes);
-    void tick(int count);
-    void press(const char *objectName);
-    void answer(const QPointer<QDialog> &modal);
+    void answer(QWidget *modal);
     void answerFromInput(const QPointer<QMessageBox> &box);
 
     FuzzInput &m_input;
     WireChecker m_checker;
     QByteArray m_wire;
     QPointer<MemoryDevice> m_port;
-    std::deque<QMessageBox::StandardButton> m_scriptedAnswers;
     std::unique_ptr<CalibrationDlg> m_dialog;
-    QTimer *m_responseTimer = nullptr;
+    Technician m_technician;
+    BoxAnswerer m_answerer;
 };
 
 #endif

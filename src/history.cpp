@@ -92,28 +92,35 @@ EventLayout layoutOf(HistoryEvent event)
     Q_UNREACHABLE();
 }
 
-// Fields read from the sensor still end in the reply's CR LF, which would only split the cell.
-QStringList allValues(
-    const HistoryIdentity &identity, const HistoryDetails &details, const QDateTime &when)
+QString averageText(const std::optional<qint64> &average)
+{
+    return average ? QString::number(*average) : QString();
+}
+
+// Values read from the sensor still end in the reply's CR LF, which would only split the cell.
+QStringList allValues(const RunRecord &run, const QString &reportFile, const QDateTime &when)
 {
     const QDateTime local = when.toLocalTime();
     QStringList values = { local.toString(QStringLiteral("yyyy-MM-dd")),
-        local.toString(QStringLiteral("HH:mm:ss")), identity.fixtureModel, identity.fixtureSerial,
-        identity.fixtureVersion, identity.sensorSerial, identity.sensorFirmware, QString() };
-    values += QStringList(details.steps.cbegin(), details.steps.cend());
-    values += { details.lowAverage, details.highAverage, details.oldMc, details.oldBc,
-        details.newMc, details.newBc, QDir::toNativeSeparators(details.reportFile) };
+        local.toString(QStringLiteral("HH:mm:ss")), run.fixture.model.text, run.fixture.serial.text,
+        run.fixture.firmware.text, run.sensor.serial.text, run.sensor.firmware.text, QString() };
+    for (int step = 1; step <= validationStepCount; ++step)
+        values += run.stepText(step);
+    const CalibrationRecord calibration = run.calibration.value_or(CalibrationRecord());
+    values += { averageText(calibration.lowAverage), averageText(calibration.highAverage),
+        run.slope.text, run.offset.text, run.newSlopeText(), run.newOffsetText(),
+        QDir::toNativeSeparators(reportFile) };
     Q_ASSERT(values.size() == ColumnCount);
     for (QString &value : values)
         value = value.trimmed();
     return values;
 }
 
-QStringList recordValues(const HistoryIdentity &identity, HistoryEvent event,
-    const HistoryDetails &details, const QDateTime &when)
+QStringList recordValues(
+    const RunRecord &run, HistoryEvent event, const QString &reportFile, const QDateTime &when)
 {
     const EventLayout layout = layoutOf(event);
-    QStringList values = allValues(identity, details, when);
+    QStringList values = allValues(run, reportFile, when);
     values[EventColumn] = QString::fromLatin1(layout.name);
     for (int column = FirstStepColumn; column < ColumnCount; ++column) {
         if (!layout.detailColumns.contains(column))
@@ -293,11 +300,11 @@ QString HistoryLog::defaultFilePath()
         + QStringLiteral("/calibration-history.csv");
 }
 
-void HistoryLog::append(const HistoryIdentity &identity, HistoryEvent event,
-    const HistoryDetails &details, const QDateTime &when)
+void HistoryLog::append(
+    const RunRecord &run, HistoryEvent event, const QString &reportFile, const QDateTime &when)
 {
     HistoryWriter::instance().hand(
-        { m_filePath, csvLine(recordValues(identity, event, details, when)), this });
+        { m_filePath, csvLine(recordValues(run, event, reportFile, when)), this });
 }
 
 bool HistoryLog::waitUntilWritten(std::chrono::milliseconds timeout)

@@ -1,7 +1,7 @@
 #ifndef HISTORY_H
 #define HISTORY_H
 
-#include "stepbounds.h"
+#include "runrecord.h"
 
 #include <QObject>
 #include <QString>
@@ -10,12 +10,6 @@
 
 class QDate;
 class QDateTime;
-
-// Who took part in an event, as the dialog's fields show them, untrimmed; the log trims them.
-struct HistoryIdentity
-{
-    QString fixtureModel, fixtureSerial, fixtureVersion, sensorSerial, sensorFirmware;
-};
 
 enum class HistoryEvent {
     Identified,
@@ -27,17 +21,6 @@ enum class HistoryEvent {
     SaveConfirmed,
     SaveNotConfirmed,
     ReportWritten,
-};
-
-// What an event may carry besides who took part. Each event writes only the values that belong
-// to it (a validation its readings, a calibration its averages and new constants, sending the
-// old and the new constants, a report its path), so the dialog may pass everything it shows.
-struct HistoryDetails
-{
-    std::array<QString, validationStepCount> steps;
-    QString lowAverage, highAverage;
-    QString oldMc, oldBc, newMc, newBc;
-    QString reportFile;
 };
 
 // The calibration history: one CSV line per event, so the constants a sensor had before a
@@ -56,8 +39,11 @@ public:
     // In the application-data folder of the names main gives the application.
     static QString defaultFilePath();
 
-    void append(const HistoryIdentity &identity, HistoryEvent event, const HistoryDetails &details,
-        const QDateTime &when);
+    // Each event writes only the values of the run that belong to it: a validation its
+    // readings, a calibration its averages and new constants, sending them the old and the new
+    // constants, a report its path.
+    void append(
+        const RunRecord &run, HistoryEvent event, const QString &reportFile, const QDateTime &when);
     // True once every line it handed over is written or has failed; false when the time ran out.
     bool waitUntilWritten(std::chrono::milliseconds timeout);
 

@@ -43,33 +43,32 @@ void addMaker(ReportBuilder &report)
     report.line();
 }
 
-void addFixture(ReportBuilder &report, const ReportFields &fields)
+void addFixture(ReportBuilder &report, const RunRecord &shown)
 {
     report.line("Validation/Calibration Instrument");
-    report.line(fieldBytes(fields.fixtureModel));
-    report.labelled("Serial Number: ", fields.fixtureSerial);
-    report.labelled("Firmware Version: ", fields.fixtureVersion);
-    report.labelled("Calibration Date: ", fields.fixtureCalDate);
+    report.line(fieldBytes(shown.fixture.model.text));
+    report.labelled("Serial Number: ", shown.fixture.serial.text);
+    report.labelled("Firmware Version: ", shown.fixture.firmware.text);
+    report.labelled("Calibration Date: ", shown.fixture.calDate.text);
     report.line();
 }
 
-void addSensor(ReportBuilder &report, const ReportFields &fields, bool calibrated)
+void addSensor(ReportBuilder &report, const RunRecord &shown, bool calibrated)
 {
     report.line(calibrated ? "Instrument Calibrated:" : "Instrument Validated:");
-    report.line(fieldBytes(fields.sensorModel));
-    report.labelled("Serial Number: ", fields.sensorSerial);
-    report.labelled("Firmware Version: ", fields.sensorFirmware);
+    report.line(fieldBytes(shown.sensor.model.text));
+    report.labelled("Serial Number: ", shown.sensor.serial.text);
+    report.labelled("Firmware Version: ", shown.sensor.firmware.text);
     report.line();
 }
 
-void addDates(
-    ReportBuilder &report, const ReportFields &fields, bool calibrated, const QDate &today)
+void addDates(ReportBuilder &report, const RunRecord &shown, bool calibrated, const QDate &today)
 {
     if (calibrated) {
         report.line("Calibration Date: " + dateBytes(today));
         return;
     }
-    report.labelled("Instrument was last Calibrated on: ", fields.sensorCalDate);
+    report.labelled("Instrument was last Calibrated on: ", shown.sensor.calDate.text);
     report.line("Instrument was Validated on: " + dateBytes(today));
 }
 
@@ -90,27 +89,27 @@ QByteArray stepLine(int step, const QString &reading)
         + (stepPasses(step, reading) ? "PASS" : "FAIL");
 }
 
-void addVerification(ReportBuilder &report, const ReportFields &fields)
+void addVerification(ReportBuilder &report, const RunRecord &shown)
 {
     report.line("Verification Values");
     for (int step = 1; step <= validationStepCount; ++step)
-        report.line(stepLine(step, fields.steps[static_cast<size_t>(step - 1)]));
+        report.line(stepLine(step, shown.stepText(step)));
 }
 }
 
 QByteArray reportText(
-    const ReportFields &fields, bool calibrateChecked, bool validateChecked, const QDate &today)
+    const RunRecord &shown, bool calibrateChecked, bool validateChecked, const QDate &today)
 {
     ReportBuilder report;
     addMaker(report);
-    addFixture(report, fields);
-    addSensor(report, fields, calibrateChecked);
-    addDates(report, fields, calibrateChecked, today);
-    addConstants(report, validateChecked ? "Current Constants" : "Previous Constants", fields.oldMc,
-        fields.oldBc);
+    addFixture(report, shown);
+    addSensor(report, shown, calibrateChecked);
+    addDates(report, shown, calibrateChecked, today);
+    addConstants(report, validateChecked ? "Current Constants" : "Previous Constants",
+        shown.slope.text, shown.offset.text);
     if (calibrateChecked)
-        addConstants(report, "New Constants", fields.newMc, fields.newBc);
-    addVerification(report, fields);
+        addConstants(report, "New Constants", shown.newSlopeText(), shown.newOffsetText());
+    addVerification(report, shown);
     return report.text();
 }
 

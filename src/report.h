@@ -1,7 +1,7 @@
 #ifndef REPORT_H
 #define REPORT_H
 
-#include "stepbounds.h"
+#include "runrecord.h"
 
 #include <QByteArray>
 #include <QString>
@@ -9,20 +9,12 @@
 
 class QDate;
 
-// The dialog's field texts exactly as they are shown, untrimmed; the report trims them itself.
-struct ReportFields
-{
-    QString fixtureModel, fixtureSerial, fixtureVersion, fixtureCalDate;
-    QString sensorModel, sensorSerial, sensorFirmware, sensorCalDate;
-    QString oldMc, oldBc, newMc, newBc;
-    std::array<QString, validationStepCount> steps;
-};
-
-// The whole report file, byte for byte: CR LF line ends, the date line CR CR LF, no trailing
-// empty line. The two mode switches are passed separately because each one decides its own
-// part of the text.
+// The whole report file, byte for byte, of the run as the dialog's fields show it (their texts
+// untrimmed; the report trims them): CR LF line ends, the date line CR CR LF, no trailing empty
+// line. The two mode switches are passed separately because each one decides its own part of
+// the text.
 QByteArray reportText(
-    const ReportFields &fields, bool calibrateChecked, bool validateChecked, const QDate &today);
+    const RunRecord &shown, bool calibrateChecked, bool validateChecked, const QDate &today);
 
 // Replaces the file at path only by a complete new report: when anything fails, an existing
 // file stays as it was. Where no file can be made beside it but the file itself may be

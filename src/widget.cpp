@@ -2,9 +2,9 @@
 
 #include "calibrationdlg.h"
 #include "company.h"
+#include "logging.h"
 #include "ui_widget.h"
 
-#include <QDebug>
 #include <QMessageBox>
 #include <QScopedValueRollback>
 #include <QScrollBar>
@@ -154,7 +154,9 @@ void Widget::showEndUserDirective()
 void Widget::runCalibrationDialog()
 {
     CalibrationDlg dialog(nullptr, m_ports);
-    qDebug(dialog.exec() ? "Accept" : "Reject");
+    // Run before tracing: a disabled trace does not evaluate its arguments.
+    const int result = dialog.exec();
+    qCDebug(lcWindow, result ? "Accept" : "Reject");
 }
 
 // The technician must have scrolled to the end of the instructions before OK is offered; once
@@ -166,6 +168,6 @@ void Widget::update(int value)
         return;
     if (value != ui->mainTE_Instructions->verticalScrollBar()->maximum())
         return;
-    qDebug("Slider @ bottom");
+    qCDebug(lcWindow, "Slider @ bottom");
     ui->mainPB_OK->setEnabled(true);
 }

@@ -1,5 +1,6 @@
 #include "filesizelimit.h"
 #include "history.h"
+#include "testfiles.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -15,25 +16,29 @@ const QStringList header = { "Date", "Time", "Fixture model", "Fixture serial", 
     "Sensor serial", "Sensor firmware", "Event", "Step 1", "Step 2", "Step 3", "Step 4", "Step 5",
     "Low average", "High average", "Old MC", "Old BC", "New MC", "New BC", "Report file" };
 
-// As the dialog's fields hold them: values cut from replies still end in CR LF.
-HistoryIdentity sampleIdentity(const QString &sensorSerial = QStringLiteral("517\r\n"))
+// A run as the devices reported it: values cut from replies still end in CR LF.
+RunRecord sampleRun(const QString &sensorSerial = QStringLiteral("517\r\n"))
 {
-    return { "KR-5M-LD-CV-LNK", "1047\r\n", " 1.2\r\n", sensorSerial, "0.87\r\n" };
+    const auto reported = [](const QString &text) { return Reported { {}, text }; };
+    RunRecord run;
+    run.fixture = { reported("KR-5M-LD-CV-LNK"), reported("1047\r\n"), reported(" 1.2\r\n"), {} };
+    run.sensor = { reported("KR-5M-LD"), reported(sensorSerial), reported("0.87\r\n"), {} };
+    run.slope = reported("0.99812\r\n");
+    run.offset = reported("0.41\r\n");
+    run.validation.emplace();
+    const QStringList readings { "2.9", "118 ", "603", "1004", "1698" };
+    for (int step = 1; step <= validationStepCount; ++step)
+        run.validation->steps[static_cast<size_t>(step - 1)]
+            = StepReading { {}, readings.at(step - 1), true };
+    run.calibration.emplace();
+    run.calibration->lowAverage = 102;
+    run.calibration->highAverage = 1100;
+    run.calibration->slopeText = "1.745200";
+    run.calibration->offsetText = "-171.72000";
+    return run;
 }
 
-HistoryDetails everyDetail()
-{
-    HistoryDetails details;
-    details.steps = { "2.9", "118 ", "603", "1004", "1698" };
-    details.lowAverage = "102";
-    details.highAverage = "1100";
-    details.oldMc = "0.99812\r\n";
-    details.oldBc = "0.41\r\n";
-    details.newMc = "1.745200";
-    details.newBc = "-171.72000";
-    details.reportFile = "/home/tech/Documents/KR-5M-LD_517_2026-12-06_calibration.txt";
-    return details;
-}
+const QString reportPath = "/home/tech/Documents/KR-5M-LD_517_2026-12-06_calibration.txt";
 
 // Reads the file as a spreadsheet does: quoted fields may hold commas, doubled quotes and line
 // breaks; any line break outside quotes ends a record, so a field left unquoted splits it.
@@ -82,11 +87,6 @@ template <typename Appending> QString failureOf(HistoryLog &log, Appending appen
     return error;
 }
 
-QByteArray fileContents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 }
 
 class TestHistory : public QObject
@@ -129,7 +129,7 @@ private slots:
         QFETCH(QStringList, eventAndDetails);
         QTemporaryDir dir;
         const QString path = dir.filePath("new folder/history.csv");
-        HistoryLog(path).append(sampleIdentity(), event, everyDetail(), eventTime);
+        HistoryLog(path).append(sampleRun(), event, reportPath, eventTime);
         const QStringList identity
             = { "2026-12-06", "14:03:09", "KR-5M-LD-CV-LNK", "1047", "1.2", "517", "0.87" };
         QCOMPARE(csvRecords(path), (QList<QStringList> { header, identity + eventAndDetails }));
@@ -148,9 +148,9 @@ private slots:
         const int runs = 3 * serials.size();
         for (int run = 0; run < runs; ++run) {
             HistoryLog log(path);
-            const HistoryIdentity identity = sampleIdentity(serials[run % serials.size()]);
-            log.append(identity, HistoryEvent::Identified, {}, eventTime);
-            log.append(identity, HistoryEvent::ValidationFailed, everyDetail(), eventTime);
+            const RunRecord identified = sampleRun(serials[run % serials.size()]);
+            log.append(identified, HistoryEvent::Identified, {}, eventTime);
+            log.append(identified, HistoryEvent::ValidationFailed, {}, eventTime);
         }
         const QList<QStringList> records = csvRecords(path);
         QCOMPARE(records.size(), 1 + 2 * runs);
@@ -172,7 +172,7 @@ private slots:
         const QString path = blocker + "/history.csv";
         HistoryLog log(path);
         const QString error = failureOf(
-            log, [&] { log.append(sampleIdentity(), HistoryEvent::Identified, {}, eventTime); });
+            log, [&] { log.append(sampleRun(), HistoryEvent::Identified, {}, eventTime); });
         const QString start = "Cannot write the calibration history " + path + ": ";
         QVERIFY2(error.startsWith(start) && error.size() > start.size(), qPrintable(error));
         QCOMPARE(fileContents(blocker), QByteArray());
@@ -183,19 +183,18 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("history.csv");
         HistoryLog log(path);
-        log.append(sampleIdentity(), HistoryEvent::Identified, {}, eventTime);
+        log.append(sampleRun(), HistoryEvent::Identified, {}, eventTime);
         QVERIFY(log.waitUntilWritten(historyCloseWait));
         const QByteArray before = fileContents(path);
 
         const QString error = withFileSizeLimit(before.size() + 20, [&] {
-            return failureOf(log, [&] {
-                log.append(sampleIdentity(), HistoryEvent::ConstantsSent, everyDetail(), eventTime);
-            });
+            return failureOf(
+                log, [&] { log.append(sampleRun(), HistoryEvent::ConstantsSent, {}, eventTime); });
         });
 
         QVERIFY(!error.isEmpty());
         QCOMPARE(fileContents(path), before);
-        log.append(sampleIdentity(), HistoryEvent::SaveConfirmed, {}, eventTime);
+        log.append(sampleRun(), HistoryEvent::SaveConfirmed, {}, eventTime);
         QVERIFY(log.waitUntilWritten(historyCloseWait));
         QCOMPARE(csvRecords(path).size(), 3);
         QCOMPARE(csvRecords(path).last()[7], "Save confirmed");

@@ -1,9 +1,13 @@
+#include "boxanswerer.h"
 #include "fixturesession.h"
-#include "modalanswerer.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 // Identification of the fixture and the sensor, end to end over a pseudo-terminal.
 class IdentificationTest : public QObject
@@ -191,7 +195,7 @@ private slots:
         SimulatorOptions options;
         options.firmware = firmware;
         FixtureSession session(options);
-        ModalAnswerer answerer;
+        BoxAnswerer answerer;
         SeenBox refusal;
         answerer.pressButton(QMessageBox::Ok, &refusal);
 

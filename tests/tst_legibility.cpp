@@ -1,6 +1,6 @@
 #include "appsetup.h"
+#include "boxanswerer.h"
 #include "fixturesession.h"
-#include "modalanswerer.h"
 #include "widget.h"
 
 #include <QAbstractButton>
@@ -121,7 +121,7 @@ private slots:
         QVERIFY(session.identify());
         cut += cutTexts(session.dialog.get());
 
-        ModalAnswerer answerer;
+        BoxAnswerer answerer;
         const auto lookThenPress = [&](QMessageBox::StandardButton button) {
             answerer.answerNext([&, button](QWidget *box) {
                 cut += cutTexts(session.dialog.get());

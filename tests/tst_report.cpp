@@ -1,6 +1,7 @@
 #include "filesizelimit.h"
 #include "report.h"
 #include "reportprinter.h"
+#include "testfiles.h"
 
 #include <QDate>
 #include <QDir>
@@ -8,7 +9,6 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPrinter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -20,29 +20,29 @@
 namespace {
 const QDate fixtureDate(2012, 12, 4);
 
-// The fields as the dialog shows them after the sample run of our fixtures.
-ReportFields sampleFields()
+// The run as the dialog's fields show it after the sample run of our fixtures.
+RunRecord sampleRun()
 {
-    ReportFields fields;
-    fields.fixtureModel = "KR-5M-LD-CV-LNK";
-    fields.fixtureSerial = "1047";
-    fields.fixtureVersion = "1.2";
-    fields.fixtureCalDate = "01/10/12";
-    fields.sensorModel = "KR-5M-LD";
-    fields.sensorSerial = "517";
-    fields.sensorFirmware = "0.87";
-    fields.sensorCalDate = "06/14/12";
-    fields.oldMc = "0.99812";
-    fields.oldBc = "0.41";
-    fields.newMc = "1.012345";
-    fields.newBc = "-0.52317";
-    fields.steps = { "2.9", "118", "603", "1004", "1698" };
-    return fields;
+    const auto shown = [](const char *text) { return Reported { {}, QString::fromLatin1(text) }; };
+    RunRecord run;
+    run.fixture = { shown("KR-5M-LD-CV-LNK"), shown("1047"), shown("1.2"), shown("01/10/12") };
+    run.sensor = { shown("KR-5M-LD"), shown("517"), shown("0.87"), shown("06/14/12") };
+    run.slope = shown("0.99812");
+    run.offset = shown("0.41");
+    run.calibration.emplace();
+    run.calibration->slopeText = "1.012345";
+    run.calibration->offsetText = "-0.52317";
+    run.validation.emplace();
+    const QStringList readings { "2.9", "118", "603", "1004", "1698" };
+    for (int step = 1; step <= validationStepCount; ++step)
+        run.validation->steps[static_cast<size_t>(step - 1)]
+            = StepReading { {}, readings.at(step - 1), true };
+    return run;
 }
 
-QByteArray validationReport(const ReportFields &fields)
+QByteArray validationReport(const RunRecord &shown)
 {
-    return reportText(fields, false, true, fixtureDate);
+    return reportText(shown, false, true, fixtureDate);
 }
 
 QByteArray lineStartingWith(const QByteArray &report, const QByteArray &start)
@@ -53,18 +53,12 @@ QByteArray lineStartingWith(const QByteArray &report, const QByteArray &start)
     return {};
 }
 
-QByteArray fileContents(const QString &path)
+bool writeFile(const QString &path, const QByteArray &contents)
 {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
 }
 
-void writeFile(const QString &path, const QByteArray &contents)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(contents), contents.size());
-}
 struct Word
 {
     QString text;
@@ -76,17 +70,15 @@ using Page = QList<Word>;
 // speaks in the printer's device units from the top left of the printable area.
 QList<Page> pagesOf(const QString &pdfPath, const QPrinter &printer)
 {
-    QProcess pdftotext;
-    pdftotext.start("pdftotext", { "-bbox", pdfPath, "-" });
-    if (!pdftotext.waitForFinished() || pdftotext.exitCode() != 0)
+    const std::optional<QString> boxes = pdfText(pdfPath, { "-bbox" });
+    if (!boxes)
         return {};
     const double unitsPerPoint = printer.resolution() / 72.0;
     const QPointF printableOrigin = printer.pageRect(QPrinter::DevicePixel).topLeft();
     static const QRegularExpression tag(
         R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)<)re");
     QList<Page> pages;
-    for (const auto &match :
-        tag.globalMatch(QString::fromUtf8(pdftotext.readAllStandardOutput()))) {
+    for (const auto &match : tag.globalMatch(*boxes)) {
         if (match.captured(0).startsWith("<page")) {
             pages.append(Page());
             continue;
@@ -139,7 +131,7 @@ private slots:
         QFETCH(bool, calibrate);
         QFETCH(QString, sample);
         const QByteArray expected = fileContents(QStringLiteral(CVU_TEST_DATA "/") + sample);
-        QCOMPARE(reportText(sampleFields(), calibrate, !calibrate, fixtureDate), expected);
+        QCOMPARE(reportText(sampleRun(), calibrate, !calibrate, fixtureDate), expected);
     }
 
     void stepVerdictFollowsItsBounds_data()
@@ -165,9 +157,9 @@ private slots:
         QFETCH(int, step);
         QFETCH(QString, reading);
         QFETCH(QByteArray, verdict);
-        ReportFields fields = sampleFields();
-        fields.steps[static_cast<size_t>(step - 1)] = reading;
-        const QByteArray report = validationReport(fields);
+        RunRecord shown = sampleRun();
+        shown.validation->steps[static_cast<size_t>(step - 1)]->text = reading;
+        const QByteArray report = validationReport(shown);
         const QByteArray stepLabel = "Step " + QByteArray::number(step) + ": ";
         const QByteArray line = lineStartingWith(report, stepLabel);
         QVERIFY(line.startsWith(stepLabel + reading.trimmed().toLatin1() + " pS/m     "));
@@ -181,8 +173,8 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("report.txt");
-        writeFile(path, QByteArray(4096, 'x'));
-        const QByteArray report = validationReport(sampleFields());
+        QVERIFY(writeFile(path, QByteArray(4096, 'x')));
+        const QByteArray report = validationReport(sampleRun());
         QString error;
         QVERIFY(writeReportFile(path, report, &error));
         QCOMPARE(fileContents(path), report);
@@ -204,7 +196,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("report.txt");
-        writeFile(path, "old report");
+        QVERIFY(writeFile(path, "old report"));
         const auto everyone = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
         const auto traverse = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
         const auto write = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
@@ -212,7 +204,7 @@ private slots:
         QVERIFY(QFile::setPermissions(dir.path(), everyone | traverse));
         const auto unlock = qScopeGuard(
             [&] { QFile::setPermissions(dir.path(), everyone | traverse | QFile::WriteOwner); });
-        const QByteArray report = validationReport(sampleFields());
+        const QByteArray report = validationReport(sampleRun());
 
         // Root ignores permission bits, so the account that writes is an unprivileged one.
         const pid_t child = fork();

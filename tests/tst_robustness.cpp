@@ -1,11 +1,13 @@
+#include "boxanswerer.h"
 #include "fixturesession.h"
 #include "history.h"
-#include "modalanswerer.h"
+#include "historyfile.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QTest>
 
 namespace {
@@ -16,17 +18,21 @@ bool isSaveStep(const QByteArray &stage)
 }
 
 // Runs the technician's path towards the given stage: identification, a validation, or a
-// calibration whose constants the technician chooses to store.
-void startTowards(FixtureSession &session, const QByteArray &stage)
+// calibration whose constants the technician chooses to store. False when identification did
+// not end.
+bool startTowards(FixtureSession &session, const QByteArray &stage)
 {
-    session.pressConnect();
-    if (stage == "vr")
-        return;
-    QVERIFY(QTest::qWaitFor([&] { return session.connectButton()->text() == "Continue"; }, 10000));
+    if (stage == "vr") {
+        session.pressConnect();
+        return true;
+    }
+    if (!session.identify())
+        return false;
     if (stage.startsWith('C') || isSaveStep(stage))
         session.startCalibration();
     else
         session.startValidation();
+    return true;
 }
 
 bool lastCommandStartsWith(const FixtureSession &session, const QByteArray &stage)
@@ -68,22 +74,22 @@ private slots:
         SimulatorOptions options = calibratableSensor();
         options.hangUpOn = hangUpOn;
         FixtureSession session(options);
-        ModalAnswerer answerer(std::chrono::seconds(10));
+        BoxAnswerer answerer(std::chrono::seconds(10));
         if (whileSaving)
             answerer.pressButton(QMessageBox::Yes);
         SeenBox disconnected;
         answerer.pressButton(
-            QMessageBox::Ok, &disconnected, ModalAnswerer::titled("Fixture disconnected"));
+            QMessageBox::Ok, &disconnected, BoxAnswerer::titled("Fixture disconnected"));
 
-        startTowards(session, hangUpOn);
+        QVERIFY(startTowards(session, hangUpOn));
         QVERIFY(QTest::qWaitFor([&] { return !disconnected.title.isEmpty(); }, 15000));
 
         QVERIFY(QFileInfo::exists(session.simulator.portPath()) == false);
         QCOMPARE(disconnected.text.contains("may not have been stored"), whileSaving);
         if (whileSaving) {
-            QTRY_COMPARE(
-                historyEvents().mid(2), (QStringList { "Constants sent", "Save not confirmed" }));
-            QCOMPARE(historyRows().at(2).at(HistoryColumn::oldMc), QStringLiteral("0.969556"));
+            QTRY_COMPARE(readHistory().events().mid(2),
+                (QStringList { "Constants sent", "Save not confirmed" }));
+            QCOMPARE(readHistory().value(2, "Old MC"), QStringLiteral("0.969556"));
         }
         QVERIFY(QTest::qWaitFor([] { return !QApplication::activeModalWidget(); }));
         QCOMPARE(session.connectButton()->text(), QStringLiteral("Connect"));
@@ -118,9 +124,8 @@ private slots:
         QVERIFY(session.identify());
         QCOMPARE(other.received(), FixtureSession::identificationBytes());
 
-        ModalAnswerer answerer;
-        answerer.pressButton(
-            QMessageBox::Ok, nullptr, ModalAnswerer::titled("Fixture disconnected"));
+        BoxAnswerer answerer;
+        answerer.pressButton(QMessageBox::Ok, nullptr, BoxAnswerer::titled("Fixture disconnected"));
         session.listedPorts = QStringList { firstPort, "/dev/ttyUSB7" };
         other.hangUp();
         session.startValidation();
@@ -173,7 +178,7 @@ private slots:
         FixtureSession session(options);
 
         session.pressConnect();
-        QVERIFY(session.waitIdle(10 * testTickMs));
+        QVERIFY(session.waitIdle(std::chrono::milliseconds(10 * testTickMs)));
         QTest::qWait(6 * testTickMs);
         // The late reply found the dialogue resting and was not taken.
         QCOMPARE(session.simulator.received(), QByteArray("rs\r"));
@@ -196,11 +201,11 @@ private slots:
     {
         QFETCH(QByteArray, stage);
         FixtureSession session(calibratableSensor());
-        ModalAnswerer answerer;
+        BoxAnswerer answerer;
         if (isSaveStep(stage))
             answerer.pressButton(QMessageBox::Yes);
 
-        startTowards(session, stage);
+        QVERIFY(startTowards(session, stage));
         QVERIFY(QTest::qWaitFor([&] { return lastCommandStartsWith(session, stage); }, 15000));
         session.pressClose();
         const QByteArray sent = session.simulator.received();
@@ -221,14 +226,14 @@ private slots:
         blocker.close();
 
         FixtureSession session;
-        ModalAnswerer answerer;
+        BoxAnswerer answerer;
         int historyWarnings = 0;
         answerer.answerNext(
             [&](QWidget *modal) {
                 ++historyWarnings;
                 static_cast<QMessageBox *>(modal)->accept();
             },
-            ModalAnswerer::titled("Calibration history"));
+            BoxAnswerer::titled("Calibration history"));
         answerer.pressButton(QMessageBox::Cancel);
 
         QVERIFY(session.identify());

@@ -1,9 +1,12 @@
+#include "boxanswerer.h"
 #include "calibrationmath.h"
 #include "fixturesession.h"
-#include "modalanswerer.h"
+#include "historyfile.h"
 
 #include <QApplication>
 #include <QDate>
+#include <QLabel>
+#include <QLineEdit>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -67,7 +70,7 @@ private slots:
         options.notice = "Sampling COND 999pS/m, wait";
         FixtureSession session(options);
         QVERIFY(session.identify());
-        ModalAnswerer answerer;
+        BoxAnswerer answerer;
         SeenBox box;
         answerer.pressButton(QMessageBox::Cancel, &box);
 
@@ -107,7 +110,7 @@ private slots:
         options.failStep = 3;
         FixtureSession session(options);
         QVERIFY(session.identify());
-        ModalAnswerer answerer;
+        BoxAnswerer answerer;
         SeenBox box;
         answerer.pressButton(QMessageBox::No, &box);
 
@@ -143,7 +146,7 @@ private slots:
         FixtureSession session(
             sensorWithSamples({ 100, 101, 102, 103, 104 }, { 1100, 1101, 1102, 1103, 1104 }));
         QVERIFY(session.identify());
-        ModalAnswerer answerer;
+        BoxAnswerer answerer;
         SeenBox failed, store, passed;
         answerer.pressButton(QMessageBox::Yes, &failed);
         answerer.pressButton(QMessageBox::Yes, &store);
@@ -193,14 +196,13 @@ private slots:
         QCOMPARE(session.widget<QLabel>("label_3")->text(), QStringLiteral("VALIDATION VALUES"));
         QVERIFY(session.waitIdle());
 
-        QTRY_COMPARE(historyEvents(),
+        QTRY_COMPARE(readHistory().events(),
             (QStringList { "Identified", "Validation failed", "Calibration computed",
                 "Constants sent", "Save confirmed", "Validation passed" }));
-        const QStringList sent = historyRows().at(3);
-        QCOMPARE(sent.at(HistoryColumn::oldMc), QStringLiteral("0.969556"));
-        QCOMPARE(sent.at(HistoryColumn::newMc), QStringLiteral("1.745200"));
-        QCOMPARE(historyRows().constLast().at(HistoryColumn::step2),
-            session.field("calLE_Step2")->text());
+        const HistoryFile history = readHistory();
+        QCOMPARE(history.value(3, "Old MC"), QStringLiteral("0.969556"));
+        QCOMPARE(history.value(3, "New MC"), QStringLiteral("1.745200"));
+        QCOMPARE(readHistory().column("Step 2").constLast(), session.field("calLE_Step2")->text());
     }
 
     void calibrationEndsWithoutStoring_data()
@@ -236,7 +238,7 @@ private slots:
         FixtureSession session(sensor);
         QVERIFY(session.identify());
         const QString oldSlope = session.field("calLE_OldCslp")->text();
-        ModalAnswerer answerer;
+        BoxAnswerer answerer;
         SeenBox box;
         answerer.pressButton(answer, &box);
 
@@ -260,7 +262,7 @@ private slots:
         QCOMPARE(session.field("calLE_OldCslp")->text(), oldSlope);
         QVERIFY(!session.field("calLE_NewCslp")->isVisible());
         QVERIFY(!session.field("calLE_Step2")->isVisible());
-        QTRY_COMPARE(historyEvents().constLast(), lastEvent);
+        QTRY_COMPARE(readHistory().events().constLast(), lastEvent);
         QVERIFY(session.runEnabled());
         QVERIFY(session.waitIdle());
     }
@@ -274,7 +276,7 @@ private slots:
         options.garbledRawReadings = { 3, 4, 6 };
         FixtureSession session(options);
         QVERIFY(session.identify());
-        ModalAnswerer answerer;
+        BoxAnswerer answerer;
         answerer.pressButton(QMessageBox::Yes);
         answerer.pressButton(QMessageBox::Cancel);
         QStringList shownAtRawCommand;
@@ -305,13 +307,13 @@ private slots:
         QCOMPARE(session.statusAtCommand.count(
                      QStringLiteral("Sample 3 could not be read, asking the sensor again")),
             1);
-        QTRY_COMPARE(historyEvents(),
+        QTRY_COMPARE(readHistory().events(),
             (QStringList { "Identified", "Calibration computed", "Constants sent", "Save confirmed",
                 "Validation passed" }));
-        const QStringList computed = historyRows().at(1);
-        QCOMPARE(computed.at(HistoryColumn::lowAverage), QStringLiteral("100"));
-        QCOMPARE(computed.at(HistoryColumn::highAverage), QStringLiteral("1100"));
-        QCOMPARE(computed.at(HistoryColumn::newBc), QStringLiteral("-171.72000"));
+        const HistoryFile history = readHistory();
+        QCOMPARE(history.value(1, "Low average"), QStringLiteral("100"));
+        QCOMPARE(history.value(1, "High average"), QStringLiteral("1100"));
+        QCOMPARE(history.value(1, "New BC"), QStringLiteral("-171.72000"));
         QCOMPARE(session.simulator.mc(), 1.7452);
     }
 
@@ -355,7 +357,7 @@ private slots:
         options.confirmSave = false;
         FixtureSession session(options);
         QVERIFY(session.identify());
-        ModalAnswerer answerer;
+        BoxAnswerer answerer;
         SeenBox store, notConfirmed;
         answerer.pressButton(QMessageBox::Yes, &store);
         answerer.pressButton(QMessageBox::Ok, &notConfirmed);

@@ -1,75 +1,23 @@
+#include "boxanswerer.h"
 #include "fixturesession.h"
-#include "modalanswerer.h"
+#include "testfiles.h"
 
 #include <QDate>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QLocale>
 #include <QPrintDialog>
-#include <QPrinter>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-void chooseFile(ModalAnswerer &answerer, const QString &path)
-{
-    answerer.answerNext(
-        [path](QWidget *modal) {
-            auto *dialog = static_cast<QFileDialog *>(modal);
-            // Typed into the name field, as a user would: selectFile() leaves a focused field
-            // alone, and the dialog may put its own start selection in once more after showing.
-            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-            const bool taken = QTest::qWaitFor([&] {
-                name->setText(path);
-                QTest::qWait(20);
-                return dialog->selectedFiles().value(0) == path;
-            });
-            if (!taken)
-                qWarning("the file dialog keeps offering %s",
-                    qPrintable(dialog->selectedFiles().value(0)));
-            // QFileDialog::accept() would look the name up in its directory model first.
-            static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
-        },
-        ModalAnswerer::ofType<QFileDialog>());
-}
-
-void printToPdf(ModalAnswerer &answerer, const QString &pdfPath)
-{
-    answerer.answerNext(
-        [pdfPath](QWidget *modal) {
-            auto *dialog = static_cast<QPrintDialog *>(modal);
-            dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
-            dialog->printer()->setOutputFileName(pdfPath);
-            // accept() would copy the dialog's own settings over the output file.
-            dialog->done(QDialog::Accepted);
-        },
-        ModalAnswerer::ofType<QPrintDialog>());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString pdfText(const QString &path)
-{
-    QProcess pdftotext;
-    pdftotext.start(
-        QStringLiteral("pdftotext"), { QStringLiteral("-layout"), path, QStringLiteral("-") });
-    pdftotext.waitForFinished();
-    return QString::fromUtf8(pdftotext.readAllStandardOutput());
-}
-
 // A passing validation whose report the technician saves under the given path.
-bool validateAndSave(FixtureSession &session, ModalAnswerer &answerer, const QString &report)
+bool validateAndSave(FixtureSession &session, BoxAnswerer &answerer, const QString &report)
 {
     answerer.pressButton(QMessageBox::Save);
-    chooseFile(answerer, report);
+    answerer.chooseFile(report);
     session.startValidation();
     return answerer.waitUntilAnswered(std::chrono::seconds(10));
 }
@@ -96,11 +44,11 @@ private slots:
     {
         FixtureSession session;
         QVERIFY(session.identify());
-        ModalAnswerer answerer;
+        BoxAnswerer answerer;
         const QString report = m_dir.filePath("validation.txt");
         QVERIFY(validateAndSave(session, answerer, report));
 
-        const QByteArray text = readFile(report);
+        const QByteArray text = fileContents(report);
         QVERIFY(text.startsWith("Varnell Incorporated\r\n"));
         QVERIFY(text.contains(
             "\r\nKR-5M-LD-CV-LNK\r\nSerial Number: 1047\r\nFirmware Version: 1.2\r\n"));
@@ -117,15 +65,16 @@ private slots:
         QVERIFY(!session.runEnabled());
 
         const QString pdf = m_dir.filePath("validation.pdf");
-        printToPdf(answerer, pdf);
-        chooseFile(answerer, report);
+        answerer.printToPdf(pdf);
+        answerer.chooseFile(report);
         QTest::mouseClick(print, Qt::LeftButton);
         QVERIFY(answerer.waitUntilAnswered());
         QVERIFY(QTest::qWaitFor([&] { return session.runEnabled(); }));
 
-        const QString printed = pdfText(pdf);
-        QVERIFY2(printed.contains("Varnell Incorporated"), qPrintable(printed));
-        QVERIFY(printed.contains("Step 5: 1700 pS/m"));
+        const std::optional<QString> printed = pdfText(pdf);
+        QVERIFY(printed);
+        QVERIFY2(printed->contains("Varnell Incorporated"), qPrintable(*printed));
+        QVERIFY(printed->contains("Step 5: 1700 pS/m"));
         QVERIFY(session.runEnabled());
         QVERIFY(answerer.problems().isEmpty());
     }
@@ -134,16 +83,16 @@ private slots:
     {
         FixtureSession session(calibratableSensor());
         QVERIFY(session.identify());
-        ModalAnswerer answerer;
+        BoxAnswerer answerer;
         const QString report = m_dir.filePath("calibration.txt");
         answerer.pressButton(QMessageBox::Yes);
         answerer.pressButton(QMessageBox::Save);
-        chooseFile(answerer, report);
+        answerer.chooseFile(report);
 
         session.startCalibration();
         QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(20)));
 
-        const QByteArray text = readFile(report);
+        const QByteArray text = fileContents(report);
         QVERIFY(text.contains("\r\nInstrument Calibrated:\r\n"));
         QVERIFY(text.contains(
             "\r\nCalibration Date: " + dateLine() + "Previous Constants\r\nMC =  0.969556\r\n"));
@@ -156,7 +105,7 @@ private slots:
     {
         FixtureSession session;
         QVERIFY(session.identify());
-        ModalAnswerer answerer;
+        BoxAnswerer answerer;
         answerer.pressButton(QMessageBox::Save);
         QString offered;
         answerer.answerNext(
@@ -165,7 +114,7 @@ private slots:
                 offered = dialog->selectedFiles().value(0);
                 dialog->reject();
             },
-            ModalAnswerer::ofType<QFileDialog>());
+            BoxAnswerer::ofType<QFileDialog>());
 
         session.startValidation();
         QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
@@ -187,12 +136,12 @@ private slots:
     {
         FixtureSession session;
         QVERIFY(session.identify());
-        ModalAnswerer answerer;
+        BoxAnswerer answerer;
         // No file can be created there, not even by root. That an existing report survives a failed
         // write is proven where the file is written.
         const QString report = QStringLiteral("/sys/<i>report.txt");
         answerer.pressButton(QMessageBox::Save);
-        chooseFile(answerer, report);
+        answerer.chooseFile(report);
         SeenBox warning;
         answerer.pressButton(QMessageBox::Ok, &warning);
 
@@ -212,12 +161,12 @@ private slots:
     {
         FixtureSession session;
         QVERIFY(session.identify());
-        ModalAnswerer answerer;
+        BoxAnswerer answerer;
         QVERIFY(validateAndSave(session, answerer, m_dir.filePath("for-print.txt")));
         auto *print = session.widget<QPushButton>("calibrationDlg_Print");
 
         // The print dialog cancelled: nothing is asked for, the dialog is unlocked.
-        answerer.reject(ModalAnswerer::ofType<QPrintDialog>());
+        answerer.reject(BoxAnswerer::ofType<QPrintDialog>());
         QTest::mouseClick(print, Qt::LeftButton);
         QVERIFY(answerer.waitUntilAnswered());
         QVERIFY(session.runEnabled());
@@ -225,8 +174,8 @@ private slots:
         // The file dialog cancelled: the read-failure warning, then unlocked.
         session.connectButton()->setEnabled(false);
         const QString pdf = m_dir.filePath("nothing.pdf");
-        printToPdf(answerer, pdf);
-        answerer.reject(ModalAnswerer::ofType<QFileDialog>());
+        answerer.printToPdf(pdf);
+        answerer.reject(BoxAnswerer::ofType<QFileDialog>());
         SeenBox warning;
         answerer.pressButton(QMessageBox::Ok, &warning);
         QTest::mouseClick(print, Qt::LeftButton);
@@ -234,7 +183,9 @@ private slots:
         QCOMPARE(warning.title, QStringLiteral("Error Reading"));
         QVERIFY2(warning.text.startsWith("Cannot read from file :\n"), qPrintable(warning.text));
         QVERIFY(session.runEnabled());
-        QVERIFY(pdfText(pdf).trimmed().isEmpty());
+        const std::optional<QString> printed = pdfText(pdf);
+        QVERIFY(printed);
+        QVERIFY(printed->trimmed().isEmpty());
     }
 
 private:

@@ -1,5 +1,5 @@
+#include "boxanswerer.h"
 #include "calibrationdlg.h"
-#include "modalanswerer.h"
 #include "widget.h"
 
 #include <QLabel>
@@ -214,7 +214,7 @@ private slots:
         QVERIFY(window);
         window->scrollBar->setValue(window->scrollBar->maximum());
 
-        ModalAnswerer answerer;
+        BoxAnswerer answerer;
         // What the first run leaves in the dialog must not be there when the second one opens.
         for (const QString &typedIntoTheDialog : { QStringLiteral("left over"), QString() }) {
             QString title, text;
@@ -227,7 +227,7 @@ private slots:
                     icon = box->icon();
                     answerDirective(box);
                 },
-                ModalAnswerer::ofType<QMessageBox>());
+                BoxAnswerer::ofType<QMessageBox>());
             QString sensorTypeAtStart;
             answerer.answerNext(
                 [&](QWidget *modal) {
@@ -238,7 +238,7 @@ private slots:
                     auto *calibration = static_cast<QDialog *>(modal);
                     acceptDialog ? calibration->accept() : calibration->reject();
                 },
-                ModalAnswerer::ofType<CalibrationDlg>());
+                BoxAnswerer::ofType<CalibrationDlg>());
 
             QTest::ignoreMessage(QtDebugMsg, trace.constData());
             QTest::mouseClick(window->ok, Qt::LeftButton);

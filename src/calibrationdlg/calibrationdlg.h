@@ -3,6 +3,7 @@
 
 #include "history.h"
 #include "portaccess.h"
+#include "runrecord.h"
 
 #include <QDialog>
 #include <QMessageBox>
@@ -12,6 +13,7 @@
 class QIODevice;
 class QLineEdit;
 class QTimer;
+struct IdentificationStep;
 
 namespace Ui {
 class CalibrationDlg;
@@ -19,6 +21,8 @@ class CalibrationDlg;
 
 // The window in which the fixture and the sensor are identified, validated and calibrated. It is
 // driven by the fixture's replies: each complete reply is handled by the state `m_state` names.
+// Each reply fills the run's record `m_run`; the fields show it. The implementation is split by
+// concern over the files of this folder.
 class CalibrationDlg : public QDialog
 {
     Q_OBJECT
@@ -39,16 +43,16 @@ private slots:
     void on_Calibrate_RB_clicked();
 
 private:
+    // Views of the values area (construction.cpp)
     void StopTimer();
     void hideValues();
     void showValidationValues();
     void showCalibrationValues();
     void showNewConstants();
-    void sendParameters(int step);
-    void saveReport();
-    void setBackgroundColors(QLineEdit *field, int step);
-    void computeConstants();
+    QLineEdit *stepField(int step) const;
+    RunRecord shownRun() const;
 
+    // Ports and connection (connection.cpp)
     void fillPortList();
     QStringList offerFtdiPorts();
     void findFixtureAgain();
@@ -60,30 +64,53 @@ private:
     void fixtureLost();
     bool portVanished() const;
 
-    void dispatchReply();
-    void handleIdentification();
-    void handleCalibrationDate();
-    void checkFirmware();
-    void finishIdentification();
-    void handleRawMode();
-    void handleMeasurement();
-    void handleValidationReading(const QByteArray &readingLine);
-    void handleCalibrationSample(const QByteArray &readingLine);
-    void askForSampleAgain(int sampleNumber);
-    void handleSaveConfirmation();
-    void dropOversizedReply();
-
+    // The dialogue and its timer (dialogue.cpp)
     void writeCommand(const QByteArray &command);
     void startResponseTimer();
     void resend(const char *command);
     void advance(int state, const char *command);
     void requestMeasurement(int noticeState, const QByteArray &command);
+    void dispatchReply();
+    void dropOversizedReply();
+    void handleRawMode();
+    void handleMeasurement();
+
+    // Identification (identification.cpp)
+    void handleIdentification();
+    void takeIdentity(const IdentificationStep &step);
+    void handleCalibrationDate();
+    void checkFirmware();
+    void finishIdentification();
+
+    // Validation (validation.cpp)
+    void startValidationRecord();
+    void handleValidationReading(const QByteArray &readingLine);
+    void setBackgroundColors(QLineEdit *field, int step);
     void askAfterValidation();
+    void startCalibrationAfterFailedValidation();
+
+    // Calibration (calibration.cpp)
+    void startCalibrationRecord();
+    void handleCalibrationSample(const QByteArray &readingLine);
+    void askForSampleAgain(int sampleNumber);
+    void computeConstants();
     void askToStoreConstants();
     void endCalibrationWithoutStoring();
-    void startCalibrationAfterFailedValidation();
+
+    // Storing the new constants in the sensor (storing.cpp)
     void startSaveSequence();
+    void sendParameters(int step);
+    void handleSaveConfirmation();
     void saveNotConfirmed();
+
+    // The report and printing (reportandprint.cpp)
+    void saveReport();
+
+    // The run's history (history.cpp of this folder)
+    void recordHistory(HistoryEvent event, const QString &reportFile = QString());
+    void warnHistoryNotWritten(const QString &error);
+
+    // Small shared pieces (construction.cpp)
     void enableNextRun();
     void setStatus(const QString &text);
     void setBusy(bool busy);
@@ -92,18 +119,11 @@ private:
     int runMessageBox(QMessageBox::Icon icon, const QString &title, const QString &text,
         QMessageBox::StandardButtons buttons);
     void showFileWarning(const QString &title, const QString &text);
-    void recordHistory(HistoryEvent event, const QString &reportFile = QString());
-    void warnHistoryNotWritten(const QString &error);
-    QLineEdit *stepField(int step) const;
 
     QMessageBox *m_msgBox = nullptr;
     bool m_stepFailed = false;
     bool m_saving = false;
     int m_state;
-    qint64 m_lowRaw = 0;
-    qint64 m_highRaw = 0;
-    double m_slope = 0;
-    double m_offset = 0;
     QPalette m_greenPalette;
     QPalette m_redPalette;
     QPalette m_whitePalette;
@@ -115,6 +135,7 @@ private:
     QString m_portName;
     int m_waitCount = 0;
 
+    RunRecord m_run;
     PortAccess m_ports;
     bool m_busy = false;
     HistoryLog m_history;
