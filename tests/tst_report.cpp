@@ -167,6 +167,28 @@ private slots:
         QCOMPARE(report.count("PASS"), qsizetype(verdict == "PASS" ? 5 : 4));
     }
 
+    // The report copies the fields; a field the technician typed over differs from the run the
+    // devices reported, and the run can tell which, while blanks the report trims are no edit.
+    void editedFieldsAreTheOnesTheReportChanged()
+    {
+        const RunRecord recorded = sampleRun();
+        RunRecord shown = recorded;
+        QVERIFY(editedFields(recorded, shown).isEmpty());
+        shown.sensor.serial.text = " 517\r\n";
+        QVERIFY(editedFields(recorded, shown).isEmpty());
+        shown.sensor.serial.text = "5170";
+        shown.validation->steps[2]->text = "600";
+        shown.calibration->offsetText.clear();
+        const QList<EditedField> edited = editedFields(recorded, shown);
+        QCOMPARE(edited.size(), 3);
+        QCOMPARE(QLatin1String(edited[0].name), QLatin1String("Sensor serial"));
+        QCOMPARE(edited[0].recorded, QStringLiteral("517"));
+        QCOMPARE(edited[0].shown, QStringLiteral("5170"));
+        QCOMPARE(QLatin1String(edited[1].name), QLatin1String("New BC"));
+        QCOMPARE(QLatin1String(edited[2].name), QLatin1String("Step 3"));
+        QCOMPARE(edited[2].recorded, QStringLiteral("603"));
+    }
+
     // A report replaces the file whole, or leaves it as it was: a file size limit makes the
     // writing fail half-way, as a full disk would.
     void reportFileIsReplacedWholeOrNotAtAll()

@@ -86,6 +86,10 @@ private slots:
                 "this to a file"));
         QCOMPARE(box.buttons, QMessageBox::Save | QMessageBox::Cancel);
         QCOMPARE(session.status(), QStringLiteral("Validation Complete"));
+        const QList<QByteArray> commands = session.simulator.commands();
+        for (int step = 1; step < validationStepCount; ++step)
+            QCOMPARE(session.statusAtCommand.at(commands.indexOf("V" + QByteArray::number(step + 1))),
+                QStringLiteral("Acquired Step %1, continuing to sample").arg(step));
         const QStringList expected { "2.8", "120", "600", "1000", "1700" };
         for (int step = 1; step <= 5; ++step) {
             const QLineEdit *field
@@ -379,8 +383,11 @@ private slots:
 
     void constantsArithmetic()
     {
+        // Cut toward zero, never rounded: 102.8 is 102 and -1.8 is -1.
         QCOMPARE(sampleAverage(510), qint64(102));
+        QCOMPARE(sampleAverage(514), qint64(102));
         QCOMPARE(sampleAverage(-7), qint64(-1));
+        QCOMPARE(sampleAverage(-9), qint64(-1));
         // So far apart that the slope shows as zero: every reading would be the same.
         QVERIFY(!computeCalibrationConstants(-2147483648LL, 2147483647LL).canBeStored());
         const CalibrationConstants reversed = computeCalibrationConstants(1100, 100);

@@ -12,60 +12,59 @@ QString fixtureModelText(const QByteArray &)
     return QString::fromLatin1(Reply::fixtureModel);
 }
 
-// Read against the identification table of the dialogue: state, awaited keyword, status, the
-// value and its field, the next state and command, and what is asked again.
+// Where each reported value is kept in the run.
+// clang-format off
+Reported *fixtureModel(RunRecord &run) { return &run.fixture.model; }
+Reported *fixtureSerial(RunRecord &run) { return &run.fixture.serial; }
+Reported *fixtureFirmware(RunRecord &run) { return &run.fixture.firmware; }
+Reported *fixtureCalDate(RunRecord &run) { return &run.fixture.calDate; }
+Reported *sensorSerial(RunRecord &run) { return &run.sensor.serial; }
+Reported *sensorFirmware(RunRecord &run) { return &run.sensor.firmware; }
+Reported *sensorCalDate(RunRecord &run) { return &run.sensor.calDate; }
+Reported *slopeRead(RunRecord &run) { return &run.slope; }
+Reported *offsetRead(RunRecord &run) { return &run.offset; }
+
+using Form = Ui::CalibrationDlg;
+
+// Read against the identification table of the dialogue. Each row: the state and the keyword it
+// awaits, the status shown on a match; where the value goes, how it is cut from the reply and
+// which field shows it; the next state and its command; what is asked again without a match.
+// The sensor's firmware is checked before its date is asked; the offset ends identification.
 const std::array<IdentificationStep, 8> identificationSteps { {
-    { State::fixtureModel, Reply::fixtureModel,
-        QT_TRANSLATE_NOOP("CalibrationDlg", "Found Validation Device"),
-        [](RunRecord &run) { return &run.fixture.model; }, fixtureModelText,
-        &Ui::CalibrationDlg::calLE_Type, State::fixtureTimeout, Command::timeoutUpper,
-        Command::resetUpper },
-    { State::fixtureTimeout, Reply::timeout,
-        QT_TRANSLATE_NOOP("CalibrationDlg", "KR-5M-LD - has 30 minute timeout"), nullptr, nullptr,
-        nullptr, State::fixtureSerial, Command::fixtureSerial, Command::timeoutLower },
-    { State::fixtureSerial, Reply::serialNumber,
-        QT_TRANSLATE_NOOP("CalibrationDlg", "KR-5M-LD-CV-LNK - found serial number"),
-        [](RunRecord &run) { return &run.fixture.serial; }, valueAfterEquals,
-        &Ui::CalibrationDlg::calLE_SN, State::fixtureVersion, Command::fixtureVersion,
-        Command::fixtureSerial },
-    { State::fixtureVersion, Reply::version,
-        QT_TRANSLATE_NOOP("CalibrationDlg", "KR-5M-LD-CV-LNK Version obtained"),
-        [](RunRecord &run) { return &run.fixture.firmware; }, versionText,
-        &Ui::CalibrationDlg::calLE_Version, State::fixtureCalDate, Command::fixtureCalDate,
-        Command::fixtureVersion },
-    { State::sensorSerial, Reply::serialNumber,
-        QT_TRANSLATE_NOOP("CalibrationDlg", "KR-5M-LD - found serial number"),
-        [](RunRecord &run) { return &run.sensor.serial; }, valueAfterEquals,
-        &Ui::CalibrationDlg::calLE_TARNEL_SN, State::sensorVersion, Command::sensorVersion,
-        Command::sensorSerial },
-    // Accepted firmware leads on to the sensor's date; older firmware ends the dialog.
-    { State::sensorVersion, Reply::version,
-        QT_TRANSLATE_NOOP("CalibrationDlg", "KR-5M-LD-CV-LNK Version obtained"),
-        [](RunRecord &run) { return &run.sensor.firmware; }, versionText,
-        &Ui::CalibrationDlg::calLE_TARNEL_VER, State::sensorCalDate, Command::sensorCalDate,
-        Command::sensorVersion },
-    { State::sensorSlope, Reply::slope, QT_TRANSLATE_NOOP("CalibrationDlg", "Slope Acquired"),
-        [](RunRecord &run) { return &run.slope; }, slopeText, &Ui::CalibrationDlg::calLE_OldCslp,
-        State::sensorOffset, Command::offset, Command::slope },
-    // The last question: the dialog then waits for the technician's choice.
-    { State::sensorOffset, Reply::offset,
-        QT_TRANSLATE_NOOP(
-            "CalibrationDlg", "Choose Validation or Calibration button, then Continue"),
-        [](RunRecord &run) { return &run.offset; }, valueAfterEquals,
-        &Ui::CalibrationDlg::calLE_OldCoff, State::idle, nullptr, Command::offset },
+    { State::fixtureModel,   Reply::fixtureModel, QT_TRANSLATE_NOOP("CalibrationDlg", "Found Validation Device"),
+      fixtureModel,    fixtureModelText, &Form::calLE_Type,
+      State::fixtureTimeout, Command::timeoutUpper,   Command::resetUpper },
+    { State::fixtureTimeout, Reply::timeout,      QT_TRANSLATE_NOOP("CalibrationDlg", "KR-5M-LD - has 30 minute timeout"),
+      nullptr,         nullptr,          nullptr,
+      State::fixtureSerial,  Command::fixtureSerial,  Command::timeoutLower },
+    { State::fixtureSerial,  Reply::serialNumber, QT_TRANSLATE_NOOP("CalibrationDlg", "KR-5M-LD-CV-LNK - found serial number"),
+      fixtureSerial,   valueAfterEquals, &Form::calLE_SN,
+      State::fixtureVersion, Command::fixtureVersion, Command::fixtureSerial },
+    { State::fixtureVersion, Reply::version,      QT_TRANSLATE_NOOP("CalibrationDlg", "KR-5M-LD-CV-LNK Version obtained"),
+      fixtureFirmware, versionText,      &Form::calLE_Version,
+      State::fixtureCalDate, Command::fixtureCalDate, Command::fixtureVersion },
+    { State::sensorSerial,   Reply::serialNumber, QT_TRANSLATE_NOOP("CalibrationDlg", "KR-5M-LD - found serial number"),
+      sensorSerial,    valueAfterEquals, &Form::calLE_TARNEL_SN,
+      State::sensorVersion,  Command::sensorVersion,  Command::sensorSerial },
+    { State::sensorVersion,  Reply::version,      QT_TRANSLATE_NOOP("CalibrationDlg", "KR-5M-LD-CV-LNK Version obtained"),
+      sensorFirmware,  versionText,      &Form::calLE_TARNEL_VER,
+      State::sensorCalDate,  Command::sensorCalDate,  Command::sensorVersion },
+    { State::sensorSlope,    Reply::slope,        QT_TRANSLATE_NOOP("CalibrationDlg", "Slope Acquired"),
+      slopeRead,       slopeText,        &Form::calLE_OldCslp,
+      State::sensorOffset,   Command::offset,         Command::slope },
+    { State::sensorOffset,   Reply::offset,       QT_TRANSLATE_NOOP("CalibrationDlg", "Choose Validation or Calibration button, then Continue"),
+      offsetRead,      valueAfterEquals, &Form::calLE_OldCoff,
+      State::idle,           nullptr,                 Command::offset },
 } };
 
 // The fixture's form is tested first: the sensor's keyword is a part of it.
 const std::array<CalibrationDateForm, 2> calibrationDateForms { {
-    { Reply::fixtureCalDate,
-        QT_TRANSLATE_NOOP("CalibrationDlg", "KR-5M-LD-CV-LNK - found Calibration Date"),
-        [](RunRecord &run) { return &run.fixture.calDate; }, &Ui::CalibrationDlg::calLE_CALDATE,
-        State::sensorSerial, Command::sensorSerial },
-    { Reply::sensorCalDate,
-        QT_TRANSLATE_NOOP("CalibrationDlg", "KR-5M-LD - found Calibration Date"),
-        [](RunRecord &run) { return &run.sensor.calDate; }, &Ui::CalibrationDlg::calLE_TARNEL_CAL,
-        State::sensorSlope, Command::slope },
+    { Reply::fixtureCalDate, QT_TRANSLATE_NOOP("CalibrationDlg", "KR-5M-LD-CV-LNK - found Calibration Date"),
+      fixtureCalDate, &Form::calLE_CALDATE,    State::sensorSerial, Command::sensorSerial },
+    { Reply::sensorCalDate,  QT_TRANSLATE_NOOP("CalibrationDlg", "KR-5M-LD - found Calibration Date"),
+      sensorCalDate,  &Form::calLE_TARNEL_CAL, State::sensorSlope,  Command::slope },
 } };
+// clang-format on
 
 bool isCalibrationDateState(int state)
 {

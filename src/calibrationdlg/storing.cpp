@@ -11,17 +11,22 @@
 #include <array>
 
 namespace {
-// Read against the save steps of the dialogue: command, value, status text, trace.
+using Form = Ui::CalibrationDlg;
+
+// Read against the save steps of the dialogue: the command, the field whose text it carries (or
+// the date), the status shown, the trace.
+// clang-format off
 const std::array<SaveStep, 4> saveSteps { {
-    { State::saveSlope, Command::setSlope, &Ui::CalibrationDlg::calLE_NewCslp, false,
-        QT_TRANSLATE_NOOP("CalibrationDlg", "Saving MC, please wait..."), "Sent mc: " },
-    { State::saveOffset, Command::setOffset, &Ui::CalibrationDlg::calLE_NewCoff, false,
-        QT_TRANSLATE_NOOP("CalibrationDlg", "Saving BC, please wait..."), "Sent bc: " },
-    { State::saveDate, Command::setCalDate, nullptr, true,
-        QT_TRANSLATE_NOOP("CalibrationDlg", "Saving Calibration Date, please wait..."),
-        "Sent ic: " },
-    { State::saveConfirmation, Command::saveConstants, nullptr, false, nullptr, "Sent save" },
+    { State::saveSlope,        Command::setSlope,      &Form::calLE_NewCslp, false,
+      QT_TRANSLATE_NOOP("CalibrationDlg", "Saving MC, please wait..."),               "Sent mc: " },
+    { State::saveOffset,       Command::setOffset,     &Form::calLE_NewCoff, false,
+      QT_TRANSLATE_NOOP("CalibrationDlg", "Saving BC, please wait..."),               "Sent bc: " },
+    { State::saveDate,         Command::setCalDate,    nullptr,              true,
+      QT_TRANSLATE_NOOP("CalibrationDlg", "Saving Calibration Date, please wait..."), "Sent ic: " },
+    { State::saveConfirmation, Command::saveConstants, nullptr,              false,
+      nullptr,                                                                        "Sent save" },
 } };
+// clang-format on
 
 // The sensor's own date command wants its text closed by a CR of its own, which with the
 // command's CR ends it in two.
