@@ -108,7 +108,7 @@ public:
     void printBusyDisk(const BlockFigures &figures)
     {
         m_out << tr("5. Responsiveness while another program writes and syncs files on the disk "
-                    "of the calibration history")
+                    "of the calibration records")
               << '\n';
         printBlocks(figures, tr("event loop never blocked over 16 ms on a busy disk"));
     }
@@ -308,8 +308,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     setUpApplication(app);
-    // The dialogs record their runs in a calibration history; the benchmark's are not a
-    // technician's and stay out of the real one.
+    // The dialogs record their runs in the calibration records; the benchmark's are not a
+    // technician's and stay out of the real ones.
     QStandardPaths::setTestModeEnabled(true);
     const PartChoice parts(app);
 

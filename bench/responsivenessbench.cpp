@@ -2,7 +2,7 @@
 
 #include "clocks.h"
 #include "eventloopprobe.h"
-#include "history.h"
+#include "recordsdatabase.h"
 #include "session.h"
 
 #include <QDir>
@@ -31,7 +31,7 @@ std::optional<EventLoopProbe::LongestBlock> longestBlockDuringValidation()
     return longest;
 }
 
-// Another program on the same file system as the calibration history, writing a file and
+// Another program on the same file system as the calibration records, writing a file and
 // syncing it to disk over and over, as a backup or a large copy would.
 class BusyDisk
 {
@@ -127,6 +127,6 @@ ResponsivenessFigures measureResponsiveness(int validations, int cpuWindows)
 
 BlockFigures measureUnderBusyDisk(int validations)
 {
-    const BusyDisk disk(QFileInfo(HistoryLog::defaultFilePath()).absolutePath());
+    const BusyDisk disk(QFileInfo(RecordsDatabase::defaultPath()).absolutePath());
     return probeValidations(validations);
 }

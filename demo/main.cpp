@@ -5,6 +5,8 @@
 #include "appsetup.h"
 #include "fixturesimulator.h"
 #include "offeredports.h"
+#include "recordsdatabase.h"
+#include "recordslog.h"
 #include "walkthrough.h"
 #include "widget.h"
 
@@ -88,6 +90,7 @@ int main(int argc, char *argv[])
             QCoreApplication::applicationName() + QStringLiteral(" (simulated fixture)"));
     }
 
+    openRecords(RecordsDatabase::defaultPath());
     Widget window(nullptr, offeredPorts(paths));
     if (simulator)
         window.setWindowTitle(window.windowTitle()

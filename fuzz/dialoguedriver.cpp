@@ -176,6 +176,8 @@ void DialogueDriver::completeCalibration()
             feed(sample);
         }
     }
+    // The constants go out once the records hold the old ones.
+    m_technician.settleRecords();
 }
 
 // ---- What the input decides
@@ -191,8 +193,10 @@ void DialogueDriver::act(uint8_t action)
     case FeedCannedReply:
         feed(cannedReplies[m_input.takeByte() % cannedReplies.size()]);
         break;
-    // The tick is far too long to pass by itself: the input decides when time passes.
+    // The tick is far too long to pass by itself: the input decides when time passes, and
+    // with it the records thread's answers come.
     case Tick:
+        m_technician.settleRecords();
         m_technician.tick(m_input.takeByte() % maxTicks + 1);
         break;
     case PressConnect:

@@ -1,6 +1,6 @@
 #include "appsetup.h"
 
-#include "company.h"
+#include "appnames.h"
 
 #include <QApplication>
 #include <QDir>
@@ -61,9 +61,7 @@ QString useFormFont()
 void setUpApplication(QApplication &app)
 {
     useFormFont();
-    QCoreApplication::setOrganizationName(QLatin1String(Company::makerName));
-    QCoreApplication::setApplicationName(QStringLiteral("Conductivity Validation Utility"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(CVU_VERSION));
+    nameApplication();
     // Qt's own texts (the standard buttons, the file and print dialogs) follow the program's
     // language, never a language the program itself does not speak.
     if (installTranslation(app, QStringLiteral("cvu"), programTranslationsDir()))

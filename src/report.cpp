@@ -7,6 +7,13 @@
 #include <QSaveFile>
 
 namespace {
+// Plain ASCII, because the name also travels on USB sticks, network shares and e-mail.
+bool isSafeInFileName(QChar c)
+{
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')
+        || c == u'-' || c == u'_' || c == u'.';
+}
+
 const QByteArray lineEnd = QByteArrayLiteral("\r\n");
 
 QByteArray fieldBytes(const QString &text)
@@ -127,4 +134,18 @@ bool writeReportFile(const QString &path, const QByteArray &contents, QString *e
     if (!written && errorText)
         *errorText = file.errorString();
     return written;
+}
+
+QString suggestedReportName(const QString &sensorSerial, const QDate &date, bool calibrationReport)
+{
+    QString serial = sensorSerial.trimmed();
+    for (QChar &c : serial) {
+        if (!isSafeInFileName(c))
+            c = u'_';
+    }
+    if (serial.isEmpty())
+        serial = QStringLiteral("unknown");
+    return QStringLiteral("KR-5M-LD_%1_%2_%3.txt")
+        .arg(serial, date.toString(QStringLiteral("yyyy-MM-dd")),
+            calibrationReport ? QStringLiteral("calibration") : QStringLiteral("validation"));
 }

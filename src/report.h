@@ -22,4 +22,8 @@ QByteArray reportText(
 // given).
 bool writeReportFile(const QString &path, const QByteArray &contents, QString *errorText);
 
+// The name the report's save dialog offers: KR-5M-LD_<serial>_<yyyy-MM-dd>_<kind>.txt, the
+// serial reduced to characters every file system accepts.
+QString suggestedReportName(const QString &sensorSerial, const QDate &date, bool calibrationReport);
+
 #endif

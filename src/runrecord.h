@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QUuid>
 #include <array>
 #include <optional>
 
@@ -95,6 +96,7 @@ struct StoreRecord
 // keeps what the devices said. The latest validation and calibration of the run are kept.
 struct RunRecord
 {
+    QUuid id; // a new one at every Connect
     QDateTime connectedAt;
     DeviceIdentity fixture, sensor;
     Reported slope, offset; // MC and BC as read at identification: the sensor as found

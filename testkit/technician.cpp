@@ -161,6 +161,14 @@ void Technician::tick(int count) const
         QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
 }
 
+bool Technician::settleRecords(std::chrono::milliseconds timeout) const
+{
+    auto *records = widget<RecordsLog>("records");
+    const bool written = !records || records->waitUntilWritten(timeout);
+    QCoreApplication::sendPostedEvents();
+    return written;
+}
+
 bool waitUntil(const std::function<bool()> &condition, std::chrono::milliseconds timeout)
 {
     return QTest::qWaitFor(condition, int(timeout.count()));

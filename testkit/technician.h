@@ -57,6 +57,8 @@ public:
     bool waitingForReply() const;
     // As many ticks of the response timer, at once; a stopped timer does not tick.
     void tick(int count) const;
+    // Lets the records thread finish what the dialog handed it, and the dialog hear its answers.
+    bool settleRecords(std::chrono::milliseconds timeout = std::chrono::seconds(5)) const;
     QTimer *responseTimer() const;
 
     static QColor baseColour(const QLineEdit *field)

@@ -1,16 +1,20 @@
 #include "boxanswerer.h"
+#include "offeredports.h"
 #include "fixturesession.h"
-#include "history.h"
-#include "historyfile.h"
+#include "recordsreading.h"
+#include "runevents.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QProcess>
 #include <QTest>
+#include <csignal>
 
 namespace {
+constexpr char calibrateAndStore[] = "--calibrate-and-store";
 
 bool isSaveStep(const QByteArray &stage)
 {
@@ -49,12 +53,11 @@ class RobustnessTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useTestSettings(); }
 
     void init()
     {
         QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal")));
-        removeHistory();
+        removeRecords();
     }
 
     void unpluggedFixtureIsReported_data()
@@ -87,9 +90,11 @@ private slots:
         QVERIFY(QFileInfo::exists(session.simulator.portPath()) == false);
         QCOMPARE(disconnected.text.contains("may not have been stored"), whileSaving);
         if (whileSaving) {
-            QTRY_COMPARE(readHistory().events().mid(2),
-                (QStringList { "Constants sent", "Save not confirmed" }));
-            QCOMPARE(readHistory().value(2, "Old MC"), QStringLiteral("0.969556"));
+            QTRY_COMPARE(recordedKinds(),
+                (QStringList { "identified", "calibration: computed", "store", "save step",
+                    "save step", "save result: not confirmed", "ended" }));
+            QCOMPARE(keptText(lastRecorded(EventKind::store).payload.value(QLatin1String(Key::oldSlope))),
+                QStringLiteral("0.969556"));
         }
         QVERIFY(QTest::qWaitFor([] { return !QApplication::activeModalWidget(); }));
         QCOMPARE(session.connectButton()->text(), QStringLiteral("Connect"));
@@ -216,37 +221,119 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
     }
 
-    void unwritableHistoryWarnsOnceAndTheRunGoesOn()
+    // Records that cannot be written are told once and the run goes on; but the sensor's
+    // present constants are not replaced unless the technician says so, knowing they are on
+    // record nowhere.
+    void unwritableRecordsStopTheStoreStep_data()
     {
-        // The history's folder is a plain file: nothing can be written under it, not even by root.
-        const QString folder = QFileInfo(HistoryLog::defaultFilePath()).absolutePath();
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::newRow("not stored") << QMessageBox::No;
+        QTest::newRow("stored anyway") << QMessageBox::Yes;
+    }
+
+    void unwritableRecordsStopTheStoreStep()
+    {
+        QFETCH(QMessageBox::StandardButton, answer);
+        // The records' folder is a plain file: nothing can be written under it, not even by root.
+        const QString folder = QFileInfo(RecordsDatabase::defaultPath()).absolutePath();
         QDir().mkpath(QFileInfo(folder).absolutePath());
         QFile blocker(folder);
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
 
-        FixtureSession session;
+        FixtureSession session(calibratableSensor());
         BoxAnswerer answerer;
-        int historyWarnings = 0;
+        int warnings = 0;
         answerer.answerNext(
             [&](QWidget *modal) {
-                ++historyWarnings;
+                ++warnings;
                 static_cast<QMessageBox *>(modal)->accept();
             },
-            BoxAnswerer::titled("Calibration history"));
-        answerer.pressButton(QMessageBox::Cancel);
+            BoxAnswerer::titled("Calibration records"));
+        SeenBox notSaved;
+        answerer.pressButton(QMessageBox::Yes);
+        answerer.pressButton(answer, &notSaved, BoxAnswerer::titled("Calibration record not saved"));
+        if (answer == QMessageBox::Yes)
+            answerer.pressButton(QMessageBox::Cancel);
 
         QVERIFY(session.identify());
-        session.startValidation();
-        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
-        QTest::qWait(5 * testTickMs);
+        session.startCalibration();
+        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(20)));
+        QVERIFY(session.waitIdle());
 
-        QCOMPARE(historyWarnings, 1);
+        QCOMPARE(warnings, 1);
         QVERIFY(answerer.problems().isEmpty());
-        QCOMPARE(session.status(), QStringLiteral("Validation Complete"));
+        QVERIFY2(notSaved.text.startsWith(QStringLiteral(
+                     "The calibration record could not be saved: Cannot open the calibration records ")),
+            qPrintable(notSaved.text));
+        const QString presentOffset = QString::number(SimulatorOptions().bc, 'f', 5);
+        QVERIFY2(notSaved.text.endsWith(
+                     QStringLiteral(". The sensor's present constants (MC 0.969556, BC %1) would "
+                                    "then be on record nowhere. Store the new constants anyway?")
+                         .arg(presentOffset)),
+            qPrintable(notSaved.text));
+        QCOMPARE(notSaved.buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(notSaved.defaultButton, QMessageBox::No);
+        const bool stored = answer == QMessageBox::Yes;
+        QCOMPARE(session.simulator.received().contains("mc="), stored);
+        QCOMPARE(session.simulator.mc() == 1.7452, stored);
+        if (!stored) {
+            QCOMPARE(session.status(), QStringLiteral("Choose Calibration or Validation, then Continue"));
+            QVERIFY(session.runEnabled());
+        }
         QFile::remove(folder);
+    }
+
+    // The program dies the moment the first new constant would reach the sensor: the constants
+    // the sensor held are in the records already.
+    void killedAsTheConstantsGoOutLeavesTheOldOnRecord()
+    {
+        FixtureSimulator simulator(calibratableSensor());
+        QVERIFY(simulator.start());
+        QProcess technician;
+        QObject::connect(&simulator, &FixtureSimulator::commandReceived, [&](const QByteArray &command) {
+            if (command.startsWith("mc="))
+                ::kill(pid_t(technician.processId()), SIGKILL);
+        });
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        technician.setProcessEnvironment(environment);
+        technician.start(QCoreApplication::applicationFilePath(), { calibrateAndStore, simulator.portPath() });
+        QVERIFY(technician.waitForStarted());
+        QVERIFY(QTest::qWaitFor([&] { return technician.state() == QProcess::NotRunning; }, 30000));
+
+        QCOMPARE(technician.exitStatus(), QProcess::CrashExit);
+        QVERIFY(simulator.commands().value(simulator.commands().size() - 1).startsWith("mc="));
+        const RecordEvent store = lastRecorded(EventKind::store);
+        QCOMPARE(keptText(store.payload.value(QLatin1String(Key::oldSlope))), QStringLiteral("0.969556"));
+        QCOMPARE(keptText(store.payload.value(QLatin1String(Key::oldOffset))),
+            QString::number(SimulatorOptions().bc, 'f', 5));
+        QCOMPARE(store.payload.value(QLatin1String(Key::newSlope)).toString(), QStringLiteral("1.745200"));
     }
 };
 
-QTEST_MAIN(RobustnessTest)
+// The technician's side of the test that kills it: identifies the sensor on the port, runs a
+// calibration and answers Yes to storing its constants, then waits to be killed.
+int calibrateAndStoreUntilKilled(const QString &port)
+{
+    CalibrationDlg dialog(nullptr, offeredPorts(QStringList { port }));
+    dialog.show();
+    Technician technician(&dialog);
+    BoxAnswerer answerer;
+    answerer.pressButton(QMessageBox::Yes);
+    if (!technician.identify())
+        return 1;
+    technician.startCalibration();
+    return QApplication::exec();
+}
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    useTestSettings();
+    if (argc == 3 && qstrcmp(argv[1], calibrateAndStore) == 0)
+        return calibrateAndStoreUntilKilled(QString::fromLocal8Bit(argv[2]));
+    RobustnessTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_robustness.moc"

@@ -1,7 +1,8 @@
 #include "boxanswerer.h"
 #include "calibrationmath.h"
 #include "fixturesession.h"
-#include "historyfile.h"
+#include "recordsreading.h"
+#include "runevents.h"
 
 #include <QApplication>
 #include <QDate>
@@ -49,7 +50,7 @@ private slots:
     void init()
     {
         QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal")));
-        removeHistory();
+        removeRecords();
     }
     void cleanup() { useTestSettings(); }
 
@@ -200,13 +201,24 @@ private slots:
         QCOMPARE(session.widget<QLabel>("label_3")->text(), QStringLiteral("VALIDATION VALUES"));
         QVERIFY(session.waitIdle());
 
-        QTRY_COMPARE(readHistory().events(),
-            (QStringList { "Identified", "Validation failed", "Calibration computed",
-                "Constants sent", "Save confirmed", "Validation passed" }));
-        const HistoryFile history = readHistory();
-        QCOMPARE(history.value(3, "Old MC"), QStringLiteral("0.969556"));
-        QCOMPARE(history.value(3, "New MC"), QStringLiteral("1.745200"));
-        QCOMPARE(readHistory().column("Step 2").constLast(), session.field("calLE_Step2")->text());
+        // The sensor as found, the adjustment with what it replaced, and the sensor as left.
+        QTRY_COMPARE(recordedKinds(),
+            (QStringList { "identified", "validation: failed", "calibration: computed", "store",
+                "save step", "save step", "save step", "save step", "save result: confirmed",
+                "validation: passed" }));
+        const QList<RecordEvent> events = recordedEvents();
+        const QCborMap kept = events.at(3).payload;
+        QCOMPARE(keptText(kept.value(QLatin1String(Key::oldSlope))), QStringLiteral("0.969556"));
+        QCOMPARE(kept.value(QLatin1String(Key::oldSlope)).toMap().value(QLatin1String(Key::reply)).toByteArray(),
+            QByteArray("MC = 0.969556\r\n"));
+        QCOMPARE(kept.value(QLatin1String(Key::newSlope)).toString(), QStringLiteral("1.745200"));
+        QCOMPARE(events.at(4).payload.value(QLatin1String(Key::command)).toByteArray(), QByteArray("mc=1.745200\r"));
+        QCOMPARE(events.at(1).payload.value(QLatin1String(Key::phase)).toString(), QLatin1String(Phase::asFound));
+        QCOMPARE(events.at(9).payload.value(QLatin1String(Key::phase)).toString(), QLatin1String(Phase::asLeft));
+        QCOMPARE(events.at(9).payload.value(QLatin1String(Key::steps)).toArray().at(1).toMap().value(QLatin1String(Key::text)).toString(),
+            session.field("calLE_Step2")->text());
+        for (const RecordEvent &event : events)
+            QCOMPARE(event.run, events.first().run);
     }
 
     void calibrationEndsWithoutStoring_data()
@@ -220,15 +232,15 @@ private slots:
         garbled.garbledRawReadings = { 8, 9, 10 };
         QTest::newRow("new constants refused")
             << calibratableSensor() << QMessageBox::No << "Important Information"
-            << calibrationBytes("rw\r") << "Calibration computed";
+            << calibrationBytes("rw\r") << "store declined";
         QTest::newRow("equal averages")
             << sensorWithSamples({ 500 }, { 500 }) << QMessageBox::Ok << "Calibration failed"
-            << calibrationBytes("rw\r") << "Calibration computed";
+            << calibrationBytes("rw\r") << "calibration: failed: no usable constants";
         // The low set and the high set's opening reading, then high sample 1 asked three times.
         QTest::newRow("third unreadable sample")
             << garbled << QMessageBox::Ok << "Calibration failed"
             << "rw\r" + QByteArray("C1\r").repeated(6) + QByteArray("C2\r").repeated(4)
-            << "Calibration failed: unreadable sample";
+            << "calibration: failed: unreadable sample";
     }
 
     // Nothing is written to the sensor, and the technician may start another run.
@@ -266,7 +278,7 @@ private slots:
         QCOMPARE(session.field("calLE_OldCslp")->text(), oldSlope);
         QVERIFY(!session.field("calLE_NewCslp")->isVisible());
         QVERIFY(!session.field("calLE_Step2")->isVisible());
-        QTRY_COMPARE(readHistory().events().constLast(), lastEvent);
+        QTRY_COMPARE(recordedKinds().constLast(), lastEvent);
         QVERIFY(session.runEnabled());
         QVERIFY(session.waitIdle());
     }
@@ -311,13 +323,19 @@ private slots:
         QCOMPARE(session.statusAtCommand.count(
                      QStringLiteral("Sample 3 could not be read, asking the sensor again")),
             1);
-        QTRY_COMPARE(readHistory().events(),
-            (QStringList { "Identified", "Calibration computed", "Constants sent", "Save confirmed",
-                "Validation passed" }));
-        const HistoryFile history = readHistory();
-        QCOMPARE(history.value(1, "Low average"), QStringLiteral("100"));
-        QCOMPARE(history.value(1, "High average"), QStringLiteral("1100"));
-        QCOMPARE(history.value(1, "New BC"), QStringLiteral("-171.72000"));
+        QTRY_COMPARE(recordedKinds().mid(0, 3),
+            (QStringList { "identified", "calibration: computed", "store" }));
+        // Every reading as received, the unreadable ones asked for again included.
+        const QCborMap calibration = recordedEvents().at(1).payload;
+        QCOMPARE(calibration.value(QLatin1String(Key::lowAverage)).toInteger(), 100);
+        QCOMPARE(calibration.value(QLatin1String(Key::highAverage)).toInteger(), 1100);
+        QCOMPARE(calibration.value(QLatin1String(Key::newOffset)).toString(), QStringLiteral("-171.72000"));
+        const QCborArray samples = calibration.value(QLatin1String(Key::samples)).toArray();
+        QCOMPARE(samples.size(), 9 + 6);
+        const QCborMap garbled = samples.at(2).toMap();
+        QCOMPARE(garbled.value(QLatin1String(Key::sample)).toInteger(), 2);
+        QVERIFY(garbled.value(QLatin1String(Key::value)).isNull());
+        QCOMPARE(garbled.value(QLatin1String(Key::line)).toByteArray(), QByteArray("O00,Counts"));
         QCOMPARE(session.simulator.mc(), 1.7452);
     }
 

@@ -1,7 +1,11 @@
 #include "boxanswerer.h"
 #include "fixturesession.h"
+#include "recordsreading.h"
+#include "runevents.h"
 #include "testfiles.h"
 
+#include <QCborArray>
+#include <QCryptographicHash>
 #include <QDate>
 #include <QDir>
 #include <QFileDialog>
@@ -38,7 +42,11 @@ class SaveAndPrintTest : public QObject
 
 private slots:
     void initTestCase() { useTestSettings(); }
-    void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal"))); }
+    void init()
+    {
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal")));
+        removeRecords();
+    }
 
     void passingValidationIsSavedAndPrinted()
     {
@@ -79,10 +87,13 @@ private slots:
         QVERIFY(answerer.problems().isEmpty());
     }
 
+    // The technician corrects the sensor's serial on screen: the report carries the correction,
+    // the records keep what the sensor said and the correction beside it, and the report's hash.
     void calibrationReportCarriesBothConstantBlocks()
     {
         FixtureSession session(calibratableSensor());
         QVERIFY(session.identify());
+        session.field("calLE_TARNEL_SN")->setText(QStringLiteral("517-B"));
         BoxAnswerer answerer;
         const QString report = m_dir.filePath("calibration.txt");
         answerer.pressButton(QMessageBox::Yes);
@@ -99,6 +110,20 @@ private slots:
         QVERIFY(text.contains("\r\nNew Constants\r\nMC =  1.745200\r\nBC = "
                               "-171.72000\r\n\r\nVerification Values\r\n"));
         QVERIFY(text.endsWith("PASS\r\n"));
+        QVERIFY(text.contains("\r\nKR-5M-LD\r\nSerial Number: 517-B\r\n"));
+
+        QVERIFY(session.settleRecords());
+        const RecordEvent written = lastRecorded(EventKind::report);
+        QCOMPARE(written.sensorSerial, QByteArray("517"));
+        QCOMPARE(written.payload.value(QLatin1String(Key::path)).toString(), report);
+        QCOMPARE(written.payload.value(QLatin1String(Key::variant)).toString(), QStringLiteral("calibration"));
+        QCOMPARE(written.payload.value(QLatin1String(Key::sha256)).toByteArray(),
+            QCryptographicHash::hash(text, QCryptographicHash::Sha256));
+        const QCborArray edited = written.payload.value(QLatin1String(Key::edited)).toArray();
+        QCOMPARE(edited.size(), 1);
+        QCOMPARE(edited.at(0).toMap().value(QLatin1String(Key::field)).toString(), QStringLiteral("Sensor serial"));
+        QCOMPARE(edited.at(0).toMap().value(QLatin1String(Key::recorded)).toString(), QStringLiteral(" 517\r\n"));
+        QCOMPARE(edited.at(0).toMap().value(QLatin1String(Key::shown)).toString(), QStringLiteral("517-B"));
     }
 
     void cancelledSaveOfTheSuggestedNameLeavesTheTechnicianFreeToGoOn()

@@ -342,14 +342,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Calibration history</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The run goes on, but its events are not recorded in the history.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>No usable calibration constants can be computed from the low and the high readings: they are equal, or impossibly far apart. Nothing was written to the sensor. Check that the KR-5M-LD sits correctly in the fixture and run the Calibration again.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -373,15 +365,24 @@
         <source> or </source>
         <translation type="unfinished"></translation>
     </message>
-</context>
-<context>
-    <name>HistoryLog</name>
     <message>
-        <source>Cannot write the calibration history %1: %2</source>
+        <source>the records did not answer within %1 s</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Cannot create the folder %1</source>
+        <source>Calibration record not saved</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The calibration record could not be saved: %1. The sensor&apos;s present constants (MC %2, BC %3) would then be on record nowhere. Store the new constants anyway?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The run goes on. Its events are written to the records as soon as they can be, while the program stays open.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibration records</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -393,6 +394,37 @@
     </message>
     <message>
         <source>TextLabel</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Records</name>
+    <message>
+        <source>The records were written by a newer version of this program (schema %1).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot move the damaged %1 aside.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot create the folder %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There are no records at %1 yet.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot open the calibration records %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The calibration records %1 were damaged. They were kept as %2, and new records were begun.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot write the calibration records %1: %2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

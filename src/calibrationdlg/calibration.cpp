@@ -1,6 +1,7 @@
 // A calibration run: five low and five high raw samples, averaged, give the new MC and BC.
 
 #include "calibrationdlg.h"
+#include "runevents.h"
 #include "states.h"
 
 void CalibrationDlg::startCalibrationRecord()
@@ -59,7 +60,8 @@ void CalibrationDlg::handleCalibrationSample(const QByteArray &readingLine)
     ui->calLE_Step2->setText(QString::number(average));
     setStatus(tr("Calibration High Complete"));
     computeConstants();
-    recordHistory(HistoryEvent::CalibrationComputed);
+    record(calibrationEvent(
+        m_run, calibration.canBeStored() ? Verdict::computed : Verdict::noUsableConstants));
     askToStoreConstants();
 }
 
@@ -75,7 +77,7 @@ void CalibrationDlg::askForSampleAgain(int sampleNumber)
     setBusy(false);
     m_state = State::idle;
     m_run.calibration->endedAt = QDateTime::currentDateTime();
-    recordHistory(HistoryEvent::CalibrationFailed);
+    record(calibrationEvent(m_run, Verdict::unreadableSample));
     runMessageBox(QMessageBox::Warning, tr("Calibration failed"),
         tr("The KR-5M-LD's raw reading could not be read %1 times in a row, so no calibration "
            "constants were computed and nothing was written to the sensor. Check the USB cable "
@@ -114,9 +116,10 @@ void CalibrationDlg::askToStoreConstants()
                "Calibration just undertaken."),
             QMessageBox::Yes | QMessageBox::No);
         if (answer == QMessageBox::Yes && m_port) {
-            startSaveSequence();
+            keepRecordThenStore();
             return;
         }
+        record(storeDeclinedEvent(m_run, false));
     }
     endCalibrationWithoutStoring();
 }

@@ -1,8 +1,8 @@
 #ifndef CALIBRATIONDLG_H
 #define CALIBRATIONDLG_H
 
-#include "history.h"
 #include "portaccess.h"
+#include "recordslog.h"
 #include "runrecord.h"
 
 #include <QDialog>
@@ -106,9 +106,15 @@ private:
     // The report and printing (reportandprint.cpp)
     void saveReport();
 
-    // The run's history (history.cpp of this folder)
-    void recordHistory(HistoryEvent event, const QString &reportFile = QString());
-    void warnHistoryNotWritten(const QString &error);
+    // The run's records (records.cpp)
+    void record(const RecordEvent &event);
+    void recordIdentification();
+    void endRun(const QString &reason);
+    void keepRecordThenStore();
+    void onRecordCommitted(const QUuid &event, bool stored, const QString &reason);
+    void recordNotKept(const QString &reason);
+    void warnRecordsNotWritten(const QString &error);
+    void tellAboutRecords(const QString &text);
 
     // Small shared pieces (construction.cpp)
     void enableNextRun();
@@ -117,7 +123,8 @@ private:
     static QMessageBox *newMessageBox(QMessageBox::Icon icon, const QString &title,
         const QString &text, QMessageBox::StandardButtons buttons, QWidget *parent = nullptr);
     int runMessageBox(QMessageBox::Icon icon, const QString &title, const QString &text,
-        QMessageBox::StandardButtons buttons);
+        QMessageBox::StandardButtons buttons,
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
     void showFileWarning(const QString &title, const QString &text);
 
     QMessageBox *m_msgBox = nullptr;
@@ -136,10 +143,13 @@ private:
     int m_waitCount = 0;
 
     RunRecord m_run;
+    bool m_runRecorded = false; // identified, so its events are recorded, until it ends
     PortAccess m_ports;
     bool m_busy = false;
-    HistoryLog m_history;
-    bool m_historyWarned = false;
+    RecordsLog m_records;
+    QTimer *m_recordLimit; // how long storing waits for the records to commit
+    QUuid m_awaitedRecord;
+    bool m_recordsWarned = false;
     int m_unreadableSamples = 0; // in a row, for the sample being taken
 };
 

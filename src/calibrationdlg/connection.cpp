@@ -1,6 +1,7 @@
 // Finding the fixture's port, connecting to it, starting a run, and letting the port go.
 
 #include "calibrationdlg.h"
+#include "runevents.h"
 #include "logging.h"
 #include "responsetick.h"
 #include "states.h"
@@ -74,6 +75,7 @@ void CalibrationDlg::connectToFixture()
     }
     // A second press while identifying starts again on a fresh port; the first must not stay
     // open and connected behind it.
+    endRun(QStringLiteral("connected again"));
     releasePort();
     m_rxBuffer.clear();
     m_portName = ui->calibrationDlgCB_comport->currentText();
@@ -95,6 +97,7 @@ void CalibrationDlg::connectToFixture()
     qCDebug(lcPort) << "listening for data on" << m_portName;
 
     m_run = RunRecord();
+    m_run.id = QUuid::createUuid();
     m_run.connectedAt = QDateTime::currentDateTime();
     setStatus(tr("Initializing sensor"));
     m_waitCount = replyTicks;
@@ -124,6 +127,7 @@ void CalibrationDlg::startRun()
 
 void CalibrationDlg::on_CalibrationPB_Close_clicked()
 {
+    endRun(QStringLiteral("closed"));
     setBusy(false);
     releasePort();
     ui->Calibrate_RB->setEnabled(true);
@@ -135,6 +139,8 @@ void CalibrationDlg::releasePort()
 {
     // Nothing may reach the port once it is released: no tick, no save step, no reply handler.
     m_respTimer->stop();
+    m_recordLimit->stop();
+    m_awaitedRecord = QUuid();
     m_saving = false;
     if (!m_port)
         return;
@@ -182,8 +188,9 @@ void CalibrationDlg::fixtureLost()
     const bool wasSaving = State::isSaveStep(m_state);
     if (wasSaving) {
         m_run.store->confirmed = false;
-        recordHistory(HistoryEvent::SaveNotConfirmed);
+        record(saveResultEvent(m_run, Verdict::notConfirmed));
     }
+    endRun(QStringLiteral("fixture disconnected"));
     releasePort();
     setBusy(false);
     m_state = State::idle;

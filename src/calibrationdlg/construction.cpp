@@ -3,6 +3,7 @@
 
 #include "calibrationdlg.h"
 #include "logging.h"
+#include "recordsdatabase.h"
 #include "states.h"
 
 #include <QApplication>
@@ -14,7 +15,7 @@ CalibrationDlg::CalibrationDlg(QWidget *parent, const PortAccess &ports)
     , m_state(State::idle)
     , ui(new Ui::CalibrationDlg)
     , m_ports(ports)
-    , m_history(HistoryLog::defaultFilePath())
+    , m_records(RecordsDatabase::defaultPath(), this)
 {
     ui->setupUi(this);
     ui->calibrationDlg_Print->hide();
@@ -31,7 +32,15 @@ CalibrationDlg::CalibrationDlg(QWidget *parent, const PortAccess &ports)
     for (QPalette *palette : { &m_greenPalette, &m_redPalette, &m_whitePalette })
         palette->setBrush(QPalette::All, QPalette::Text, QBrush(Qt::black, Qt::SolidPattern));
 
-    connect(&m_history, &HistoryLog::writeFailed, this, &CalibrationDlg::warnHistoryNotWritten);
+    m_records.setObjectName(QStringLiteral("records"));
+    m_recordLimit = new QTimer(this);
+    m_recordLimit->setSingleShot(true);
+    m_recordLimit->setInterval(recordCommitLimit);
+    connect(m_recordLimit, &QTimer::timeout, this,
+        [this] { recordNotKept(tr("the records did not answer within %1 s").arg(recordCommitLimit.count() / 1000)); });
+    connect(&m_records, &RecordsLog::committed, this, &CalibrationDlg::onRecordCommitted);
+    connect(&m_records, &RecordsLog::writeFailed, this, &CalibrationDlg::warnRecordsNotWritten);
+    connect(&m_records, &RecordsLog::notice, this, &CalibrationDlg::tellAboutRecords);
 
     setStatus(tr("User must select correct port from dropdown box and press connect."));
     fillPortList();
@@ -42,6 +51,7 @@ CalibrationDlg::~CalibrationDlg()
     // Closing the window by its title bar or Escape skips Close: the port, the timer and the
     // cursor must still be given back.
     setBusy(false);
+    endRun(QStringLiteral("closed"));
     if (m_port)
         m_port->disconnect(this);
     delete ui;
@@ -198,9 +208,11 @@ QMessageBox *CalibrationDlg::newMessageBox(QMessageBox::Icon icon, const QString
 }
 
 int CalibrationDlg::runMessageBox(QMessageBox::Icon icon, const QString &title, const QString &text,
-    QMessageBox::StandardButtons buttons)
+    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
 {
     m_msgBox = newMessageBox(icon, title, text, buttons);
+    if (defaultButton != QMessageBox::NoButton)
+        m_msgBox->setDefaultButton(defaultButton);
     const int answer = m_msgBox->exec();
     m_msgBox = nullptr;
     return answer;

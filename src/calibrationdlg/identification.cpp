@@ -181,5 +181,5 @@ void CalibrationDlg::finishIdentification()
     ui->calibrationPB_Connect->setText(tr("Continue"));
     showValidationValues();
     setBusy(false);
-    recordHistory(HistoryEvent::Identified);
+    recordIdentification();
 }

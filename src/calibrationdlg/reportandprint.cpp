@@ -1,6 +1,7 @@
 // The report of a passed validation, and printing a report file.
 
 #include "calibrationdlg.h"
+#include "runevents.h"
 #include "logging.h"
 #include "report.h"
 #include "reportprinter.h"
@@ -32,8 +33,9 @@ void CalibrationDlg::saveReport()
     }
     qCDebug(lcReport) << QLocale::system().toString(today, QStringLiteral("dd-MMM-yyyy"));
     // The report copies the fields as the technician left them, not the run as recorded.
-    const QByteArray report = reportText(
-        shownRun(), ui->Calibrate_RB->isChecked(), ui->Validate_RB->isChecked(), today);
+    const RunRecord shown = shownRun();
+    const QByteArray report
+        = reportText(shown, ui->Calibrate_RB->isChecked(), ui->Validate_RB->isChecked(), today);
 
     QString error;
     if (!writeReportFile(fileName, report, &error)) {
@@ -42,7 +44,8 @@ void CalibrationDlg::saveReport()
         enableNextRun();
         return;
     }
-    recordHistory(HistoryEvent::ReportWritten, fileName);
+    record(reportEvent(m_run, fileName, ui->Calibrate_RB->isChecked(), report,
+        editedFields(m_run, shown)));
     setStatus(tr("File Written - Use Print Button for hard copy"));
     qCDebug(lcReport) << "about to show the button";
     ui->calibrationDlg_Print->show();

@@ -8,6 +8,7 @@
 #include "ui_calibrationdlg.h"
 
 #include <QtGlobal>
+#include <chrono>
 
 // The dialogue's states: the reply each one waits for is handled by the handler of its group.
 namespace State {
@@ -24,6 +25,9 @@ constexpr int sensorVersion = 6;
 constexpr int sensorCalDate = 7;
 constexpr int sensorSlope = 8;
 constexpr int sensorOffset = 9;
+
+// Waiting for the records to commit the sensor's present constants before they are replaced.
+constexpr int keepingRecord = 99;
 
 // Storing new constants: each step is paced by the response timer; only the last is answered.
 constexpr int saveSlope = 100;
@@ -106,6 +110,10 @@ constexpr qsizetype maxReplyBytes = 4096;
 
 // A counted calibration sample that cannot be read is asked for again, twice at most.
 constexpr int sampleAttempts = 3;
+
+// Before the sensor's constants are replaced, the records must have them on disk: the dialog
+// waits this long for the records thread to say so.
+constexpr std::chrono::milliseconds recordCommitLimit { 2000 };
 
 // One identification state: the keyword its reply must carry; on a match the status shown, the
 // value cut from the reply with the run's place and the field that show it, and the state and

@@ -2,6 +2,7 @@
 // by the response timer; only the save command is answered.
 
 #include "calibrationdlg.h"
+#include "runevents.h"
 #include "logging.h"
 #include "responsetick.h"
 #include "states.h"
@@ -43,8 +44,6 @@ const SaveStep &saveStep(int state)
 
 void CalibrationDlg::startSaveSequence()
 {
-    // On record before the sensor's old constants are overwritten, whatever happens next.
-    recordHistory(HistoryEvent::ConstantsSent);
     m_run.store = StoreRecord();
     setBusy(true);
     m_rxBuffer.clear();
@@ -73,6 +72,7 @@ void CalibrationDlg::sendParameters(int step)
         else
             qCDebug(lcDialogue) << save.trace;
         m_run.store->sentCommands.append(command);
+        record(saveStepEvent(m_run, command));
     }
     m_waitCount = replyTicks;
     startResponseTimer();
@@ -86,7 +86,7 @@ void CalibrationDlg::handleSaveConfirmation()
     StopTimer();
     m_saving = false;
     m_run.store->confirmed = true;
-    recordHistory(HistoryEvent::SaveConfirmed);
+    record(saveResultEvent(m_run, Verdict::confirmed));
     setStatus(tr("Saving complete"));
     showValidationValues();
     showNewConstants();
@@ -101,7 +101,7 @@ void CalibrationDlg::saveNotConfirmed()
 {
     m_state = State::idle;
     m_run.store->confirmed = false;
-    recordHistory(HistoryEvent::SaveNotConfirmed);
+    record(saveResultEvent(m_run, Verdict::notConfirmed));
     setStatus(tr("The sensor did not confirm saving the new constants"));
     runMessageBox(QMessageBox::Warning, tr("Saving not confirmed"),
         tr("The KR-5M-LD did not confirm that it stored the new calibration constants, so they "

@@ -1,6 +1,7 @@
 // A validation run: five reference steps, each PASS or FAIL against its bounds.
 
 #include "calibrationdlg.h"
+#include "runevents.h"
 #include "logging.h"
 #include "responsetick.h"
 #include "states.h"
@@ -39,7 +40,7 @@ void CalibrationDlg::handleValidationReading(const QByteArray &readingLine)
     }
     m_run.validation->endedAt = QDateTime::currentDateTime();
     setStatus(tr("Validation Complete"));
-    recordHistory(m_stepFailed ? HistoryEvent::ValidationFailed : HistoryEvent::ValidationPassed);
+    record(validationEvent(m_run));
     askAfterValidation();
 }
 

@@ -1,0 +1,16 @@
+#ifndef COMMANDS_H
+#define COMMANDS_H
+
+#include <QStringList>
+#include <QTextStream>
+
+// The command-line work of cvu-records, each on the database it is given, writing what it has
+// to say to `out` (and failures to `err`), and giving the program's exit status.
+namespace RecordsCommand {
+// Recomputes the chain: "records intact: N events", or the first event that does not match.
+int verify(const QString &databasePath, QTextStream &out, QTextStream &err);
+// Every event as a line of the calibration history CSV.
+int exportCsv(const QString &databasePath, const QString &csvPath, QTextStream &out, QTextStream &err);
+}
+
+#endif

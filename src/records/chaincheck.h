@@ -1,0 +1,19 @@
+#ifndef CHAINCHECK_H
+#define CHAINCHECK_H
+
+#include <QSqlDatabase>
+#include <QString>
+
+// What recomputing the hash chain of the records found.
+struct ChainCheck
+{
+    bool intact = false;
+    qint64 events = 0; // checked, up to the first that does not match
+    QString firstMismatch; // that event, in words
+};
+
+// Recomputes every event's hash from its content and its predecessor's, in order. A changed
+// value, a removed or an inserted event breaks the chain at the first event after it.
+ChainCheck checkChain(QSqlDatabase &db, QString *error);
+
+#endif

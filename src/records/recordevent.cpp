@@ -1,0 +1,71 @@
+#include "recordevent.h"
+
+#include <QCborValue>
+#include <QCryptographicHash>
+#include <QtEndian>
+
+QDateTime RecordEvent::localTime() const
+{
+    return QDateTime::fromMSecsSinceEpoch(utcMs, Qt::OffsetFromUTC, utcOffsetSeconds);
+}
+
+bool RecordEvent::operator==(const RecordEvent &other) const
+{
+    return id == other.id && run == other.run && kind == other.kind && utcMs == other.utcMs
+        && utcOffsetSeconds == other.utcOffsetSeconds && sensorSerial == other.sensorSerial
+        && fixtureSerial == other.fixtureSerial && verdict == other.verdict
+        && payload == other.payload;
+}
+
+RecordEvent newEvent(const char *kind, const QUuid &run)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    RecordEvent event;
+    event.id = QUuid::createUuid();
+    event.run = run;
+    event.kind = QString::fromLatin1(kind);
+    event.utcMs = now.toMSecsSinceEpoch();
+    event.utcOffsetSeconds = now.offsetFromUtc();
+    return event;
+}
+
+QByteArray encodedPayload(const QCborMap &payload)
+{
+    return payload.toCborValue().toCbor();
+}
+
+QCborMap decodedPayload(const QByteArray &stored)
+{
+    return QCborValue::fromCbor(stored).toMap();
+}
+
+namespace {
+void addField(QCryptographicHash &hash, const QByteArray &bytes)
+{
+    const qint32 bigEndian = qToBigEndian(qint32(bytes.size()));
+    hash.addData(QByteArrayView(reinterpret_cast<const char *>(&bigEndian), sizeof bigEndian));
+    hash.addData(bytes);
+}
+
+QByteArray numberBytes(qint64 value)
+{
+    return QByteArray::number(value);
+}
+}
+
+QByteArray chainHash(
+    const QByteArray &previousHash, const RecordEvent &event, const QByteArray &storedPayload)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    addField(hash, previousHash);
+    addField(hash, event.id.toRfc4122());
+    addField(hash, event.run.toRfc4122());
+    addField(hash, event.kind.toUtf8());
+    addField(hash, numberBytes(event.utcMs));
+    addField(hash, numberBytes(event.utcOffsetSeconds));
+    addField(hash, event.sensorSerial);
+    addField(hash, event.fixtureSerial);
+    addField(hash, event.verdict.toUtf8());
+    addField(hash, storedPayload);
+    return hash.result();
+}

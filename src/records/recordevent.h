@@ -1,0 +1,67 @@
+#ifndef RECORDEVENT_H
+#define RECORDEVENT_H
+
+#include <QByteArray>
+#include <QCborMap>
+#include <QDateTime>
+#include <QString>
+#include <QUuid>
+
+// One event of the calibration records: something that happened to one sensor in one run, at
+// one moment. Events are only ever added; a correction is a new event. The columns the register
+// looks up by stand beside the payload, which keeps everything else as the devices sent it.
+struct RecordEvent
+{
+    QUuid id;
+    QUuid run;
+    QString kind; // one of EventKind
+    qint64 utcMs = 0; // milliseconds since the epoch, UTC
+    int utcOffsetSeconds = 0; // of the computer's local time at that moment
+    QByteArray sensorSerial; // as the register finds a sensor by; empty where none
+    QByteArray fixtureSerial;
+    QString verdict; // the outcome, where the event has one
+    QCborMap payload;
+
+    QDateTime localTime() const;
+    bool operator==(const RecordEvent &other) const;
+};
+
+// The kinds of event, as stored.
+namespace EventKind {
+inline constexpr char identified[] = "identified";
+inline constexpr char validation[] = "validation";
+inline constexpr char calibration[] = "calibration";
+inline constexpr char store[] = "store"; // committed before the sensor's constants are replaced
+inline constexpr char storeDeclined[] = "store declined";
+inline constexpr char saveStep[] = "save step";
+inline constexpr char saveResult[] = "save result";
+inline constexpr char report[] = "report";
+inline constexpr char ended[] = "ended";
+inline constexpr char imported[] = "imported";
+inline constexpr char importFinished[] = "import finished";
+}
+
+namespace Verdict {
+inline constexpr char passed[] = "passed";
+inline constexpr char failed[] = "failed";
+inline constexpr char computed[] = "computed";
+inline constexpr char unreadableSample[] = "failed: unreadable sample";
+inline constexpr char noUsableConstants[] = "failed: no usable constants";
+inline constexpr char confirmed[] = "confirmed";
+inline constexpr char notConfirmed[] = "not confirmed";
+}
+
+// A new event of the given kind and run, now.
+RecordEvent newEvent(const char *kind, const QUuid &run);
+
+// The payload as stored: CBOR.
+QByteArray encodedPayload(const QCborMap &payload);
+QCborMap decodedPayload(const QByteArray &stored);
+
+// SHA-256 over the previous event's hash (none for the first) and every stored column of the
+// event but its local order and its own hash, each with its length, so no two events read the
+// same. The payload is taken as stored.
+QByteArray chainHash(
+    const QByteArray &previousHash, const RecordEvent &event, const QByteArray &storedPayload);
+
+#endif

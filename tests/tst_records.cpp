@@ -1,0 +1,482 @@
+#include "chaincheck.h"
+#include "commands.h"
+#include "filesizelimit.h"
+#include "historycsv.h"
+#include "protocol.h"
+#include "recordsdatabase.h"
+#include "recordslog.h"
+#include "recordsreading.h"
+#include "runevents.h"
+#include "testfiles.h"
+
+#include <QCborArray>
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+constexpr char writeUntilKilled[] = "--write-until-killed";
+
+Reported reported(const QByteArray &reply, QString (*cut)(const QByteArray &))
+{
+    return { reply, cut(reply) };
+}
+
+// A run as the devices reported it, the sensor answering its serial and firmware questions
+// with the given text.
+RunRecord runReporting(const QByteArray &sensorText)
+{
+    RunRecord run;
+    run.id = QUuid::createUuid();
+    run.fixture = { { {}, "KR-5M-LD-CV-LNK" }, reported("Serial Number = 1047\r\n", valueAfterEquals),
+        reported("Version 1.2\r\n", versionText),
+        reported("CALIBRATION DATE(MM/DD/YY) = 01/10/12\r\n", valueAfterEquals) };
+    run.sensor = { { {}, "KR-5M-LD" }, reported("Serial Number = " + sensorText + "\r\n", valueAfterEquals),
+        reported("Version " + sensorText + "\r\n", versionText),
+        reported("CALIBRATION DATE=06/14/12\r\n", valueAfterEquals) };
+    run.slope = reported("MC = 0.969556\r\n", slopeText);
+    run.offset = reported("BC = 0.41\r\n", valueAfterEquals);
+    run.validation.emplace();
+    const QList<QByteArray> readings { "2.9", "118", "603", "1004", "1698" };
+    for (int step = 1; step <= validationStepCount; ++step) {
+        const QByteArray line = readings.at(step - 1) + "pS/m, Cond";
+        run.validation->steps[static_cast<size_t>(step - 1)]
+            = StepReading { line, readingText(line), true };
+    }
+    run.calibration.emplace();
+    run.calibration->slopeText = "1.745200";
+    run.calibration->offsetText = "-171.72000";
+    return run;
+}
+
+bool appendAll(RecordsLog &log, const QList<RecordEvent> &events)
+{
+    for (const RecordEvent &event : events)
+        log.append(event);
+    return log.waitUntilWritten(std::chrono::seconds(10));
+}
+
+QList<RecordEvent> sampleRunEvents(const RunRecord &run)
+{
+    return { identifiedEvent(run, RunContext::ofThisProgram()), validationEvent(run),
+        storeEvent(run, false) };
+}
+
+// The answer to one commit, once it came.
+struct CommitAnswer
+{
+    bool stored = false;
+    QString reason;
+};
+
+std::optional<CommitAnswer> commitAndAwait(RecordsLog &log, const RecordEvent &event)
+{
+    QSignalSpy answers(&log, &RecordsLog::committed);
+    log.commit(event);
+    // Records known to be failing answer at once.
+    if (answers.isEmpty() && !answers.wait(5000))
+        return std::nullopt;
+    return CommitAnswer { answers.first().at(1).toBool(), answers.first().at(2).toString() };
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+int verifyStatus(const QString &path, QString *said)
+{
+    QTextStream out(said);
+    QString errors;
+    QTextStream err(&errors);
+    const int status = RecordsCommand::verify(path, out, err);
+    out.flush();
+    *said += errors;
+    return status;
+}
+
+const QByteArray legacyHeader = HistoryCsv::byteOrderMark
+    + "Date,Time,Fixture model,Fixture serial,Fixture version,Sensor serial,Sensor firmware,Event,"
+      "Step 1,Step 2,Step 3,Step 4,Step 5,Low average,High average,Old MC,Old BC,New MC,New BC,"
+      "Report file\r\n";
+
+QByteArray legacyLine(const QByteArray &sensor, const QByteArray &event)
+{
+    return "2025-03-04,09:15:00,KR-5M-LD-CV-LNK,1047,1.2," + sensor + ",0.87," + event
+        + ",,,,,,,,,,,,\r\n";
+}
+
+// What the child writes until it is killed: each event's id once its commit is reported.
+int writeEventsUntilKilled(const QString &path)
+{
+    RecordsLog log(path);
+    const RunRecord run = runReporting("517");
+    QObject::connect(&log, &RecordsLog::committed, &log, [&](const QUuid &id, bool stored) {
+        if (stored) {
+            std::printf("%s\n", qPrintable(id.toString(QUuid::WithoutBraces)));
+            std::fflush(stdout);
+        }
+        log.commit(validationEvent(run));
+    });
+    log.commit(identifiedEvent(run, RunContext::ofThisProgram()));
+    return QCoreApplication::exec();
+}
+}
+
+// The calibration records on real SQLite files in a temporary folder: what is written reads back
+// exactly, the chain finds any change, the old history is imported once, and no fault loses an
+// event already committed.
+class RecordsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { RecordsDatabase::setBusyTimeoutForTesting(std::chrono::milliseconds(300)); }
+
+    void hostileTextsAreStoredAndReadBackExactly_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("quotes") << QByteArray("5\"1'7\"");
+        QTest::newRow("SQL") << QByteArray("'; DROP TABLE runs; --");
+        QTest::newRow("NUL") << QByteArray("51\0" "7", 4);
+        QTest::newRow("not UTF-8") << QByteArray("\xff\xfe\xc3\x28\x80");
+        QTest::newRow("4 KiB") << QByteArray(4096, 'x');
+    }
+
+    void hostileTextsAreStoredAndReadBackExactly()
+    {
+        QFETCH(QByteArray, text);
+        const QString path = m_dir.filePath(QStringLiteral("hostile-%1.sqlite").arg(QTest::currentDataTag()));
+        const RunRecord run = runReporting(text);
+        const QList<RecordEvent> written = sampleRunEvents(run);
+        {
+            RecordsLog log(path);
+            QVERIFY(appendAll(log, written));
+        }
+        const QList<RecordEvent> read = recordedEvents(path);
+        QCOMPARE(read.size(), written.size());
+        for (qsizetype i = 0; i < read.size(); ++i)
+            QVERIFY2(read[i] == written[i], qPrintable(read[i].kind));
+        const QCborMap sensor
+            = read.first().payload.value(QLatin1String(Key::sensor)).toMap();
+        QCOMPARE(sensor.value(QLatin1String(Key::serial)).toMap().value(QLatin1String(Key::reply)).toByteArray(),
+            run.sensor.serial.reply);
+        QCOMPARE(sensor.value(QLatin1String(Key::firmware)).toMap().value(QLatin1String(Key::reply)).toByteArray(),
+            run.sensor.firmware.reply);
+        QCOMPARE(read.first().sensorSerial, run.sensor.serial.text.trimmed().toLatin1());
+        QString said;
+        QCOMPARE(verifyStatus(path, &said), 0);
+        QCOMPARE(said.trimmed(), QStringLiteral("records intact: 3 events"));
+    }
+
+    // Nothing in the program can change an event; one changed behind its back is found.
+    void verifyFindsAChangedReading()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("tampered.sqlite"));
+        const RunRecord run = runReporting("517");
+        {
+            RecordsLog log(path);
+            QVERIFY(appendAll(log, sampleRunEvents(run)));
+        }
+        RunRecord changed = run;
+        changed.validation->steps[2]->text = QStringLiteral("600");
+        const QByteArray forged = encodedPayload(validationEvent(changed).payload);
+        {
+            QString error;
+            QVERIFY(RecordsDatabase::openForWriting(path, QStringLiteral("tamper"), &error));
+            QSqlDatabase db = QSqlDatabase::database(QStringLiteral("tamper"));
+            QSqlQuery query(db);
+            query.prepare(QStringLiteral("UPDATE events SET payload = ? WHERE seq = 2"));
+            query.addBindValue(forged);
+            QVERIFY(!query.exec());
+            QVERIFY2(query.lastError().text().contains(QLatin1String("only ever added to")),
+                qPrintable(query.lastError().text()));
+            QVERIFY(!QSqlQuery(db).exec(QStringLiteral("DELETE FROM events WHERE seq = 3")));
+            QVERIFY(QSqlQuery(db).exec(QStringLiteral("DROP TRIGGER events_never_change")));
+            QVERIFY(query.exec());
+        }
+        RecordsDatabase::close(QStringLiteral("tamper"));
+
+        QString said;
+        QCOMPARE(verifyStatus(path, &said), 1);
+        QVERIFY2(said.startsWith(QLatin1String("records broken after 1 intact events: event 2 (validation")),
+            qPrintable(said));
+    }
+
+    void oldHistoryIsImportedOnce()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("import"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + QStringLiteral("/records.sqlite");
+        const QString csv = RecordsDatabase::legacyHistoryPath(path);
+        const QByteArray quoted = "\"5,17\"";
+        const QByteArray lines = legacyLine(quoted, "Identified")
+            + legacyLine(quoted, "Validation passed") + legacyLine("600", "Identified")
+            + "2025-03-05,10:00:00,KR-5M-LD-CV-LNK,10"; // a line cut short by an old crash
+        QVERIFY(writeBytes(csv, legacyHeader + lines));
+        {
+            RecordsLog log(path);
+            QVERIFY(appendAll(log, { identifiedEvent(runReporting("517"), RunContext::ofThisProgram()) }));
+        }
+        QList<RecordEvent> events = recordedEvents(path);
+        QCOMPARE(events.size(), 6);
+        QCOMPARE(events[0].kind, QLatin1String(EventKind::imported));
+        QCOMPARE(events[0].payload.value(QLatin1String(Key::line)).toByteArray(),
+            legacyLine(quoted, "Identified").chopped(2));
+        QCOMPARE(events[0].sensorSerial, QByteArray("5,17"));
+        QCOMPARE(events[1].verdict, QLatin1String(Verdict::passed));
+        QCOMPARE(events[0].run, events[1].run);
+        QVERIFY(events[2].run != events[1].run);
+        QCOMPARE(events[3].payload.value(QLatin1String(Key::line)).toByteArray(),
+            QByteArray("2025-03-05,10:00:00,KR-5M-LD-CV-LNK,10"));
+        QCOMPARE(events[4].kind, QLatin1String(EventKind::importFinished));
+        QVERIFY(!QFile::exists(csv));
+        QCOMPARE(fileContents(folder + "/calibration-history.imported.csv"), legacyHeader + lines);
+
+        // The same file back again, say from a backup: renamed, never imported twice.
+        QVERIFY(writeBytes(csv, legacyHeader + lines));
+        {
+            RecordsLog log(path);
+            QVERIFY(appendAll(log, {}));
+            QTRY_VERIFY(!QFile::exists(csv));
+        }
+        QCOMPARE(recordedEvents(path).size(), 6);
+        QVERIFY(QFile::exists(folder + "/calibration-history.imported-2.csv"));
+    }
+
+    // An import cut short by a full disk leaves nothing; once there is room it is done whole.
+    void interruptedImportIsFinishedNotDoubled()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("interrupted"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + QStringLiteral("/records.sqlite");
+        QByteArray lines;
+        for (int line = 0; line < 400; ++line)
+            lines += legacyLine(QByteArray::number(line), "Identified");
+        QVERIFY(writeBytes(RecordsDatabase::legacyHistoryPath(path), legacyHeader + lines));
+        RecordsDatabase::setMaxPageCountForTesting(12);
+        RecordsLog log(path);
+        QSignalSpy failures(&log, &RecordsLog::writeFailed);
+        QVERIFY(failures.wait(5000));
+        QVERIFY2(failures.first().first().toString().contains(QLatin1String("full")),
+            qPrintable(failures.first().first().toString()));
+        QVERIFY(recordedEvents(path).isEmpty());
+        QVERIFY(QFile::exists(RecordsDatabase::legacyHistoryPath(path)));
+
+        RecordsDatabase::setMaxPageCountForTesting(0);
+        QTRY_COMPARE_WITH_TIMEOUT(recordedEvents(path).size(), 401, 5000);
+        QVERIFY(!QFile::exists(RecordsDatabase::legacyHistoryPath(path)));
+    }
+
+    void exportKeepsTheOldColumnsFirst()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("export"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + QStringLiteral("/records.sqlite");
+        QVERIFY(writeBytes(RecordsDatabase::legacyHistoryPath(path), legacyHeader + legacyLine("\"5,17\"", "Identified")));
+        const RunRecord run = runReporting("517");
+        RunRecord shown = run;
+        shown.sensor.serial.text = QStringLiteral("518");
+        {
+            RecordsLog log(path);
+            QVERIFY(appendAll(log, sampleRunEvents(run) + QList<RecordEvent> { reportEvent(run,
+                    QStringLiteral("/reports/517.txt"), false, "report", editedFields(run, shown)) }));
+        }
+        const QString exported = folder + QStringLiteral("/export.csv");
+        QString said;
+        QTextStream out(&said);
+        QCOMPARE(RecordsCommand::exportCsv(path, exported, out, out), 0);
+
+        const QList<HistoryCsv::Record> records = HistoryCsv::parse(fileContents(exported));
+        QCOMPARE(records.size(), 7);
+        QCOMPARE(records[0].fields.mid(0, HistoryCsv::legacyColumns().size()), HistoryCsv::legacyColumns());
+        QCOMPARE(records[0].fields, HistoryCsv::columns());
+        const auto value = [&](int record, const char *column) {
+            return records[record].fields.value(HistoryCsv::columns().indexOf(QLatin1String(column)));
+        };
+        QCOMPARE(records[1].fields.mid(0, 20), HistoryCsv::parse(legacyLine("\"5,17\"", "Identified")).first().fields);
+        QCOMPARE(value(1, "Imported"), QStringLiteral("yes"));
+        QCOMPARE(value(3, "Event"), QStringLiteral("Identified"));
+        QCOMPARE(value(3, "Sensor serial"), QStringLiteral("517"));
+        QCOMPARE(value(3, "Fixture calibration date"), QStringLiteral("01/10/12"));
+        QCOMPARE(value(4, "Event"), QStringLiteral("Validation passed"));
+        QCOMPARE(value(4, "Step 3"), QStringLiteral("603"));
+        QCOMPARE(value(4, "Phase"), QLatin1String(Phase::asFound));
+        QCOMPARE(value(5, "Event"), QStringLiteral("Constants sent"));
+        QCOMPARE(value(5, "Old MC"), QStringLiteral("0.969556"));
+        QCOMPARE(value(5, "New MC"), QStringLiteral("1.745200"));
+        QCOMPARE(value(6, "Event"), QStringLiteral("Report written"));
+        QCOMPARE(value(6, "Details"), QStringLiteral("validation report; Sensor serial edited from \"517\" to \"518\""));
+    }
+
+    // Another program holds the database past the busy timeout: the commit is refused with the
+    // reason, and the event is written once the other lets go.
+    void lockedDatabaseDelaysEventsButLosesNone()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("locked.sqlite"));
+        const RunRecord run = runReporting("517");
+        RecordsLog log(path);
+        QVERIFY(appendAll(log, { identifiedEvent(run, RunContext::ofThisProgram()) }));
+        QString error;
+        QVERIFY(RecordsDatabase::openForWriting(path, QStringLiteral("holder"), &error));
+        const RecordEvent store = storeEvent(run, false);
+        {
+            QSqlDatabase holder = QSqlDatabase::database(QStringLiteral("holder"));
+            QVERIFY(QSqlQuery(holder).exec(QStringLiteral("BEGIN IMMEDIATE")));
+            const std::optional<CommitAnswer> answer = commitAndAwait(log, store);
+            QVERIFY(answer);
+            QVERIFY(!answer->stored);
+            QVERIFY2(answer->reason.contains(QLatin1String("locked")), qPrintable(answer->reason));
+            QVERIFY(QSqlQuery(holder).exec(QStringLiteral("ROLLBACK")));
+        }
+        RecordsDatabase::close(QStringLiteral("holder"));
+        QVERIFY(log.waitUntilWritten(std::chrono::seconds(5)));
+        QCOMPARE(recordedKinds(path), (QStringList { "identified", "store" }));
+        QCOMPARE(recordedEvents(path).constLast().id, store.id);
+    }
+
+    // Tests run as root, which no permission stops; a regular file in the path stops everyone.
+    void unwritableFolderRefusesTheCommitWithItsReason()
+    {
+        const QString blocker = m_dir.filePath(QStringLiteral("blocker"));
+        QVERIFY(writeBytes(blocker, {}));
+        RecordsLog log(blocker + QStringLiteral("/records.sqlite"));
+        const std::optional<CommitAnswer> answer = commitAndAwait(log, storeEvent(runReporting("517"), false));
+        QVERIFY(answer);
+        QVERIFY(!answer->stored);
+        QVERIFY2(answer->reason.startsWith(QLatin1String("Cannot open the calibration records")),
+            qPrintable(answer->reason));
+        QCOMPARE(fileContents(blocker), QByteArray());
+    }
+
+    // A full disk refuses a commit; what was committed before stays whole, and the refused event
+    // is written once there is room again.
+    void fullDiskRefusesTheCommitAndLosesNothing()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("full.sqlite"));
+        const RunRecord run = runReporting("517");
+        RecordsLog log(path);
+        QVERIFY(appendAll(log, sampleRunEvents(run)));
+        RecordEvent large = storeEvent(run, false);
+        large.payload.insert(QStringLiteral("padding"), QByteArray(256 * 1024, 'p'));
+
+        const qint64 room = QFileInfo(path + QStringLiteral("-wal")).size() + 16 * 1024;
+        const std::optional<CommitAnswer> answer
+            = withFileSizeLimit(room, [&] { return commitAndAwait(log, large); });
+        QVERIFY(answer);
+        QVERIFY(!answer->stored);
+        QVERIFY(!answer->reason.isEmpty());
+
+        QVERIFY(log.waitUntilWritten(std::chrono::seconds(5)));
+        QCOMPARE(recordedEvents(path).size(), 4);
+        QString said;
+        QCOMPARE(verifyStatus(path, &said), 0);
+    }
+
+    void damagedFileIsKeptAsideAndNewRecordsBegun_data()
+    {
+        QTest::addColumn<bool>("database");
+        QTest::newRow("not a database") << false;
+        QTest::newRow("a damaged database") << true;
+    }
+
+    void damagedFileIsKeptAsideAndNewRecordsBegun()
+    {
+        QFETCH(bool, database);
+        const QString folder = m_dir.filePath(QStringLiteral("damaged-%1").arg(database));
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + QStringLiteral("/records.sqlite");
+        if (database) {
+            // Written here, not through the records thread, which checks each file only once.
+            QString error;
+            QVERIFY(RecordsDatabase::openForWriting(path, QStringLiteral("seed"), &error));
+            {
+                QSqlDatabase seed = QSqlDatabase::database(QStringLiteral("seed"));
+                QList<RecordEvent> many;
+                for (int run = 0; run < 60; ++run)
+                    many += sampleRunEvents(runReporting(QByteArray::number(run)));
+                QVERIFY(RecordsDatabase::appendEvents(seed, many, &error));
+            }
+            RecordsDatabase::close(QStringLiteral("seed"));
+            QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.seek(file.size() / 2));
+            file.write(QByteArray(8192, '\x5a'));
+        } else {
+            QVERIFY(writeBytes(path, "a spreadsheet saved over the records"));
+        }
+        const QByteArray damaged = fileContents(path);
+
+        RecordsLog log(path);
+        QSignalSpy notices(&log, &RecordsLog::notice);
+        QVERIFY(appendAll(log, { identifiedEvent(runReporting("517"), RunContext::ofThisProgram()) }));
+        QTRY_COMPARE(notices.size(), 1);
+        QVERIFY2(notices.first().first().toString().contains(QLatin1String("damaged")),
+            qPrintable(notices.first().first().toString()));
+        const QStringList aside = QDir(folder).entryList({ QStringLiteral("records.corrupt-*.sqlite") });
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(fileContents(folder + QLatin1Char('/') + aside.first()), damaged);
+        QCOMPARE(recordedKinds(path), QStringList { "identified" });
+    }
+
+    // A writer killed at random moments, many times: the records still open, pass the integrity
+    // check and the chain, and hold every event whose commit was reported.
+    void killedWriterLosesNoCommittedEvent()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("killed.sqlite"));
+        QStringList committed;
+        for (int kill = 0; kill < 15; ++kill) {
+            QProcess writer;
+            writer.start(QCoreApplication::applicationFilePath(), { writeUntilKilled, path });
+            QVERIFY(writer.waitForStarted());
+            QTest::qWait(100 + QRandomGenerator::global()->bounded(200));
+            writer.kill();
+            QVERIFY(writer.waitForFinished());
+            committed += QString::fromLatin1(writer.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        }
+        QVERIFY2(committed.size() > 15, qPrintable(QString::number(committed.size())));
+
+        QString error;
+        QVERIFY(RecordsDatabase::openForWriting(path, QStringLiteral("after"), &error));
+        QSet<QString> stored;
+        {
+            QSqlDatabase db = QSqlDatabase::database(QStringLiteral("after"));
+            QSqlQuery integrity(db);
+            QVERIFY(integrity.exec(QStringLiteral("PRAGMA integrity_check")) && integrity.next());
+            QCOMPARE(integrity.value(0).toString(), QStringLiteral("ok"));
+            QVERIFY(checkChain(db, &error).intact);
+            RecordsDatabase::readEvents(db, 0, [&](const RecordsDatabase::StoredEvent &event) {
+                stored.insert(event.event.id.toString(QUuid::WithoutBraces));
+                return true;
+            }, &error);
+        }
+        RecordsDatabase::close(QStringLiteral("after"));
+        for (const QString &id : committed)
+            QVERIFY2(stored.contains(id), qPrintable(id));
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], writeUntilKilled) == 0)
+        return writeEventsUntilKilled(QString::fromLocal8Bit(argv[2]));
+    RecordsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_records.moc"
