@@ -1,6 +1,7 @@
 #include "appsetup.h"
 #include "dispatchbench.h"
 #include "pacedline.h"
+#include "recordsbench.h"
 #include "responsivenessbench.h"
 #include "session.h"
 #include "startupbench.h"
@@ -20,6 +21,8 @@ constexpr int pacedRuns = 15;
 constexpr int probedValidations = 20;
 constexpr int cpuWindows = 3;
 constexpr int startupLaunches = 10;
+constexpr int recordCommits = 200;
+constexpr int storeCalibrations = 3;
 
 constexpr double dispatchGoalMs = 2.0;
 constexpr double wholeRunGoalRatio = 1.05;
@@ -149,6 +152,14 @@ public:
                 .arg(comparison.utility.peakKb.median / comparison.minimalWithText.peakKb.median, 0,
                     'f', 2),
             comparison.failedLaunches == 0 && memoryRatio <= startupGoalRatio);
+    }
+
+    void printPart(const QStringList &lines, const QList<Goal> &goals)
+    {
+        for (const QString &line : lines)
+            m_out << line << '\n';
+        for (const Goal &goal : goals)
+            addGoal(goal.text, goal.met);
     }
 
     void printGoals()
@@ -281,7 +292,8 @@ public:
                "simulated fixture, and prints the figures with the goals they meet or miss."));
         parser.addHelpOption();
         parser.addPositionalArgument(QStringLiteral("parts"),
-            tr("Any of dispatch, runs, responsiveness, startup, busy-disk (default: all)."),
+            tr("Any of dispatch, runs, responsiveness, startup, busy-disk, records (default: "
+               "all)."),
             QStringLiteral("[parts...]"));
         parser.process(app);
         m_named = parser.positionalArguments();
@@ -327,6 +339,8 @@ int main(int argc, char *argv[])
         parts.wants("startup"), [] { return measureStartup(startupLaunches); });
     const auto busyDisk = measureIf<BlockFigures>(
         parts.wants("busy-disk"), [] { return measureUnderBusyDisk(probedValidations); });
+    const auto records = measureIf<RecordsFigures>(parts.wants("records"),
+        [] { return measureRecords(recordCommits, storeCalibrations, SyntheticLab()); });
 
     FigurePrinter printer;
     if (dispatch)
@@ -339,6 +353,8 @@ int main(int argc, char *argv[])
         printer.printStartup(*startup);
     if (busyDisk)
         printer.printBusyDisk(*busyDisk);
+    if (records)
+        printer.printPart(recordsFigureLines(*records), recordsGoals(*records));
     printer.printGoals();
     return 0;
 }

@@ -11,6 +11,8 @@ namespace {
 // and would sit out the dialog's own time-out of up to 16 s for nothing.
 constexpr std::chrono::seconds giveUpAfter { 5 };
 constexpr std::chrono::milliseconds personPause { 30 };
+// Four save steps three one-second ticks apart, and a validation.
+constexpr std::chrono::seconds storeRunLimit { 30 };
 
 void leaveSensorAsItIs(QWidget *modal)
 {
@@ -53,6 +55,18 @@ std::optional<qint64> BenchTechnician::calibrateToStoreQuestion()
 {
     choose("Calibrate_RB");
     return pressAndAwait("calibrationPB_Connect", isMessageBox);
+}
+
+bool BenchTechnician::calibrateAndStore()
+{
+    m_answerer.pressButton(QMessageBox::Yes, nullptr,
+        BoxAnswerer::offering(QStringLiteral("Important Information"), QMessageBox::Yes));
+    m_answerer.pressButton(QMessageBox::Cancel, nullptr,
+        BoxAnswerer::offering(QStringLiteral("User Input Necessary"), QMessageBox::Cancel));
+    choose("Calibrate_RB");
+    m_technician.pressConnect();
+    return waitUntil([this] { return m_answerer.pending() == 0 && m_technician.runEnabled(); },
+        storeRunLimit);
 }
 
 QString BenchTechnician::fieldText(const char *objectName) const

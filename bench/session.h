@@ -26,6 +26,9 @@ public:
     std::optional<qint64> validate();
     // Calibration, then Continue, until the question whether to store the constants is shown.
     std::optional<qint64> calibrateToStoreQuestion();
+    // Calibration, then Continue, Yes to storing the constants, until the validation that
+    // follows has ended. False if it did not within the time a real sensor takes.
+    bool calibrateAndStore();
     void pressConnect() { m_technician.pressConnect(); }
     QString fieldText(const char *objectName) const;
 

@@ -330,12 +330,15 @@ private slots:
         QCOMPARE(calibration.value(QLatin1String(Key::lowAverage)).toInteger(), 100);
         QCOMPARE(calibration.value(QLatin1String(Key::highAverage)).toInteger(), 1100);
         QCOMPARE(calibration.value(QLatin1String(Key::newOffset)).toString(), QStringLiteral("-171.72000"));
-        const QCborArray samples = calibration.value(QLatin1String(Key::samples)).toArray();
-        QCOMPARE(samples.size(), 9 + 6);
-        const QCborMap garbled = samples.at(2).toMap();
-        QCOMPARE(garbled.value(QLatin1String(Key::sample)).toInteger(), 2);
-        QVERIFY(garbled.value(QLatin1String(Key::value)).isNull());
-        QCOMPARE(garbled.value(QLatin1String(Key::line)).toByteArray(), QByteArray("O00,Counts"));
+        const QCborArray low = calibration.value(QLatin1String(Key::low)).toArray();
+        QCOMPARE(low.size(), 9);
+        QCOMPARE(calibration.value(QLatin1String(Key::high)).toArray().size(), 6);
+        const QCborArray garbled = low.at(2).toArray();
+        QCOMPARE(garbled.at(0).toInteger(), 2);
+        QCOMPARE(garbled.at(1).toByteArray(), QByteArray("O00,Counts"));
+        QVERIFY(garbled.at(2).isNull());
+        QCOMPARE(low.at(3).toArray().at(1).toByteArray(), QByteArray("O00,Counts"));
+        QCOMPARE(low.at(4).toArray().at(2).toInteger(), 100);
         QCOMPARE(session.simulator.mc(), 1.7452);
     }
 

@@ -114,7 +114,8 @@ private slots:
 
         QVERIFY(session.settleRecords());
         const RecordEvent written = lastRecorded(EventKind::report);
-        QCOMPARE(written.sensorSerial, QByteArray("517"));
+        QCOMPARE(lastRecorded(EventKind::identified).sensorSerial, QByteArray("517"));
+        QCOMPARE(written.run, lastRecorded(EventKind::identified).run);
         QCOMPARE(written.payload.value(QLatin1String(Key::path)).toString(), report);
         QCOMPARE(written.payload.value(QLatin1String(Key::variant)).toString(), QStringLiteral("calibration"));
         QCOMPARE(written.payload.value(QLatin1String(Key::sha256)).toByteArray(),

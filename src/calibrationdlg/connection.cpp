@@ -97,7 +97,7 @@ void CalibrationDlg::connectToFixture()
     qCDebug(lcPort) << "listening for data on" << m_portName;
 
     m_run = RunRecord();
-    m_run.id = QUuid::createUuid();
+    m_run.id = timeOrderedUuid();
     m_run.connectedAt = QDateTime::currentDateTime();
     setStatus(tr("Initializing sensor"));
     m_waitCount = replyTicks;

@@ -77,7 +77,7 @@ QList<RecordEvent> importedEvents(const QList<HistoryCsv::Record> &records)
         const QString serial = record.fields.value(serialColumn);
         if (run.isNull() || serial != runSerial
             || record.fields.value(eventColumn) == QLatin1String("Identified")) {
-            run = QUuid::createUuid();
+            run = timeOrderedUuid();
             runSerial = serial;
         }
         events.append(importedEvent(record, header, run));
@@ -132,7 +132,7 @@ bool importLegacyHistory(QSqlDatabase &db, const QString &csvPath, QString *erro
         if (!error->isEmpty())
             return false;
         QList<RecordEvent> events = importedEvents(HistoryCsv::parse(bytes));
-        RecordEvent finished = newEvent(EventKind::importFinished, QUuid::createUuid());
+        RecordEvent finished = newEvent(EventKind::importFinished, timeOrderedUuid());
         finished.payload = { { QLatin1String(Key::file), QFileInfo(csvPath).fileName() },
             { QLatin1String(Key::sha256), fileHash },
             { QLatin1String(Key::lines), qint64(events.size()) } };

@@ -2,6 +2,7 @@
 
 #include <QCborValue>
 #include <QCryptographicHash>
+#include <QRandomGenerator>
 #include <QtEndian>
 
 QDateTime RecordEvent::localTime() const
@@ -21,12 +22,25 @@ RecordEvent newEvent(const char *kind, const QUuid &run)
 {
     const QDateTime now = QDateTime::currentDateTime();
     RecordEvent event;
-    event.id = QUuid::createUuid();
+    event.id = timeOrderedUuid();
     event.run = run;
     event.kind = QString::fromLatin1(kind);
     event.utcMs = now.toMSecsSinceEpoch();
     event.utcOffsetSeconds = now.offsetFromUtc();
     return event;
+}
+
+QUuid timeOrderedUuid()
+{
+    constexpr int timeBytes = 6;
+    QByteArray bytes(16, Qt::Uninitialized);
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32 *>(bytes.data()), 4);
+    const quint64 ms = quint64(QDateTime::currentMSecsSinceEpoch());
+    for (int i = 0; i < timeBytes; ++i)
+        bytes[i] = char(ms >> (8 * (timeBytes - 1 - i)));
+    bytes[6] = char(0x70 | (bytes[6] & 0x0f)); // version 7
+    bytes[8] = char(0x80 | (bytes[8] & 0x3f)); // the RFC's variant
+    return QUuid::fromRfc4122(bytes);
 }
 
 QByteArray encodedPayload(const QCborMap &payload)

@@ -54,6 +54,10 @@ inline constexpr char notConfirmed[] = "not confirmed";
 // A new event of the given kind and run, now.
 RecordEvent newEvent(const char *kind, const QUuid &run);
 
+// A UUID whose first 48 bits are the time it was made (RFC 9562 version 7), so events and runs
+// added one after another sit side by side in their indexes instead of all over them.
+QUuid timeOrderedUuid();
+
 // The payload as stored: CBOR.
 QByteArray encodedPayload(const QCborMap &payload);
 QCborMap decodedPayload(const QByteArray &stored);

@@ -117,7 +117,22 @@ private:
 
     RecordsWriter()
         : m_thread([this] { work(); })
-    { }
+    {
+        // The connections need the application: the thread ends before it does, with what it
+        // was writing; events still waiting then are lost with the program.
+        qAddPostRoutine([] { instance().stop(); });
+    }
+
+    void stop()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_changed.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+    }
 
     bool hasWorkOf(const RecordsLog *log) const
     {
@@ -147,6 +162,13 @@ private:
     {
         std::unique_lock lock(m_mutex);
         for (;;) {
+            if (m_stopping) {
+                for (auto &[path, database] : m_databases) {
+                    if (database.open)
+                        closeDatabase(database);
+                }
+                return;
+            }
             const Clock::time_point now = Clock::now();
             Clock::time_point wake = Clock::time_point::max();
             bool worked = false;
@@ -285,6 +307,7 @@ private:
     std::set<QString> m_checked; // checked for damage once per run of the program
     const RecordsLog *m_current = nullptr;
     int m_connections = 0;
+    bool m_stopping = false;
     std::thread m_thread;
 };
 }

@@ -55,10 +55,7 @@ QByteArray serialKey(const Reported &serial)
 
 RecordEvent eventOf(const char *kind, const RunRecord &run)
 {
-    RecordEvent event = newEvent(kind, run.id);
-    event.sensorSerial = serialKey(run.sensor.serial);
-    event.fixtureSerial = serialKey(run.fixture.serial);
-    return event;
+    return newEvent(kind, run.id);
 }
 
 QCborValue optionalNumber(const std::optional<qint64> &number)
@@ -69,24 +66,21 @@ QCborValue optionalNumber(const std::optional<qint64> &number)
 QCborMap stepOf(int step, const StepReading &reading)
 {
     const StepBounds bounds = stepBounds(step);
-    QCborMap kept { { QLatin1String(Key::line), reading.line },
-        { QLatin1String(Key::text), reading.text },
-        { QLatin1String(Key::lower), bounds.lower }, { QLatin1String(Key::upper), bounds.upper },
+    return { { QLatin1String(Key::line), reading.line }, { QLatin1String(Key::text), reading.text },
+        { QLatin1String(Key::number), keptNumber(readingValue(reading.text)) },
+        { QLatin1String(Key::lower), keptNumber(bounds.lower) },
+        { QLatin1String(Key::upper), keptNumber(bounds.upper) },
         { QLatin1String(Key::passed), reading.passed } };
-    kept.insert(QLatin1String(Key::number), readingValue(reading.text));
-    return kept;
 }
 
-QCborArray samplesOf(const CalibrationRecord &calibration)
+// Every reading of one set in the order taken, unreadable ones and their second tries too.
+QCborArray samplesOf(const CalibrationRecord &calibration, ReferenceSet set)
 {
     QCborArray samples;
     for (const SampleRecord &sample : calibration.samples) {
-        samples.append(QCborMap {
-            { QLatin1String(Key::set), sample.set == ReferenceSet::Low ? "low" : "high" },
-            { QLatin1String(Key::sample), sample.number },
-            { QLatin1String(Key::line), sample.line },
-            { QLatin1String(Key::value),
-                sample.value ? QCborValue(*sample.value) : QCborValue(QCborValue::Null) } });
+        if (sample.set == set)
+            samples.append(QCborArray { sample.number, sample.line,
+                sample.value ? QCborValue(*sample.value) : QCborValue(QCborValue::Null) });
     }
     return samples;
 }
@@ -99,7 +93,7 @@ QCborMap constantsChange(const RunRecord &run, bool warned)
         { QLatin1String(Key::newOffset), run.newOffsetText() },
         { QLatin1String(Key::warned), warned } };
     if (const std::optional<double> change = slopeChangePercent(run))
-        kept.insert(QLatin1String(Key::slopeChange), *change);
+        kept.insert(QLatin1String(Key::slopeChange), keptNumber(*change));
     return kept;
 }
 
@@ -135,10 +129,16 @@ QCborMap reportedValue(const Reported &value)
     QCborMap kept { { QLatin1String(Key::reply), value.reply },
         { QLatin1String(Key::text), value.text } };
     if (const std::optional<double> number = numberOf(value.text))
-        kept.insert(QLatin1String(Key::number), *number);
+        kept.insert(QLatin1String(Key::number), keptNumber(*number));
     if (const std::optional<QDate> date = deviceDate(value.text))
         kept.insert(QLatin1String(Key::date), date->toString(Qt::ISODate));
     return kept;
+}
+
+QCborValue keptNumber(double number)
+{
+    const auto whole = qint64(number);
+    return double(whole) == number ? QCborValue(whole) : QCborValue(number);
 }
 
 QString keptText(const QCborValue &value)
@@ -158,6 +158,8 @@ std::optional<double> slopeChangePercent(const RunRecord &run)
 RecordEvent identifiedEvent(const RunRecord &run, const RunContext &context)
 {
     RecordEvent event = eventOf(EventKind::identified, run);
+    event.sensorSerial = serialKey(run.sensor.serial);
+    event.fixtureSerial = serialKey(run.fixture.serial);
     event.payload = { { QLatin1String(Key::computer), context.computer },
         { QLatin1String(Key::login), context.login },
         { QLatin1String(Key::fullName), context.fullName },
@@ -194,7 +196,8 @@ RecordEvent calibrationEvent(const RunRecord &run, const char *verdict)
     event.verdict = QLatin1String(verdict);
     event.payload = { { QLatin1String(Key::started),
                           calibration.startedAt.toString(Qt::ISODateWithMs) },
-        { QLatin1String(Key::samples), samplesOf(calibration) },
+        { QLatin1String(Key::low), samplesOf(calibration, ReferenceSet::Low) },
+        { QLatin1String(Key::high), samplesOf(calibration, ReferenceSet::High) },
         { QLatin1String(Key::lowAverage), optionalNumber(calibration.lowAverage) },
         { QLatin1String(Key::highAverage), optionalNumber(calibration.highAverage) },
         { QLatin1String(Key::newSlope), calibration.slopeText },

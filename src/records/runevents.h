@@ -44,10 +44,8 @@ inline constexpr char lower[] = "lower";
 inline constexpr char upper[] = "upper";
 inline constexpr char passed[] = "passed";
 inline constexpr char started[] = "started";
-inline constexpr char samples[] = "samples";
-inline constexpr char set[] = "set";
-inline constexpr char sample[] = "sample";
-inline constexpr char value[] = "value";
+inline constexpr char low[] = "low"; // each sample: [number, line, value or null]
+inline constexpr char high[] = "high";
 inline constexpr char lowAverage[] = "low average";
 inline constexpr char highAverage[] = "high average";
 inline constexpr char oldSlope[] = "old MC";
@@ -75,7 +73,8 @@ inline constexpr char asFound[] = "as found";
 inline constexpr char asLeft[] = "as left";
 }
 
-// The events a run records, each from the run as the devices reported it.
+// The events a run records, each from the run as the devices reported it. The run's first event,
+// its identification, names the sensor and the fixture the register finds runs by.
 RecordEvent identifiedEvent(const RunRecord &run, const RunContext &context);
 RecordEvent validationEvent(const RunRecord &run);
 RecordEvent calibrationEvent(const RunRecord &run, const char *verdict);
@@ -96,6 +95,8 @@ std::optional<double> slopeChangePercent(const RunRecord &run);
 
 // A reported value as kept: its reply and its text, and its number or date where it is one.
 QCborMap reportedValue(const Reported &value);
+// A number as kept: whole numbers take the few bytes of an integer.
+QCborValue keptNumber(double number);
 // The text of a kept value, trimmed as the register shows it.
 QString keptText(const QCborValue &value);
 

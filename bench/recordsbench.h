@@ -1,0 +1,32 @@
+#ifndef RECORDSBENCH_H
+#define RECORDSBENCH_H
+
+#include "responsivenessbench.h"
+#include "summary.h"
+#include "syntheticrecords.h"
+
+#include <QStringList>
+
+// What the calibration records cost: committing one event (the dialog waits for that before the
+// sensor's constants are replaced) against a bare sync of a small file, idle and on a busy disk;
+// the event loop across a calibration with its store step; and a big lab's database growing.
+struct RecordsFigures
+{
+    Summary commitMs, fsyncMs;
+    Summary busyCommitMs, busyFsyncMs;
+    BlockFigures storeRuns;
+    SyntheticFigures growth;
+    int growthRuns = 0;
+};
+
+RecordsFigures measureRecords(int commits, int calibrations, const SyntheticLab &lab);
+
+struct Goal
+{
+    QString text;
+    bool met;
+};
+QStringList recordsFigureLines(const RecordsFigures &figures);
+QList<Goal> recordsGoals(const RecordsFigures &figures);
+
+#endif
