@@ -3,7 +3,6 @@
 #include "calibrationdlg.h"
 #include "calibrationmath.h"
 #include "fuzzinput.h"
-#include "history.h"
 #include "memorydevice.h"
 #include "offeredports.h"
 
@@ -74,8 +73,6 @@ constexpr uint8_t actWhileWaiting = 0x80;
 DialogueDriver::DialogueDriver(FuzzInput &input)
     : m_input(input)
 {
-    // Every input starts with an empty history, so none depends on the inputs run before it.
-    QFile::remove(HistoryLog::defaultFilePath());
     m_dialog = std::make_unique<CalibrationDlg>(nullptr,
         offeredPorts(QStringList { QStringLiteral("ttyFUZZ0") },
             [this](const QString &, QString *) { return openPort(); }));

@@ -65,8 +65,9 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_QPA_PLATFORMTHEME", "");
-    // The dialog appends each run's events to a history in the application-data folder. The
-    // fuzzer's history lives in a folder of this run, never the user's, and goes with the run.
+    // The dialog adds each run's events to the records in the application-data folder; nothing
+    // it does depends on what they already hold. The fuzzer's records live in a folder of this
+    // run, never the user's, and go with the run.
     static const QTemporaryDir dataHome(QDir::tempPath() + QStringLiteral("/cvu-fuzz-XXXXXX"));
     qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
     qInstallMessageHandler(dropChatter);

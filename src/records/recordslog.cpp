@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <algorithm>
+#include <cstdlib>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -130,7 +131,7 @@ private:
             m_stopping = true;
         }
         m_changed.notify_all();
-        if (m_thread.joinable())
+        if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
             m_thread.join();
     }
 
@@ -153,11 +154,6 @@ private:
             && (database.openRequested || !database.logs.empty() || !database.items.empty());
     }
 
-    static bool idle(const Database &database)
-    {
-        return database.open && database.logs.empty() && database.items.empty();
-    }
-
     void work()
     {
         std::unique_lock lock(m_mutex);
@@ -173,11 +169,6 @@ private:
             Clock::time_point wake = Clock::time_point::max();
             bool worked = false;
             for (auto &[path, database] : m_databases) {
-                // A database no one uses is let go, so its file may be moved or removed.
-                if (idle(database)) {
-                    closeDatabase(database);
-                    continue;
-                }
                 if (!wantsOpening(database) && database.items.empty())
                     continue;
                 if (database.retryAt > now) {
@@ -222,6 +213,7 @@ private:
             return;
         }
         m_checked.insert(path);
+        stopBeforeExit();
         database.open = true;
         database.connection = connection;
         if (!movedAside.isEmpty())
@@ -292,6 +284,15 @@ private:
             database.pendingNotices.append(text);
         for (RecordsLog *log : database.logs)
             tellLog(log, &RecordsLog::notice, text);
+    }
+
+    // A program may end without taking its application down first (a fuzzer's exit does): the
+    // thread then stops before Qt's SQL connections go with the program's static objects, which
+    // were made before this runs for the first time, so they are destroyed after it.
+    static void stopBeforeExit()
+    {
+        static std::once_flag registered;
+        std::call_once(registered, [] { std::atexit([] { instance().stop(); }); });
     }
 
     static void closeDatabase(Database &database)
