@@ -1,9 +1,12 @@
 #include "commands.h"
 
+#include "certificate.h"
 #include "chaincheck.h"
 #include "historyexport.h"
 #include "recordsdatabase.h"
+#include "registerconfig.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QSaveFile>
 #include <QSqlDatabase>
@@ -75,6 +78,44 @@ int exportCsv(const QString &databasePath, const QString &csvPath, QTextStream &
         return 2;
     }
     out << "exported to " << QDir::toNativeSeparators(csvPath) << Qt::endl;
+    return 0;
+}
+
+int certificate(const QString &databasePath, const QByteArray &serial, const QString &run,
+    const QString &pdfPath, QTextStream &out, QTextStream &err)
+{
+    ReadConnection connection(databasePath);
+    if (!connection.isOpen()) {
+        err << connection.error() << Qt::endl;
+        return 2;
+    }
+    const RegisterConfig config = loadRegisterConfig();
+    const Register records(connection.database(), config.settings);
+    QString error;
+    std::optional<RunSummary> chosen;
+    for (const RunSummary &candidate : records.runsOf(serial, &error)) {
+        const bool named = candidate.run == QUuid::fromString(run);
+        if (named || (run.isEmpty() && candidate.endedPassing())) {
+            chosen = candidate;
+            break;
+        }
+    }
+    QString why = run.isEmpty()
+        ? QCoreApplication::translate("Certificate", "No run of sensor %1 ended with a passing validation.")
+              .arg(QString::fromUtf8(serial))
+        : QCoreApplication::translate("Certificate", "Sensor %1 has no run %2.").arg(QString::fromUtf8(serial), run);
+    const std::optional<Certificate> certificate
+        = chosen ? certificateFor(*chosen, config.laboratory, config.settings, &why) : std::nullopt;
+    if (!error.isEmpty() || !certificate) {
+        err << (error.isEmpty() ? why : error) << Qt::endl;
+        return 1;
+    }
+    if (!writeCertificatePdf(*certificate, pdfPath, &error)) {
+        err << error << Qt::endl;
+        return 2;
+    }
+    out << "certificate " << certificate->number << " written to " << QDir::toNativeSeparators(pdfPath)
+        << Qt::endl;
     return 0;
 }
 }

@@ -1,55 +1,110 @@
-// cvu-records: the calibration records of the Conductivity Validation Utility, checked and
-// exported from the command line.
+// cvu-records: the calibration register of the Conductivity Validation Utility in a window, and
+// the records checked, exported and certified from the command line.
 
-#include "appnames.h"
+#include "appsetup.h"
 #include "commands.h"
 #include "recordsdatabase.h"
+#include "recordslog.h"
+#include "registerwindow.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
-#include <QCoreApplication>
+
+#ifdef Q_OS_WIN
 #include <cstdio>
+#include <windows.h>
+#endif
 
 namespace {
-int run(QCoreApplication &app)
+const QStringList commandNames { "verify", "export", "certificate" };
+
+struct Options
 {
-    QCommandLineParser parser;
+    QCommandLineOption database { QStringLiteral("database"),
+        QCoreApplication::translate("cvu-records", "The records database to use instead of the program's own."),
+        QStringLiteral("FILE") };
+    QCommandLineOption csv { QStringLiteral("csv"),
+        QCoreApplication::translate("cvu-records", "With export: the CSV file to write."), QStringLiteral("FILE") };
+    QCommandLineOption serial { QStringLiteral("serial"),
+        QCoreApplication::translate("cvu-records", "With certificate: the sensor's serial number."),
+        QStringLiteral("SERIAL") };
+    QCommandLineOption run { QStringLiteral("run"),
+        QCoreApplication::translate("cvu-records",
+            "With certificate: the run, instead of the sensor's latest that ended with a passing validation."),
+        QStringLiteral("ID") };
+    QCommandLineOption output { QStringLiteral("output"),
+        QCoreApplication::translate("cvu-records", "With certificate: the PDF file to write."),
+        QStringLiteral("FILE.pdf") };
+};
+
+void describe(QCommandLineParser &parser, const Options &options)
+{
     parser.setApplicationDescription(QCoreApplication::translate("cvu-records",
-        "The calibration records of the Conductivity Validation Utility.\n\n"
+        "The calibration register of the Conductivity Validation Utility. Without a command it "
+        "opens the register window.\n\n"
         "Commands:\n"
-        "  verify                  check that no record was changed since it was written\n"
-        "  export --csv FILE       write every record as a line of a CSV file"));
+        "  verify                            check that no record was changed since it was written\n"
+        "  export --csv FILE                 write every record as a line of a CSV file\n"
+        "  certificate --serial SERIAL [--run ID] --output FILE.pdf\n"
+        "                                    write a run's calibration certificate"));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption databaseOption(QStringLiteral("database"),
-        QCoreApplication::translate("cvu-records",
-            "The records database to use instead of the program's own."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption csvOption(QStringLiteral("csv"),
-        QCoreApplication::translate("cvu-records", "With export: the CSV file to write."),
-        QStringLiteral("FILE"));
-    parser.addOptions({ databaseOption, csvOption });
+    parser.addOptions({ options.database, options.csv, options.serial, options.run, options.output });
     parser.addPositionalArgument(QStringLiteral("command"),
-        QCoreApplication::translate("cvu-records", "verify or export"));
-    parser.process(app);
+        QCoreApplication::translate("cvu-records", "verify, export or certificate"),
+        QStringLiteral("[command]"));
+}
 
+int runCommand(const QString &command, const QCommandLineParser &parser, const Options &options,
+    const QString &database)
+{
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const QString database = parser.isSet(databaseOption) ? parser.value(databaseOption)
-                                                          : RecordsDatabase::defaultPath();
-    const QString command = parser.positionalArguments().value(0);
     if (command == QLatin1String("verify"))
         return RecordsCommand::verify(database, out, err);
-    if (command == QLatin1String("export") && parser.isSet(csvOption))
-        return RecordsCommand::exportCsv(database, parser.value(csvOption), out, err);
+    if (command == QLatin1String("export") && parser.isSet(options.csv))
+        return RecordsCommand::exportCsv(database, parser.value(options.csv), out, err);
+    if (command == QLatin1String("certificate") && parser.isSet(options.serial) && parser.isSet(options.output))
+        return RecordsCommand::certificate(database, parser.value(options.serial).toUtf8(),
+            parser.value(options.run), parser.value(options.output), out, err);
     err << parser.helpText();
     return 2;
+}
+
+// A windowed program on Windows has no console of its own; its commands speak to the one
+// they were started from.
+void speakToStartingConsole()
+{
+#ifdef Q_OS_WIN
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        std::freopen("CONOUT$", "w", stdout);
+        std::freopen("CONOUT$", "w", stderr);
+    }
+#endif
 }
 }
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    // The records are those of the utility: the same names give the same folder.
-    nameApplication();
-    return run(app);
+    // A command makes no window, and needs no display to write a certificate.
+    const bool command = argc > 1 && commandNames.contains(QString::fromLocal8Bit(argv[1]));
+    if (command) {
+        speakToStartingConsole();
+        if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+            && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    installTranslations(app);
+    QCommandLineParser parser;
+    const Options options;
+    describe(parser, options);
+    parser.process(app);
+    const QString database = parser.isSet(options.database) ? parser.value(options.database)
+                                                            : RecordsDatabase::defaultPath();
+    if (command)
+        return runCommand(parser.positionalArguments().value(0), parser, options, database);
+    RegisterWindow window(database);
+    window.show();
+    return app.exec();
 }

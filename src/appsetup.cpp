@@ -58,13 +58,18 @@ QString useFormFont()
     return family;
 }
 
-void setUpApplication(QApplication &app)
+void installTranslations(QApplication &app)
 {
-    useFormFont();
     nameApplication();
     // Qt's own texts (the standard buttons, the file and print dialogs) follow the program's
     // language, never a language the program itself does not speak.
     if (installTranslation(app, QStringLiteral("cvu"), programTranslationsDir()))
         installTranslation(
             app, QStringLiteral("qtbase"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+}
+
+void setUpApplication(QApplication &app)
+{
+    useFormFont();
+    installTranslations(app);
 }

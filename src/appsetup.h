@@ -9,6 +9,9 @@ class QString;
 // translation for the system's language when one is installed. The texts are written in English,
 // which needs none.
 void setUpApplication(QApplication &app);
+// The names and the translation alone, for a program whose windows were not drawn for the forms'
+// font.
+void installTranslations(QApplication &app);
 
 // The font the forms were drawn for, as the application's default and in place of the
 // instruction text's "MS Shell Dlg 2", so every text fits the widget drawn for it. Returns the

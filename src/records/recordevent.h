@@ -12,12 +12,13 @@
 // looks up by stand beside the payload, which keeps everything else as the devices sent it.
 struct RecordEvent
 {
-    QUuid id;
+    QUuid id; // unique: made from the time and 74 random bits; the server's key for it
     QUuid run;
     QString kind; // one of EventKind
     qint64 utcMs = 0; // milliseconds since the epoch, UTC
     int utcOffsetSeconds = 0; // of the computer's local time at that moment
-    QByteArray sensorSerial; // as the register finds a sensor by; empty where none
+    // As the register finds a run by: on a run's identification, its end and its save result.
+    QByteArray sensorSerial;
     QByteArray fixtureSerial;
     QString verdict; // the outcome, where the event has one
     QCborMap payload;

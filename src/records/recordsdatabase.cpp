@@ -26,7 +26,7 @@ constexpr int sqliteNotADatabase = 26;
 const char *const schemaVersion1[] = {
     "CREATE TABLE events ("
     " seq INTEGER PRIMARY KEY,"
-    " id BLOB NOT NULL UNIQUE,"
+    " id BLOB NOT NULL,"
     " run BLOB NOT NULL,"
     " kind TEXT NOT NULL,"
     " utc_ms INTEGER NOT NULL,"
@@ -37,7 +37,10 @@ const char *const schemaVersion1[] = {
     " payload BLOB NOT NULL,"
     " hash BLOB NOT NULL)",
     "CREATE INDEX events_by_run ON events(run)",
-    "CREATE INDEX events_by_sensor ON events(sensor_serial) WHERE sensor_serial IS NOT NULL",
+    // The register's questions (each sensor's runs, results, calibrations; each fixture's runs)
+    // are answered from this index alone: only the events that name a sensor are in it.
+    "CREATE INDEX events_register ON events(sensor_serial, kind, utc_ms, verdict, run,"
+    " fixture_serial) WHERE sensor_serial IS NOT NULL",
     "CREATE TRIGGER events_never_change BEFORE UPDATE ON events"
     " BEGIN SELECT RAISE(ABORT, 'calibration records are only ever added to'); END",
     "CREATE TRIGGER events_never_go BEFORE DELETE ON events"

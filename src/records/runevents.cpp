@@ -155,11 +155,20 @@ std::optional<double> slopeChangePercent(const RunRecord &run)
     return (*updated - *old) / std::abs(*old) * 100.0;
 }
 
-RecordEvent identifiedEvent(const RunRecord &run, const RunContext &context)
+namespace {
+// The events the register looks for name the sensor and the fixture.
+RecordEvent registerEventOf(const char *kind, const RunRecord &run)
 {
-    RecordEvent event = eventOf(EventKind::identified, run);
+    RecordEvent event = eventOf(kind, run);
     event.sensorSerial = serialKey(run.sensor.serial);
     event.fixtureSerial = serialKey(run.fixture.serial);
+    return event;
+}
+}
+
+RecordEvent identifiedEvent(const RunRecord &run, const RunContext &context)
+{
+    RecordEvent event = registerEventOf(EventKind::identified, run);
     event.payload = { { QLatin1String(Key::computer), context.computer },
         { QLatin1String(Key::login), context.login },
         { QLatin1String(Key::fullName), context.fullName },
@@ -228,7 +237,7 @@ RecordEvent saveStepEvent(const RunRecord &run, const QByteArray &command)
 
 RecordEvent saveResultEvent(const RunRecord &run, const char *verdict)
 {
-    RecordEvent event = eventOf(EventKind::saveResult, run);
+    RecordEvent event = registerEventOf(EventKind::saveResult, run);
     event.verdict = QLatin1String(verdict);
     return event;
 }
@@ -253,7 +262,11 @@ RecordEvent reportEvent(const RunRecord &run, const QString &path, bool calibrat
 
 RecordEvent endedEvent(const RunRecord &run, const QString &reason)
 {
-    RecordEvent event = eventOf(EventKind::ended, run);
-    event.payload = { { QLatin1String(Key::reason), reason } };
+    RecordEvent event = registerEventOf(EventKind::ended, run);
+    // A run ends with the verdict of its last validation: what its sensor is due by.
+    if (run.validation && run.validation->complete())
+        event.verdict = QLatin1String(run.validation->passed() ? Verdict::passed : Verdict::failed);
+    event.payload = { { QLatin1String(Key::reason), reason },
+        { QLatin1String(Key::calibrated), run.newConstantsStored() } };
     return event;
 }

@@ -63,6 +63,7 @@ inline constexpr char field[] = "field";
 inline constexpr char recorded[] = "recorded";
 inline constexpr char shown[] = "shown";
 inline constexpr char reason[] = "reason";
+inline constexpr char calibrated[] = "calibrated";
 inline constexpr char columns[] = "columns";
 inline constexpr char file[] = "file";
 inline constexpr char lines[] = "lines";
@@ -87,6 +88,7 @@ RecordEvent saveResultEvent(const RunRecord &run, const char *verdict);
 // text differed from the run's.
 RecordEvent reportEvent(const RunRecord &run, const QString &path, bool calibrationReport,
     const QByteArray &reportBytes, const QList<EditedField> &edited);
+// The run's end, with the verdict of its last validation and whether new constants were stored.
 RecordEvent endedEvent(const RunRecord &run, const QString &reason);
 
 // MC's change from the constant read to the new one, in percent of the one read; none where

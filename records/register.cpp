@@ -1,0 +1,423 @@
+#include "register.h"
+
+#include "protocol.h"
+#include "runevents.h"
+#include "stepbounds.h"
+
+#include <QCborArray>
+#include <QCoreApplication>
+#include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+// The kinds the register reads a sensor's runs by.
+const QString identified = QLatin1String(EventKind::identified);
+const QString imported = QLatin1String(EventKind::imported);
+
+std::optional<QSqlQuery> query(QSqlDatabase db, const QString &statement, const QVariantList &values,
+    QString *error)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(statement);
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (!query.exec()) {
+        *error = query.lastError().text();
+        return std::nullopt;
+    }
+    return query;
+}
+
+QDateTime localTimeOf(qint64 utcMs)
+{
+    return QDateTime::fromMSecsSinceEpoch(utcMs);
+}
+
+QString text(const QCborMap &map, const char *key)
+{
+    return map.value(QLatin1String(key)).toString();
+}
+
+QString kept(const QCborMap &map, const char *key)
+{
+    return keptText(map.value(QLatin1String(key)));
+}
+
+std::optional<QDate> keptDate(const QCborMap &map, const char *key)
+{
+    const QDate date = QDate::fromString(
+        map.value(QLatin1String(key)).toMap().value(QLatin1String(Key::date)).toString(),
+        Qt::ISODate);
+    return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+}
+
+ValidationResult validationOf(const RecordEvent &event)
+{
+    ValidationResult result { event.localTime(), event.verdict == QLatin1String(Verdict::passed), {} };
+    const QCborArray steps = event.payload.value(QLatin1String(Key::steps)).toArray();
+    for (qsizetype step = 0; step < steps.size() && step < 5; ++step) {
+        const QCborMap kept = steps.at(step).toMap();
+        result.steps[size_t(step)] = StepResult { text(kept, Key::text),
+            kept.value(QLatin1String(Key::number)).toDouble(),
+            kept.value(QLatin1String(Key::lower)).toDouble(),
+            kept.value(QLatin1String(Key::upper)).toDouble(),
+            kept.value(QLatin1String(Key::passed)).toBool() };
+    }
+    return result;
+}
+
+// An imported validation line: its readings judged by the bounds they were judged by.
+ValidationResult importedValidation(const RecordEvent &event, const QCborMap &columns)
+{
+    ValidationResult result { event.localTime(), event.verdict == QLatin1String(Verdict::passed), {} };
+    for (int step = 1; step <= validationStepCount; ++step) {
+        const QString reading = columns.value(QStringLiteral("Step %1").arg(step)).toString();
+        const StepBounds bounds = stepBounds(step);
+        result.steps[size_t(step - 1)] = StepResult { reading, readingValue(reading), bounds.lower,
+            bounds.upper, stepPasses(step, reading) };
+    }
+    return result;
+}
+
+void readIdentification(RunSummary &summary, const RecordEvent &event)
+{
+    const QCborMap &payload = event.payload;
+    const QCborMap sensor = payload.value(QLatin1String(Key::sensor)).toMap();
+    const QCborMap fixture = payload.value(QLatin1String(Key::fixture)).toMap();
+    summary.started = event.localTime();
+    summary.account = text(payload, Key::login);
+    summary.technician = text(payload, Key::fullName).isEmpty() ? summary.account
+                                                                 : text(payload, Key::fullName);
+    summary.computer = text(payload, Key::computer);
+    summary.program = text(payload, Key::program);
+    summary.sensorModel = kept(sensor, Key::model);
+    summary.sensorSerial = kept(sensor, Key::serial);
+    summary.sensorFirmware = kept(sensor, Key::firmware);
+    summary.sensorCalibrationDate = kept(sensor, Key::calDate);
+    summary.asFoundSlope = kept(payload, Key::slope);
+    summary.asFoundOffset = kept(payload, Key::offset);
+    summary.fixture.model = kept(fixture, Key::model);
+    summary.fixture.serial = kept(fixture, Key::serial);
+    summary.fixture.firmware = kept(fixture, Key::firmware);
+    summary.fixture.calibrationDateText = kept(fixture, Key::calDate);
+    summary.fixture.calibrationDate = keptDate(fixture, Key::calDate);
+}
+
+void readAdjustment(RunSummary &summary, const RecordEvent &event)
+{
+    const QCborMap &payload = event.payload;
+    Adjustment adjustment { kept(payload, Key::oldSlope), kept(payload, Key::oldOffset),
+        text(payload, Key::newSlope), text(payload, Key::newOffset), std::nullopt, false,
+        payload.value(QLatin1String(Key::warned)).toBool() };
+    const QCborValue change = payload.value(QLatin1String(Key::slopeChange));
+    if (!change.isUndefined())
+        adjustment.slopeChangePercent = change.toDouble();
+    summary.adjustment = adjustment;
+}
+
+void readReport(RunSummary &summary, const RecordEvent &event)
+{
+    summary.reportPath = text(event.payload, Key::path);
+    for (const QCborValue &edit : event.payload.value(QLatin1String(Key::edited)).toArray())
+        summary.editedFields.append(text(edit.toMap(), Key::field));
+}
+
+// The line of an old history, by the event it names.
+void readImportedLine(RunSummary &summary, const RecordEvent &event)
+{
+    const QCborMap columns = event.payload.value(QLatin1String(Key::columns)).toMap();
+    const auto column = [&](const char *title) { return columns.value(QLatin1String(title)).toString(); };
+    const QString name = column("Event");
+    if (!summary.imported) {
+        summary.imported = true;
+        summary.started = event.localTime();
+        summary.sensorModel = QString::fromLatin1(Reply::sensorModel);
+        summary.sensorSerial = column("Sensor serial");
+        summary.sensorFirmware = column("Sensor firmware");
+        summary.fixture.model = column("Fixture model");
+        summary.fixture.serial = column("Fixture serial");
+        summary.fixture.firmware = column("Fixture version");
+    }
+    if (name.startsWith(QLatin1String("Validation"))) {
+        const ValidationResult validation = importedValidation(event, columns);
+        if (!summary.asFound)
+            summary.asFound = validation;
+        else if (summary.adjustment && summary.adjustment->confirmed)
+            summary.asLeft = validation;
+        summary.result = validation.passed ? RunResult::Passed : RunResult::Failed;
+    } else if (name == QLatin1String("Constants sent")) {
+        summary.adjustment = Adjustment { column("Old MC"), column("Old BC"), column("New MC"),
+            column("New BC"), std::nullopt, false, false };
+        summary.asFoundSlope = column("Old MC");
+        summary.asFoundOffset = column("Old BC");
+    } else if (name == QLatin1String("Save confirmed") && summary.adjustment) {
+        summary.adjustment->confirmed = true;
+    } else if (name == QLatin1String("Report written")) {
+        summary.reportPath = column("Report file");
+    }
+}
+
+RunResult resultOf(const QString &verdict)
+{
+    if (verdict == QLatin1String(Verdict::passed))
+        return RunResult::Passed;
+    if (verdict == QLatin1String(Verdict::failed))
+        return RunResult::Failed;
+    return RunResult::NotValidated;
+}
+
+QList<RecordsDatabase::StoredEvent> eventsOf(QSqlDatabase db, const QUuid &run, QString *error)
+{
+    return RecordsDatabase::eventsOfRun(db, run, error);
+}
+}
+
+DueState dueState(const SensorSummary &sensor, const QDate &today, const RegisterSettings &settings)
+{
+    DueState state;
+    if (sensor.lastPassed) {
+        state.due = sensor.lastPassed->date().addMonths(settings.sensorIntervalMonths);
+        state.daysLeft = today.daysTo(*state.due);
+    }
+    if (sensor.lastResult == RunResult::Failed)
+        state.status = SensorStatus::LastRunFailed;
+    else if (!state.due || state.daysLeft < 0)
+        state.status = SensorStatus::Overdue;
+    else if (state.daysLeft <= settings.dueSoonDays)
+        state.status = SensorStatus::DueSoon;
+    else
+        state.status = SensorStatus::Ok;
+    return state;
+}
+
+QString statusText(const DueState &state)
+{
+    switch (state.status) {
+    case SensorStatus::Ok:
+        return QCoreApplication::translate("Register", "OK");
+    case SensorStatus::DueSoon:
+        return state.daysLeft == 1 ? QCoreApplication::translate("Register", "Due in 1 day")
+                                   : QCoreApplication::translate("Register", "Due in %1 days")
+                                         .arg(state.daysLeft);
+    case SensorStatus::Overdue:
+        return QCoreApplication::translate("Register", "Overdue");
+    case SensorStatus::LastRunFailed:
+        return QCoreApplication::translate("Register", "Last run failed");
+    }
+    return {};
+}
+
+QString resultText(RunResult result)
+{
+    switch (result) {
+    case RunResult::Passed:
+        return QCoreApplication::translate("Register", "Passed");
+    case RunResult::Failed:
+        return QCoreApplication::translate("Register", "Failed");
+    case RunResult::NotValidated:
+        return QCoreApplication::translate("Register", "Not validated");
+    }
+    return {};
+}
+
+QString dateText(const QDateTime &at)
+{
+    return at.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+bool outOfInterval(const QDate &calibrated, const QDate &runDay, int intervalMonths)
+{
+    return calibrated.addMonths(intervalMonths) < runDay;
+}
+
+RunSummary summarizeRun(
+    const QList<RecordsDatabase::StoredEvent> &events, const RegisterSettings &settings)
+{
+    RunSummary summary;
+    for (const RecordsDatabase::StoredEvent &stored : events) {
+        const RecordEvent &event = stored.event;
+        summary.run = event.run;
+        summary.lastEventHash = stored.hash;
+        if (event.kind == identified) {
+            readIdentification(summary, event);
+        } else if (event.kind == QLatin1String(EventKind::validation)) {
+            const ValidationResult validation = validationOf(event);
+            if (!summary.asFound)
+                summary.asFound = validation;
+            else if (text(event.payload, Key::phase) == QLatin1String(Phase::asLeft))
+                summary.asLeft = validation;
+            summary.result = resultOf(event.verdict);
+        } else if (event.kind == QLatin1String(EventKind::store)) {
+            readAdjustment(summary, event);
+        } else if (event.kind == QLatin1String(EventKind::saveResult) && summary.adjustment) {
+            summary.adjustment->confirmed = event.verdict == QLatin1String(Verdict::confirmed);
+        } else if (event.kind == QLatin1String(EventKind::report)) {
+            readReport(summary, event);
+        } else if (event.kind == imported) {
+            readImportedLine(summary, event);
+        }
+    }
+    if (summary.fixture.calibrationDate)
+        summary.fixture.outOfInterval = outOfInterval(
+            *summary.fixture.calibrationDate, summary.started.date(), settings.fixtureIntervalMonths);
+    return summary;
+}
+
+Register::Register(QSqlDatabase db, RegisterSettings settings)
+    : m_db(std::move(db))
+    , m_settings(settings)
+{ }
+
+QList<SensorSummary> Register::sensors(QString *error) const
+{
+    // Each sensor's runs, passes and calibrations, counted in the index alone.
+    std::optional<QSqlQuery> totals = query(m_db,
+        QStringLiteral("SELECT sensor_serial,"
+                       " max(utc_ms) FILTER (WHERE kind IN (?, ?)),"
+                       " max(utc_ms) FILTER (WHERE verdict = ? AND kind IN (?, ?)),"
+                       " max(utc_ms) FILTER (WHERE verdict = ?),"
+                       " count(*) FILTER (WHERE kind = ?),"
+                       " min(kind = ?)"
+                       " FROM events WHERE sensor_serial IS NOT NULL GROUP BY sensor_serial"),
+        { identified, imported, QLatin1String(Verdict::passed), QLatin1String(EventKind::ended),
+            imported, QLatin1String(Verdict::confirmed), identified, imported },
+        error);
+    if (!totals)
+        return {};
+    QList<SensorSummary> sensors;
+    QHash<QByteArray, qsizetype> bySerial;
+    while (totals->next()) {
+        SensorSummary sensor;
+        sensor.serial = totals->value(0).toByteArray();
+        sensor.lastRun = localTimeOf(totals->value(1).toLongLong());
+        if (!totals->value(2).isNull())
+            sensor.lastPassed = localTimeOf(totals->value(2).toLongLong());
+        if (!totals->value(3).isNull())
+            sensor.lastCalibration = localTimeOf(totals->value(3).toLongLong());
+        sensor.runs = totals->value(4).toInt();
+        sensor.imported = totals->value(5).toBool();
+        bySerial.insert(sensor.serial, sensors.size());
+        sensors.append(sensor);
+    }
+    // The latest run of each sensor, and how each sensor's latest finished run ended: a single
+    // max() takes the other columns from its own row.
+    std::optional<QSqlQuery> latest = query(m_db,
+        QStringLiteral("SELECT sensor_serial, max(utc_ms), run, kind FROM events"
+                       " WHERE sensor_serial IS NOT NULL AND kind IN (?, ?)"
+                       " GROUP BY sensor_serial"),
+        { identified, imported }, error);
+    std::optional<QSqlQuery> endings = query(m_db,
+        QStringLiteral("SELECT sensor_serial, max(utc_ms), run, verdict FROM events"
+                       " WHERE sensor_serial IS NOT NULL AND (kind = ? OR (kind = ? AND verdict IN (?, ?)))"
+                       " GROUP BY sensor_serial"),
+        { QLatin1String(EventKind::ended), imported, QLatin1String(Verdict::passed),
+            QLatin1String(Verdict::failed) },
+        error);
+    if (!latest || !endings)
+        return {};
+    QHash<QByteArray, QUuid> latestRun;
+    while (latest->next())
+        latestRun.insert(latest->value(0).toByteArray(), QUuid::fromRfc4122(latest->value(2).toByteArray()));
+    while (endings->next()) {
+        const QByteArray serial = endings->value(0).toByteArray();
+        // A later run that has not ended (still running, or the program was killed) has no
+        // result yet.
+        if (latestRun.value(serial) == QUuid::fromRfc4122(endings->value(2).toByteArray()))
+            sensors[bySerial.value(serial)].lastResult = resultOf(endings->value(3).toString());
+    }
+    // Model and firmware as each sensor's latest run reported them.
+    for (SensorSummary &sensor : sensors) {
+        const QList<RecordsDatabase::StoredEvent> events = eventsOf(m_db, latestRun.value(sensor.serial), error);
+        for (const RecordsDatabase::StoredEvent &stored : events) {
+            if (stored.event.kind != identified && stored.event.kind != imported)
+                continue;
+            const RunSummary summary = summarizeRun({ stored }, m_settings);
+            sensor.model = summary.sensorModel;
+            sensor.firmware = summary.sensorFirmware;
+            break;
+        }
+    }
+    return sensors;
+}
+
+QList<RunSummary> Register::runsOf(const QByteArray &sensorSerial, QString *error) const
+{
+    std::optional<QSqlQuery> runs = query(m_db,
+        QStringLiteral("SELECT run, min(utc_ms) AS started FROM events WHERE sensor_serial = ?"
+                       " AND kind IN (?, ?) GROUP BY run ORDER BY started DESC"),
+        { sensorSerial, identified, imported }, error);
+    QList<RunSummary> summaries;
+    if (!runs)
+        return summaries;
+    while (runs->next())
+        summaries.append(summarizeRun(
+            eventsOf(m_db, QUuid::fromRfc4122(runs->value(0).toByteArray()), error), m_settings));
+    return summaries;
+}
+
+std::optional<RunSummary> Register::run(const QUuid &runId, QString *error) const
+{
+    const QList<RecordsDatabase::StoredEvent> events = eventsOf(m_db, runId, error);
+    if (events.isEmpty())
+        return std::nullopt;
+    return summarizeRun(events, m_settings);
+}
+
+QList<FixtureSummary> Register::fixtures(QString *error) const
+{
+    std::optional<QSqlQuery> totals = query(m_db,
+        QStringLiteral("SELECT fixture_serial, max(utc_ms), run, count(*) FROM events"
+                       " WHERE sensor_serial IS NOT NULL AND kind = ? AND fixture_serial IS NOT NULL"
+                       " GROUP BY fixture_serial ORDER BY fixture_serial"),
+        { identified }, error);
+    QList<FixtureSummary> fixtures;
+    if (!totals)
+        return fixtures;
+    while (totals->next()) {
+        FixtureSummary fixture;
+        fixture.serial = totals->value(0).toByteArray();
+        fixture.lastRun = localTimeOf(totals->value(1).toLongLong());
+        fixture.runs = totals->value(3).toInt();
+        if (const std::optional<RunSummary> latest
+            = run(QUuid::fromRfc4122(totals->value(2).toByteArray()), error)) {
+            fixture.model = latest->fixture.model;
+            fixture.calibrationDateText = latest->fixture.calibrationDateText;
+            fixture.calibrationDate = latest->fixture.calibrationDate;
+        }
+        fixtures.append(fixture);
+    }
+    return fixtures;
+}
+
+QList<FixtureRun> Register::runsWithFixture(
+    const QByteArray &fixtureSerial, const QDate &since, QString *error) const
+{
+    std::optional<QSqlQuery> runs = query(m_db,
+        QStringLiteral("SELECT run, utc_ms, sensor_serial FROM events WHERE sensor_serial IS NOT NULL"
+                       " AND kind = ? AND fixture_serial = ? AND utc_ms >= ? ORDER BY utc_ms DESC"),
+        { identified, fixtureSerial, QDateTime(since, QTime(0, 0)).toMSecsSinceEpoch() }, error);
+    QList<FixtureRun> found;
+    if (!runs)
+        return found;
+    while (runs->next()) {
+        FixtureRun fixtureRun { QUuid::fromRfc4122(runs->value(0).toByteArray()),
+            localTimeOf(runs->value(1).toLongLong()), runs->value(2).toByteArray(), {}, false };
+        std::optional<QSqlQuery> identification = query(m_db,
+            QStringLiteral("SELECT payload FROM events WHERE run = ? AND kind = ?"),
+            { fixtureRun.run.toRfc4122(), identified }, error);
+        if (identification && identification->next()) {
+            const QCborMap fixture = decodedPayload(identification->value(0).toByteArray())
+                                         .value(QLatin1String(Key::fixture))
+                                         .toMap();
+            fixtureRun.fixtureCalibrationDateText = kept(fixture, Key::calDate);
+            if (const std::optional<QDate> calibrated = keptDate(fixture, Key::calDate))
+                fixtureRun.outOfInterval = outOfInterval(
+                    *calibrated, fixtureRun.at.date(), m_settings.fixtureIntervalMonths);
+        }
+        found.append(fixtureRun);
+    }
+    return found;
+}

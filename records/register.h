@@ -1,0 +1,164 @@
+#ifndef REGISTER_H
+#define REGISTER_H
+
+#include "recordsdatabase.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <array>
+#include <optional>
+
+// What a lab decides for its register: how often a sensor is due, how long a fixture's own
+// calibration holds, and how early a coming due date is shown.
+struct RegisterSettings
+{
+    int sensorIntervalMonths = 12;
+    int fixtureIntervalMonths = 12;
+    int dueSoonDays = 30;
+};
+
+enum class RunResult { Passed, Failed, NotValidated };
+
+// One sensor as the register lists it.
+struct SensorSummary
+{
+    QByteArray serial;
+    QString model;
+    QString firmware; // as its latest run reported it
+    int runs = 0;
+    QDateTime lastRun;
+    RunResult lastResult = RunResult::NotValidated;
+    std::optional<QDateTime> lastCalibration; // new constants confirmed stored
+    std::optional<QDateTime> lastPassed; // the latest run that ended with a passing validation
+    bool imported = false; // known only from an imported history
+};
+
+enum class SensorStatus { Ok, DueSoon, Overdue, LastRunFailed };
+
+struct DueState
+{
+    SensorStatus status = SensorStatus::Overdue;
+    std::optional<QDate> due;
+    qint64 daysLeft = 0;
+};
+
+// Due is the last run that ended with a passing validation plus the interval. A last run that
+// failed comes first; a sensor never passed is overdue.
+DueState dueState(const SensorSummary &sensor, const QDate &today, const RegisterSettings &settings);
+// "OK", "Due in N days", "Overdue", "Last run failed".
+QString statusText(const DueState &state);
+
+// One validation as the register shows it: the five readings against their bounds.
+struct StepResult
+{
+    QString text;
+    double value = 0;
+    double lower = 0;
+    double upper = 0;
+    bool passed = false;
+};
+struct ValidationResult
+{
+    QDateTime at;
+    bool passed = false;
+    std::array<std::optional<StepResult>, 5> steps;
+};
+
+// The constants a run replaced, and the ones that replaced them.
+struct Adjustment
+{
+    QString oldSlope, oldOffset, newSlope, newOffset;
+    std::optional<double> slopeChangePercent;
+    bool confirmed = false; // the sensor reported them saved
+    bool warned = false;
+};
+
+struct ReferenceStandard
+{
+    QString model, serial, firmware, calibrationDateText;
+    std::optional<QDate> calibrationDate;
+    bool outOfInterval = false; // its calibration older than the interval at the time of the run
+};
+
+// One run of one sensor, from its events.
+struct RunSummary
+{
+    QUuid run;
+    QDateTime started;
+    QString technician; // the account's full name, or its login
+    QString account;
+    QString computer;
+    QString program;
+    QString sensorModel, sensorSerial, sensorFirmware, sensorCalibrationDate;
+    QString asFoundSlope, asFoundOffset;
+    ReferenceStandard fixture;
+    std::optional<ValidationResult> asFound; // the run's first validation
+    std::optional<Adjustment> adjustment;
+    std::optional<ValidationResult> asLeft; // the last validation after new constants were stored
+    RunResult result = RunResult::NotValidated; // its last validation's verdict
+    QString reportPath;
+    QStringList editedFields; // on its report
+    QByteArray lastEventHash;
+    bool imported = false;
+
+    bool endedPassing() const { return result == RunResult::Passed; }
+};
+
+struct FixtureSummary
+{
+    QByteArray serial;
+    QString model;
+    QString calibrationDateText; // as its latest run reported it
+    std::optional<QDate> calibrationDate;
+    int runs = 0;
+    QDateTime lastRun;
+};
+
+// A run made with a fixture, for reverse traceability.
+struct FixtureRun
+{
+    QUuid run;
+    QDateTime at;
+    QByteArray sensorSerial;
+    QString fixtureCalibrationDateText;
+    bool outOfInterval = false;
+};
+
+// Reads the register from the records through the connection it is given, which belongs to
+// the calling thread. Every question is a query with bound values.
+class Register
+{
+public:
+    Register(QSqlDatabase db, RegisterSettings settings);
+
+    QList<SensorSummary> sensors(QString *error) const;
+    // The sensor's runs, newest first.
+    QList<RunSummary> runsOf(const QByteArray &sensorSerial, QString *error) const;
+    std::optional<RunSummary> run(const QUuid &run, QString *error) const;
+    QList<FixtureSummary> fixtures(QString *error) const;
+    // The runs made with the fixture from the day on, newest first.
+    QList<FixtureRun> runsWithFixture(const QByteArray &fixtureSerial, const QDate &since,
+        QString *error) const;
+
+    const RegisterSettings &settings() const { return m_settings; }
+
+private:
+    QSqlDatabase m_db;
+    RegisterSettings m_settings;
+};
+
+// Builds a run's summary from its events in order; imported lines are read by their columns.
+RunSummary summarizeRun(
+    const QList<RecordsDatabase::StoredEvent> &events, const RegisterSettings &settings);
+
+// "Passed", "Failed", "Not validated".
+QString resultText(RunResult result);
+// A moment as the register shows it: yyyy-MM-dd HH:mm.
+QString dateText(const QDateTime &at);
+
+// Whether a reference calibrated on the day was older than the interval on the day of the run.
+bool outOfInterval(const QDate &calibrated, const QDate &runDay, int intervalMonths);
+
+#endif

@@ -1,0 +1,17 @@
+#ifndef REGISTERCONFIG_H
+#define REGISTERCONFIG_H
+
+#include "certificate.h"
+#include "register.h"
+
+// What a lab sets for its register, kept with QSettings under the program's names.
+struct RegisterConfig
+{
+    RegisterSettings settings;
+    Laboratory laboratory = Laboratory::fromReport();
+};
+
+RegisterConfig loadRegisterConfig();
+void saveRegisterConfig(const RegisterConfig &config);
+
+#endif

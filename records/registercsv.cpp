@@ -1,0 +1,69 @@
+#include "registercsv.h"
+
+#include "historycsv.h"
+#include "registermodels.h"
+
+namespace {
+QString dateOf(const std::optional<QDateTime> &at)
+{
+    return at ? at->date().toString(Qt::ISODate) : QString();
+}
+
+QString verdictOf(const std::optional<ValidationResult> &validation)
+{
+    return validation ? QString::fromLatin1(validation->passed ? "PASS" : "FAIL") : QString();
+}
+
+// The five readings of a validation, or five empty cells.
+QStringList readingsOf(const std::optional<ValidationResult> &validation)
+{
+    QStringList readings;
+    for (size_t step = 0; step < 5; ++step)
+        readings.append(validation && validation->steps[step] ? validation->steps[step]->text.trimmed() : QString());
+    return readings;
+}
+}
+
+QByteArray sensorsCsv(const QList<SensorSummary> &sensors, const QDate &today, const RegisterSettings &settings)
+{
+    QByteArray csv = HistoryCsv::byteOrderMark
+        + HistoryCsv::line({ "Serial", "Model", "Firmware", "Runs", "Last run", "Result",
+            "Last calibration", "Next due", "Status", "Imported" });
+    for (const SensorSummary &sensor : sensors) {
+        const DueState due = dueState(sensor, today, settings);
+        csv += HistoryCsv::line({ QString::fromUtf8(sensor.serial), sensor.model, sensor.firmware,
+            QString::number(sensor.runs), dateText(sensor.lastRun), resultText(sensor.lastResult),
+            dateOf(sensor.lastCalibration), due.due ? due.due->toString(Qt::ISODate) : QString(),
+            statusText(due), sensor.imported ? QStringLiteral("yes") : QString() });
+    }
+    return csv;
+}
+
+QByteArray sensorHistoryCsv(const QList<RunSummary> &runs)
+{
+    QStringList header { "Date", "Technician", "Fixture serial", "Fixture calibration date",
+        "Fixture out of interval", "As found" };
+    for (int step = 1; step <= 5; ++step)
+        header.append(QStringLiteral("As found step %1").arg(step));
+    header += { "Old MC", "Old BC", "New MC", "New BC", "MC change %", "Adjustment confirmed", "As left" };
+    for (int step = 1; step <= 5; ++step)
+        header.append(QStringLiteral("As left step %1").arg(step));
+    header += { "Result", "Report file", "Imported", "Run" };
+    QByteArray csv = HistoryCsv::byteOrderMark + HistoryCsv::line(header);
+    for (const RunSummary &run : runs) {
+        const Adjustment adjustment = run.adjustment.value_or(Adjustment());
+        QStringList line { dateText(run.started), run.technician, run.fixture.serial,
+            run.fixture.calibrationDateText, run.fixture.outOfInterval ? QStringLiteral("yes") : QString(),
+            verdictOf(run.asFound) };
+        line += readingsOf(run.asFound);
+        line += { adjustment.oldSlope, adjustment.oldOffset, adjustment.newSlope, adjustment.newOffset,
+            adjustment.slopeChangePercent ? QString::number(*adjustment.slopeChangePercent, 'f', 2) : QString(),
+            run.adjustment ? (adjustment.confirmed ? QStringLiteral("yes") : QStringLiteral("no")) : QString(),
+            verdictOf(run.asLeft) };
+        line += readingsOf(run.asLeft);
+        line += { resultText(run.result), run.reportPath, run.imported ? QStringLiteral("yes") : QString(),
+            run.run.toString(QUuid::WithoutBraces) };
+        csv += HistoryCsv::line(line);
+    }
+    return csv;
+}

@@ -1,0 +1,344 @@
+#include "registermodels.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QCoreApplication>
+#include <QFileInfo>
+
+namespace {
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Register", text);
+}
+
+QString dateOnly(const std::optional<QDateTime> &at)
+{
+    return at ? at->date().toString(Qt::ISODate) : QString();
+}
+
+QVariant sortKey(const std::optional<QDateTime> &at)
+{
+    return at ? QVariant(*at) : QVariant(QDateTime());
+}
+
+// Dark text on the status colours, light or dark palette alike.
+QVariant colouredRole(int role, const QColor &ground)
+{
+    if (role == Qt::BackgroundRole)
+        return QBrush(ground);
+    if (role == Qt::ForegroundRole)
+        return QBrush(Qt::black);
+    return {};
+}
+
+QString validationText(const std::optional<ValidationResult> &validation)
+{
+    if (!validation)
+        return QStringLiteral("—");
+    return validation->passed ? tr("PASS") : tr("FAIL");
+}
+
+QVariant header(const QStringList &titles, int section, Qt::Orientation orientation, int role)
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    return titles.value(section);
+}
+
+bool validRow(const QModelIndex &index, qsizetype rows)
+{
+    return index.isValid() && index.row() < rows;
+}
+}
+
+QColor statusColour(SensorStatus status)
+{
+    switch (status) {
+    case SensorStatus::Ok:
+        return QColor(0xb9, 0xe4, 0xb0);
+    case SensorStatus::DueSoon:
+        return QColor(0xff, 0xe0, 0x8a);
+    case SensorStatus::Overdue:
+        return QColor(0xff, 0xb0, 0x80);
+    case SensorStatus::LastRunFailed:
+        return QColor(0xf4, 0x8f, 0x8f);
+    }
+    return {};
+}
+
+QColor warningColour()
+{
+    return statusColour(SensorStatus::Overdue);
+}
+
+QString adjustmentText(const RunSummary &run)
+{
+    if (!run.adjustment)
+        return QStringLiteral("—");
+    const Adjustment &adjustment = *run.adjustment;
+    QString change;
+    if (adjustment.slopeChangePercent)
+        change = QStringLiteral(" (%1%2 %)")
+                     .arg(*adjustment.slopeChangePercent >= 0 ? QStringLiteral("+") : QString())
+                     .arg(*adjustment.slopeChangePercent, 0, 'f', 1);
+    QString text = tr("MC %1 → %2%3, BC %4 → %5")
+                       .arg(adjustment.oldSlope, adjustment.newSlope, change, adjustment.oldOffset,
+                           adjustment.newOffset);
+    if (!adjustment.confirmed)
+        text += tr(", not confirmed stored");
+    return text;
+}
+
+QString lapsedText(const QString &what)
+{
+    return tr("%1 (out of its calibration interval)").arg(what);
+}
+
+QString fixtureText(const ReferenceStandard &fixture)
+{
+    return fixture.outOfInterval ? lapsedText(fixture.serial) : fixture.serial;
+}
+
+// ---- Sensors
+
+void SensorsModel::setSensors(
+    const QList<SensorSummary> &sensors, const QDate &today, const RegisterSettings &settings)
+{
+    beginResetModel();
+    m_sensors.clear();
+    for (const SensorSummary &sensor : sensors)
+        m_sensors.append({ sensor, dueState(sensor, today, settings) });
+    endResetModel();
+}
+
+QMap<SensorStatus, int> SensorsModel::statusCounts() const
+{
+    QMap<SensorStatus, int> counts;
+    for (const Row &row : m_sensors)
+        ++counts[row.due.status];
+    return counts;
+}
+
+int SensorsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_sensors.size());
+}
+
+int SensorsModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant SensorsModel::data(const QModelIndex &index, int role) const
+{
+    if (!validRow(index, m_sensors.size()))
+        return {};
+    const Row &row = m_sensors.at(index.row());
+    const SensorSummary &sensor = row.summary;
+    if (index.column() == Status && (role == Qt::BackgroundRole || role == Qt::ForegroundRole))
+        return colouredRole(role, statusColour(row.due.status));
+    if (role != Qt::DisplayRole && role != sortRole)
+        return {};
+    const bool display = role == Qt::DisplayRole;
+    switch (index.column()) {
+    case Serial:
+        return display && sensor.imported ? tr("%1 (imported)").arg(QString::fromUtf8(sensor.serial))
+                                          : QString::fromUtf8(sensor.serial);
+    case Model:
+        return sensor.model;
+    case Firmware:
+        return sensor.firmware;
+    case LastRun:
+        return display ? QVariant(dateText(sensor.lastRun)) : QVariant(sensor.lastRun);
+    case Result:
+        return display ? QVariant(resultText(sensor.lastResult)) : QVariant(int(sensor.lastResult));
+    case LastCalibration:
+        return display ? QVariant(dateOnly(sensor.lastCalibration)) : sortKey(sensor.lastCalibration);
+    case NextDue:
+        return row.due.due ? QVariant(display ? row.due.due->toString(Qt::ISODate) : QVariant(*row.due.due))
+                           : QVariant(display ? QString() : QVariant(QDate()));
+    case Status:
+        return display ? QVariant(statusText(row.due))
+                       : QVariant(int(row.due.status) * 100000 + row.due.daysLeft);
+    }
+    return {};
+}
+
+QVariant SensorsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    return header({ tr("Serial"), tr("Model"), tr("Firmware"), tr("Last run"), tr("Result"),
+                      tr("Last calibration"), tr("Next due"), tr("Status") },
+        section, orientation, role);
+}
+
+// ---- One sensor's runs
+
+void RunsModel::setRuns(const QList<RunSummary> &runs)
+{
+    beginResetModel();
+    m_runs = runs;
+    endResetModel();
+}
+
+int RunsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_runs.size());
+}
+
+int RunsModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant RunsModel::data(const QModelIndex &index, int role) const
+{
+    if (!validRow(index, m_runs.size()))
+        return {};
+    const RunSummary &run = m_runs.at(index.row());
+    if (index.column() == Fixture && run.fixture.outOfInterval
+        && (role == Qt::BackgroundRole || role == Qt::ForegroundRole))
+        return colouredRole(role, warningColour());
+    if (role == Qt::ToolTipRole && index.column() == Report)
+        return run.reportPath;
+    if (role != Qt::DisplayRole && role != sortRole)
+        return {};
+    switch (index.column()) {
+    case Date:
+        if (role == sortRole)
+            return run.started;
+        return run.imported ? tr("%1 (imported)").arg(dateText(run.started)) : dateText(run.started);
+    case Technician:
+        return run.technician;
+    case Fixture:
+        return fixtureText(run.fixture);
+    case AsFound:
+        return validationText(run.asFound);
+    case Adjustment:
+        return adjustmentText(run);
+    case AsLeft:
+        return validationText(run.asLeft);
+    case Report:
+        return QFileInfo(run.reportPath).fileName();
+    }
+    return {};
+}
+
+QVariant RunsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    return header({ tr("Date"), tr("Technician"), tr("Fixture"), tr("As found"), tr("Adjustment"),
+                      tr("As left"), tr("Report") },
+        section, orientation, role);
+}
+
+// ---- Fixtures
+
+void FixturesModel::setFixtures(
+    const QList<FixtureSummary> &fixtures, const QDate &today, const RegisterSettings &settings)
+{
+    beginResetModel();
+    m_fixtures = fixtures;
+    m_today = today;
+    m_settings = settings;
+    endResetModel();
+}
+
+int FixturesModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_fixtures.size());
+}
+
+int FixturesModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant FixturesModel::data(const QModelIndex &index, int role) const
+{
+    if (!validRow(index, m_fixtures.size()))
+        return {};
+    const FixtureSummary &fixture = m_fixtures.at(index.row());
+    const bool lapsed = fixture.calibrationDate
+        && outOfInterval(*fixture.calibrationDate, m_today, m_settings.fixtureIntervalMonths);
+    if (index.column() == CalibrationDate && lapsed
+        && (role == Qt::BackgroundRole || role == Qt::ForegroundRole))
+        return colouredRole(role, warningColour());
+    if (role != Qt::DisplayRole && role != sortRole)
+        return {};
+    switch (index.column()) {
+    case Serial:
+        return QString::fromUtf8(fixture.serial);
+    case Model:
+        return fixture.model;
+    case CalibrationDate:
+        return lapsed && role == Qt::DisplayRole ? lapsedText(fixture.calibrationDateText)
+                                                 : fixture.calibrationDateText;
+    case Runs:
+        return fixture.runs;
+    case LastRun:
+        return role == Qt::DisplayRole ? QVariant(dateText(fixture.lastRun)) : QVariant(fixture.lastRun);
+    }
+    return {};
+}
+
+QVariant FixturesModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    return header({ tr("Serial"), tr("Model"), tr("Calibration date"), tr("Runs"), tr("Last run") },
+        section, orientation, role);
+}
+
+// ---- Runs with one fixture
+
+void FixtureRunsModel::setRuns(const QList<FixtureRun> &runs)
+{
+    beginResetModel();
+    m_runs = runs;
+    endResetModel();
+}
+
+QList<QByteArray> FixtureRunsModel::sensors() const
+{
+    QList<QByteArray> sensors;
+    for (const FixtureRun &run : m_runs) {
+        if (!sensors.contains(run.sensorSerial))
+            sensors.append(run.sensorSerial);
+    }
+    return sensors;
+}
+
+int FixtureRunsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_runs.size());
+}
+
+int FixtureRunsModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant FixtureRunsModel::data(const QModelIndex &index, int role) const
+{
+    if (!validRow(index, m_runs.size()))
+        return {};
+    const FixtureRun &run = m_runs.at(index.row());
+    if (index.column() == FixtureCalibration && run.outOfInterval
+        && (role == Qt::BackgroundRole || role == Qt::ForegroundRole))
+        return colouredRole(role, warningColour());
+    if (role != Qt::DisplayRole && role != sortRole)
+        return {};
+    switch (index.column()) {
+    case Date:
+        return role == Qt::DisplayRole ? QVariant(dateText(run.at)) : QVariant(run.at);
+    case Sensor:
+        return QString::fromUtf8(run.sensorSerial);
+    case FixtureCalibration:
+        return run.outOfInterval && role == Qt::DisplayRole
+            ? lapsedText(run.fixtureCalibrationDateText)
+            : run.fixtureCalibrationDateText;
+    }
+    return {};
+}
+
+QVariant FixtureRunsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    return header({ tr("Date"), tr("Sensor"), tr("Fixture calibration date") }, section, orientation, role);
+}

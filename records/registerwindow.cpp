@@ -1,0 +1,288 @@
+#include "registerwindow.h"
+
+#include "registercsv.h"
+#include "sensorcharts.h"
+#include "settingsdialog.h"
+#include "ui_registerwindow.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace {
+int connections = 0;
+
+QString documentsPath(const QString &name)
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir(documents).filePath(name);
+}
+}
+
+RegisterWindow::RegisterWindow(const QString &databasePath, QWidget *parent)
+    : QMainWindow(parent)
+    , ui(new Ui::RegisterWindow)
+    , m_databasePath(databasePath)
+    , m_connection(QStringLiteral("cvu-register-%1").arg(++connections))
+    , m_config(loadRegisterConfig())
+{
+    ui->setupUi(this);
+    m_sensorsView.setSourceModel(&m_sensors);
+    m_sensorsView.setSortRole(sortRole);
+    m_sensorsView.setFilterKeyColumn(SensorsModel::Serial);
+    m_sensorsView.setFilterCaseSensitivity(Qt::CaseInsensitive);
+    ui->sensorsTV_list->setModel(&m_sensorsView);
+    ui->sensorsTV_list->sortByColumn(SensorsModel::NextDue, Qt::AscendingOrder);
+    ui->sensorTV_runs->setModel(&m_runs);
+    ui->fixturesTV_list->setModel(&m_fixtures);
+    m_fixtureRunsView.setSourceModel(&m_fixtureRuns);
+    m_fixtureRunsView.setSortRole(sortRole);
+    ui->fixturesTV_runs->setModel(&m_fixtureRunsView);
+    for (QTableView *table : { ui->sensorsTV_list, ui->sensorTV_runs, ui->fixturesTV_list, ui->fixturesTV_runs })
+        table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    ui->fixturesDE_since->setDate(QDate::currentDate().addMonths(-m_config.settings.fixtureIntervalMonths));
+    connect(ui->fixturesTV_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        &RegisterWindow::showFixtureRuns);
+    ui->registerLBL_source->setText(
+        tr("Records of this computer: %1").arg(QDir::toNativeSeparators(databasePath)));
+    ui->registerLBL_sync->hide();
+    QString error;
+    if (!RecordsDatabase::openForReading(databasePath, m_connection, &error))
+        m_lastError = error;
+    else
+        reload();
+    if (!m_lastError.isEmpty())
+        ui->registerLBL_source->setText(m_lastError);
+}
+
+RegisterWindow::~RegisterWindow()
+{
+    delete ui;
+    RecordsDatabase::close(m_connection);
+}
+
+class Register RegisterWindow::registerOfRecords() const
+{
+    return Register(QSqlDatabase::database(m_connection, false), m_config.settings);
+}
+
+bool RegisterWindow::reload()
+{
+    QString error;
+    const class Register records = registerOfRecords();
+    const QList<SensorSummary> sensors = records.sensors(&error);
+    const QList<FixtureSummary> fixtures = records.fixtures(&error);
+    if (!error.isEmpty()) {
+        m_lastError = tr("The records cannot be read: %1").arg(error);
+        return false;
+    }
+    m_lastError.clear();
+    m_sensors.setSensors(sensors, QDate::currentDate(), m_config.settings);
+    m_fixtures.setFixtures(fixtures, QDate::currentDate(), m_config.settings);
+    showCounts();
+    if (!m_sensorSerial.isEmpty())
+        showSensor(m_sensorSerial);
+    return true;
+}
+
+void RegisterWindow::showCounts()
+{
+    const QMap<SensorStatus, int> counts = m_sensors.statusCounts();
+    ui->sensorsLBL_counts->setText(
+        tr("%1 sensors: OK %2, due within %3 days %4, overdue %5, last run failed %6")
+            .arg(m_sensors.rowCount())
+            .arg(counts.value(SensorStatus::Ok))
+            .arg(m_config.settings.dueSoonDays)
+            .arg(counts.value(SensorStatus::DueSoon))
+            .arg(counts.value(SensorStatus::Overdue))
+            .arg(counts.value(SensorStatus::LastRunFailed)));
+}
+
+void RegisterWindow::showSensor(const QByteArray &serial)
+{
+    QString error;
+    const QList<RunSummary> runs = registerOfRecords().runsOf(serial, &error);
+    m_sensorSerial = serial;
+    m_runs.setRuns(runs);
+    addReportButtons();
+    ui->sensorLBL_title->setText(runs.isEmpty()
+            ? tr("Sensor %1").arg(QString::fromUtf8(serial))
+            : tr("%1, serial number %2: %3 runs")
+                  .arg(runs.first().sensorModel, QString::fromUtf8(serial))
+                  .arg(runs.size()));
+    ui->sensorCH_constants->setPanels(constantsPanels(runs));
+    ui->sensorCH_readings->setPanels(readingsPanels(runs));
+    ui->registerTW_views->setCurrentWidget(ui->sensorTab);
+}
+
+// A button beside each report that opens its folder.
+void RegisterWindow::addReportButtons()
+{
+    for (int row = 0; row < m_runs.rowCount(); ++row) {
+        const QString report = m_runs.runAt(row).reportPath;
+        if (report.isEmpty())
+            continue;
+        auto *open = new QPushButton(QFileInfo(report).fileName());
+        open->setToolTip(tr("Open the folder of %1").arg(report));
+        connect(open, &QPushButton::clicked, this, [report] {
+            QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(report).absolutePath()));
+        });
+        ui->sensorTV_runs->setIndexWidget(m_runs.index(row, RunsModel::Report), open);
+    }
+}
+
+void RegisterWindow::on_registerPB_reload_clicked()
+{
+    if (!reload())
+        tell(tr("Calibration Records"), m_lastError);
+}
+
+void RegisterWindow::on_sensorsLE_filter_textChanged(const QString &text)
+{
+    m_sensorsView.setFilterFixedString(text);
+}
+
+void RegisterWindow::on_sensorsPB_open_clicked()
+{
+    const QModelIndex current = ui->sensorsTV_list->currentIndex();
+    if (current.isValid())
+        on_sensorsTV_list_doubleClicked(current);
+}
+
+void RegisterWindow::on_sensorsTV_list_doubleClicked(const QModelIndex &index)
+{
+    showSensor(m_sensors.sensorAt(m_sensorsView.mapToSource(index).row()).serial);
+}
+
+void RegisterWindow::on_sensorsPB_export_clicked()
+{
+    QString error;
+    saveCsv(QStringLiteral("sensors.csv"),
+        sensorsCsv(registerOfRecords().sensors(&error), QDate::currentDate(), m_config.settings));
+}
+
+void RegisterWindow::on_sensorPB_export_clicked()
+{
+    QString error;
+    saveCsv(QStringLiteral("KR-5M-LD_%1_history.csv").arg(QString::fromUtf8(m_sensorSerial)),
+        sensorHistoryCsv(registerOfRecords().runsOf(m_sensorSerial, &error)));
+}
+
+// The selected run's certificate, or the latest run's that ended with a passing validation.
+std::optional<Certificate> RegisterWindow::chosenCertificate()
+{
+    const QModelIndex current = ui->sensorTV_runs->currentIndex();
+    std::optional<RunSummary> run;
+    if (current.isValid()) {
+        run = m_runs.runAt(current.row());
+    } else {
+        for (int row = 0; row < m_runs.rowCount() && !run; ++row) {
+            if (m_runs.runAt(row).endedPassing())
+                run = m_runs.runAt(row);
+        }
+    }
+    QString why = tr("No run of this sensor ended with a passing validation.");
+    std::optional<Certificate> certificate
+        = run ? certificateFor(*run, m_config.laboratory, m_config.settings, &why) : std::nullopt;
+    if (!certificate)
+        tell(tr("Certificate"), why);
+    return certificate;
+}
+
+void RegisterWindow::on_sensorPB_certificate_clicked()
+{
+    const std::optional<Certificate> certificate = chosenCertificate();
+    if (!certificate)
+        return;
+    const QString path = QFileDialog::getSaveFileName(this, tr("Save Certificate"),
+        documentsPath(certificate->number + QStringLiteral(".pdf")), tr("PDF files (*.pdf)"));
+    QString error;
+    if (!path.isEmpty() && !writeCertificatePdf(*certificate, path, &error))
+        tell(tr("Certificate"), error);
+}
+
+void RegisterWindow::on_sensorPB_print_clicked()
+{
+    const std::optional<Certificate> certificate = chosenCertificate();
+    if (!certificate)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    setCertificatePaper(printer);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        tell(tr("Certificate"), tr("The printer could not be started."));
+        return;
+    }
+    drawCertificate(painter, printer, *certificate);
+}
+
+void RegisterWindow::showFixtureRuns()
+{
+    const QModelIndex current = ui->fixturesTV_list->currentIndex();
+    if (!current.isValid())
+        return;
+    QString error;
+    const QByteArray serial = m_fixtures.fixtureAt(current.row()).serial;
+    m_fixtureRuns.setRuns(registerOfRecords().runsWithFixture(serial, ui->fixturesDE_since->date(), &error));
+    QStringList sensors;
+    for (const QByteArray &sensor : m_fixtureRuns.sensors())
+        sensors.append(QString::fromUtf8(sensor));
+    ui->fixturesLBL_sensors->setText(
+        tr("%1 sensors checked with fixture %2 since %3: %4")
+            .arg(sensors.size())
+            .arg(QString::fromUtf8(serial), ui->fixturesDE_since->date().toString(Qt::ISODate),
+                sensors.join(QStringLiteral(", "))));
+}
+
+void RegisterWindow::on_fixturesDE_since_dateChanged(const QDate &)
+{
+    showFixtureRuns();
+}
+
+void RegisterWindow::on_actionSettings_triggered()
+{
+    SettingsDialog dialog(m_config, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_config = dialog.config();
+    saveRegisterConfig(m_config);
+    reload();
+}
+
+void RegisterWindow::on_actionQuit_triggered()
+{
+    close();
+}
+
+bool RegisterWindow::saveCsv(const QString &suggestedName, const QByteArray &csv)
+{
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Export"), documentsPath(suggestedName), tr("CSV files (*.csv)"));
+    if (path.isEmpty())
+        return false;
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(csv) == csv.size() && file.commit())
+        return true;
+    tell(tr("Export"), tr("Cannot write %1: %2").arg(path, file.errorString()));
+    return false;
+}
+
+void RegisterWindow::tell(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}

@@ -1,0 +1,68 @@
+#ifndef REGISTERWINDOW_H
+#define REGISTERWINDOW_H
+
+#include "registerconfig.h"
+#include "registermodels.h"
+
+#include <QMainWindow>
+#include <QSortFilterProxyModel>
+#include <memory>
+
+namespace Ui {
+class RegisterWindow;
+}
+
+// The calibration register: every sensor with its due date and status, one sensor's runs and
+// charts with a certificate for each passed run, and the fixtures with the runs made with
+// them. It reads the records through a connection of its own, so it works while a calibration
+// is running.
+class RegisterWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit RegisterWindow(const QString &databasePath, QWidget *parent = nullptr);
+    ~RegisterWindow() override;
+
+    // Reads the register again; false, and the reason shown, when the records cannot be read.
+    bool reload();
+    void showSensor(const QByteArray &serial);
+    QString lastError() const { return m_lastError; }
+
+private slots:
+    void on_registerPB_reload_clicked();
+    void on_sensorsLE_filter_textChanged(const QString &text);
+    void on_sensorsPB_open_clicked();
+    void on_sensorsTV_list_doubleClicked(const QModelIndex &index);
+    void on_sensorsPB_export_clicked();
+    void on_sensorPB_certificate_clicked();
+    void on_sensorPB_print_clicked();
+    void on_sensorPB_export_clicked();
+    void on_fixturesDE_since_dateChanged(const QDate &date);
+    void on_actionSettings_triggered();
+    void on_actionQuit_triggered();
+
+private:
+    class Register registerOfRecords() const;
+    void showCounts();
+    void showFixtureRuns();
+    void addReportButtons();
+    std::optional<Certificate> chosenCertificate();
+    bool saveCsv(const QString &suggestedName, const QByteArray &csv);
+    void tell(const QString &title, const QString &text);
+
+    Ui::RegisterWindow *ui;
+    QString m_databasePath;
+    QString m_connection;
+    RegisterConfig m_config;
+    QString m_lastError;
+    SensorsModel m_sensors;
+    QSortFilterProxyModel m_sensorsView;
+    RunsModel m_runs;
+    FixturesModel m_fixtures;
+    FixtureRunsModel m_fixtureRuns;
+    QSortFilterProxyModel m_fixtureRunsView;
+    QByteArray m_sensorSerial; // the one the Sensor tab shows
+};
+
+#endif

@@ -1,0 +1,102 @@
+#include "sensorcharts.h"
+
+#include "stepbounds.h"
+
+#include <QCoreApplication>
+
+namespace {
+const QColor asFoundColour(0xe0, 0x7b, 0x1a);
+const QColor asLeftColour(0x2e, 0x86, 0xde);
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Register", text);
+}
+
+std::optional<double> numberOf(const QString &text)
+{
+    bool ok = false;
+    const double number = text.trimmed().toDouble(&ok);
+    return ok ? std::optional<double>(number) : std::nullopt;
+}
+
+ChartPoint pointOf(const QDateTime &at, double value, const QString &what)
+{
+    return { at.toMSecsSinceEpoch(), value,
+        QStringLiteral("%1, %2: %3").arg(what, at.toString(QStringLiteral("yyyy-MM-dd HH:mm"))).arg(value) };
+}
+
+// Oldest first, as time runs left to right.
+template <typename Take> ChartSeries seriesOf(const QString &name, const QColor &colour,
+    const QList<RunSummary> &runs, Take take)
+{
+    ChartSeries series { name, colour, {} };
+    for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
+        if (const std::optional<ChartPoint> point = take(*run))
+            series.points.append(*point);
+    }
+    return series;
+}
+
+ChartPanel constantPanel(const QString &title, const QList<RunSummary> &runs,
+    QString RunSummary::*asFound, QString Adjustment::*stored, const QString &what)
+{
+    return { title,
+        { seriesOf(tr("As found"), asFoundColour, runs,
+              [&](const RunSummary &run) -> std::optional<ChartPoint> {
+                  const std::optional<double> value = numberOf(run.*asFound);
+                  return value ? std::optional(pointOf(run.started, *value, what + tr(" as found"))) : std::nullopt;
+              }),
+            seriesOf(tr("Stored"), asLeftColour, runs,
+                [&](const RunSummary &run) -> std::optional<ChartPoint> {
+                    if (!run.adjustment || !run.adjustment->confirmed)
+                        return std::nullopt;
+                    const std::optional<double> value = numberOf((*run.adjustment).*stored);
+                    return value ? std::optional(pointOf(run.started, *value, what + tr(" stored"))) : std::nullopt;
+                }) },
+        std::nullopt };
+}
+
+std::optional<ChartPoint> readingPoint(const std::optional<ValidationResult> &validation, int step, const QString &what)
+{
+    if (!validation || !validation->steps[size_t(step - 1)])
+        return std::nullopt;
+    const StepResult &result = *validation->steps[size_t(step - 1)];
+    ChartPoint point = pointOf(validation->at, result.value, what);
+    point.tip = tr("Step %1 %2, %3: %4 pS/m (bounds %5 to %6, %7)")
+                    .arg(step)
+                    .arg(what, validation->at.toString(QStringLiteral("yyyy-MM-dd HH:mm")), result.text.trimmed())
+                    .arg(result.lower)
+                    .arg(result.upper)
+                    .arg(result.passed ? tr("PASS") : tr("FAIL"));
+    return point;
+}
+}
+
+QList<ChartPanel> constantsPanels(const QList<RunSummary> &runs)
+{
+    return { constantPanel(tr("MC, slope (pS/m per count)"), runs, &RunSummary::asFoundSlope,
+                 &Adjustment::newSlope, tr("MC")),
+        constantPanel(tr("BC, offset (pS/m)"), runs, &RunSummary::asFoundOffset, &Adjustment::newOffset,
+            tr("BC")) };
+}
+
+QList<ChartPanel> readingsPanels(const QList<RunSummary> &runs)
+{
+    static const char *const references[] = { "2.8", "120", "600", "1000", "1700" };
+    QList<ChartPanel> panels;
+    for (int step = 1; step <= validationStepCount; ++step) {
+        const StepBounds bounds = stepBounds(step);
+        panels.append({ tr("Step %1, %2 pS/m: reading (pS/m) within %3 to %4")
+                            .arg(step)
+                            .arg(QLatin1String(references[step - 1]))
+                            .arg(bounds.lower)
+                            .arg(bounds.upper),
+            { seriesOf(tr("As found"), asFoundColour, runs,
+                  [step](const RunSummary &run) { return readingPoint(run.asFound, step, tr("as found")); }),
+                seriesOf(tr("As left"), asLeftColour, runs,
+                    [step](const RunSummary &run) { return readingPoint(run.asLeft, step, tr("as left")); }) },
+            AxisRange { bounds.lower, bounds.upper } });
+    }
+    return panels;
+}

@@ -1,0 +1,13 @@
+#ifndef SENSORCHARTS_H
+#define SENSORCHARTS_H
+
+#include "register.h"
+#include "timechart.h"
+
+// One sensor's history as chart panels: its constants over time (as found at each run, and the
+// new ones where they were stored), and each step's readings against the step's bounds, so
+// drift toward a bound shows before a step fails.
+QList<ChartPanel> constantsPanels(const QList<RunSummary> &runs);
+QList<ChartPanel> readingsPanels(const QList<RunSummary> &runs);
+
+#endif

@@ -1,0 +1,31 @@
+#include "settingsdialog.h"
+
+#include "ui_settingsdialog.h"
+
+SettingsDialog::SettingsDialog(const RegisterConfig &config, QWidget *parent)
+    : QDialog(parent)
+    , ui(new Ui::SettingsDialog)
+    , m_config(config)
+{
+    ui->setupUi(this);
+    ui->settingsSB_sensorInterval->setValue(config.settings.sensorIntervalMonths);
+    ui->settingsSB_fixtureInterval->setValue(config.settings.fixtureIntervalMonths);
+    ui->settingsLE_labName->setText(config.laboratory.name);
+    ui->settingsTE_labAddress->setPlainText(config.laboratory.address.join(QLatin1Char('\n')));
+}
+
+SettingsDialog::~SettingsDialog()
+{
+    delete ui;
+}
+
+RegisterConfig SettingsDialog::config() const
+{
+    RegisterConfig config = m_config;
+    config.settings.sensorIntervalMonths = ui->settingsSB_sensorInterval->value();
+    config.settings.fixtureIntervalMonths = ui->settingsSB_fixtureInterval->value();
+    config.laboratory.name = ui->settingsLE_labName->text().trimmed();
+    config.laboratory.address
+        = ui->settingsTE_labAddress->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return config;
+}

@@ -1,0 +1,208 @@
+#include "timechart.h"
+
+#include <QHelpEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QToolTip>
+#include <algorithm>
+#include <limits>
+
+namespace {
+constexpr int leftMargin = 72;
+constexpr int rightMargin = 16;
+constexpr int titleHeight = 20;
+constexpr int timeAxisHeight = 26;
+constexpr int panelGap = 10;
+constexpr int panelHeightHint = 120;
+constexpr int maxValueTicks = 5;
+constexpr int maxTimeTicks = 8;
+constexpr double pointRadius = 3.0;
+constexpr double pickDistance = 8.0;
+// A band that reads on light and dark grounds alike.
+const QColor bandColour(90, 190, 90, 60);
+}
+
+TimeChart::TimeChart(QWidget *parent)
+    : QWidget(parent)
+{
+    setMouseTracking(true);
+}
+
+void TimeChart::setPanels(const QList<ChartPanel> &panels)
+{
+    m_panels = panels;
+    updateGeometry();
+    update();
+}
+
+QSize TimeChart::sizeHint() const
+{
+    return { 640, int(m_panels.size()) * (panelHeightHint + titleHeight + panelGap) + timeAxisHeight };
+}
+
+QSize TimeChart::minimumSizeHint() const
+{
+    return { 320, int(m_panels.size()) * (60 + titleHeight + panelGap) + timeAxisHeight };
+}
+
+QRectF TimeChart::plotArea(int panel) const
+{
+    const double slot = double(height() - timeAxisHeight) / std::max<qsizetype>(1, m_panels.size());
+    const double top = panel * slot + titleHeight;
+    return { double(leftMargin), top, double(width() - leftMargin - rightMargin),
+        slot - titleHeight - panelGap };
+}
+
+AxisRange TimeChart::valueRange(const ChartPanel &panel) const
+{
+    double low = std::numeric_limits<double>::max();
+    double high = std::numeric_limits<double>::lowest();
+    for (const ChartSeries &series : panel.series) {
+        for (const ChartPoint &point : series.points) {
+            low = std::min(low, point.value);
+            high = std::max(high, point.value);
+        }
+    }
+    if (panel.band) {
+        low = std::min(low, panel.band->low);
+        high = std::max(high, panel.band->high);
+    }
+    if (low > high)
+        return { 0, 1 };
+    return paddedRange(low, high);
+}
+
+AxisRange TimeChart::timeRange() const
+{
+    double low = std::numeric_limits<double>::max();
+    double high = std::numeric_limits<double>::lowest();
+    for (const ChartPanel &panel : m_panels) {
+        for (const ChartSeries &series : panel.series) {
+            for (const ChartPoint &point : series.points) {
+                low = std::min(low, double(point.atMs));
+                high = std::max(high, double(point.atMs));
+            }
+        }
+    }
+    if (low > high)
+        return { 0, 1 };
+    return paddedRange(low, high);
+}
+
+QPointF TimeChart::pixelOf(int panel, const ChartPoint &point) const
+{
+    const QRectF area = plotArea(panel);
+    return { toPixel(double(point.atMs), timeRange(), area.left(), area.right()),
+        toPixel(point.value, valueRange(m_panels.at(panel)), area.bottom(), area.top()) };
+}
+
+std::optional<ChartPoint> TimeChart::pointAt(const QPoint &position) const
+{
+    std::optional<ChartPoint> nearest;
+    double nearestDistance = pickDistance;
+    for (int panel = 0; panel < m_panels.size(); ++panel) {
+        for (const ChartSeries &series : m_panels.at(panel).series) {
+            for (const ChartPoint &point : series.points) {
+                const QPointF offset = pixelOf(panel, point) - QPointF(position);
+                const double distance = std::hypot(offset.x(), offset.y());
+                if (distance <= nearestDistance) {
+                    nearestDistance = distance;
+                    nearest = point;
+                }
+            }
+        }
+    }
+    return nearest;
+}
+
+bool TimeChart::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        if (const std::optional<ChartPoint> point = pointAt(help->pos()))
+            QToolTip::showText(help->globalPos(), point->tip, this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void TimeChart::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(rect(), palette().base());
+    for (int panel = 0; panel < m_panels.size(); ++panel)
+        drawPanel(painter, panel);
+    drawTimeAxis(painter);
+}
+
+void TimeChart::drawPanel(QPainter &painter, int panel) const
+{
+    const ChartPanel &chart = m_panels.at(panel);
+    const QRectF area = plotArea(panel);
+    const AxisRange values = valueRange(chart);
+    const QColor text = palette().color(QPalette::Text);
+    const QColor grid = palette().color(QPalette::Mid);
+
+    painter.setPen(text);
+    painter.drawText(QRectF(area.left(), area.top() - titleHeight, area.width(), titleHeight),
+        Qt::AlignLeft | Qt::AlignVCenter, chart.title);
+    // The legend, right of the title.
+    double legendRight = area.right();
+    for (auto series = chart.series.crbegin(); series != chart.series.crend(); ++series) {
+        const double width = painter.fontMetrics().horizontalAdvance(series->name) + 22;
+        const QRectF box(legendRight - width, area.top() - titleHeight, width, titleHeight);
+        painter.setPen(QPen(series->colour, 2));
+        painter.drawLine(QPointF(box.left() + 2, box.center().y()), QPointF(box.left() + 14, box.center().y()));
+        painter.setPen(text);
+        painter.drawText(box.adjusted(18, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, series->name);
+        legendRight -= width + 8;
+    }
+    if (chart.band) {
+        const double top = toPixel(chart.band->high, values, area.bottom(), area.top());
+        const double bottom = toPixel(chart.band->low, values, area.bottom(), area.top());
+        painter.fillRect(QRectF(area.left(), top, area.width(), bottom - top), bandColour);
+    }
+    for (const Tick &tick : numberTicks(values.low, values.high, maxValueTicks)) {
+        const double y = toPixel(tick.value, values, area.bottom(), area.top());
+        painter.setPen(QPen(grid, 0, Qt::DotLine));
+        painter.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
+        painter.setPen(text);
+        painter.drawText(QRectF(0, y - 9, leftMargin - 6, 18), Qt::AlignRight | Qt::AlignVCenter, tick.label);
+    }
+    painter.setPen(QPen(grid, 1));
+    painter.drawRect(area);
+    for (const ChartSeries &series : chart.series) {
+        QPainterPath line;
+        for (const ChartPoint &point : series.points) {
+            const QPointF at = pixelOf(panel, point);
+            if (line.elementCount() == 0)
+                line.moveTo(at);
+            else
+                line.lineTo(at);
+        }
+        painter.setPen(QPen(series.colour, 1.5));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(line);
+        painter.setBrush(series.colour);
+        for (const ChartPoint &point : series.points)
+            painter.drawEllipse(pixelOf(panel, point), pointRadius, pointRadius);
+    }
+}
+
+void TimeChart::drawTimeAxis(QPainter &painter) const
+{
+    if (m_panels.isEmpty())
+        return;
+    const QRectF area = plotArea(int(m_panels.size()) - 1);
+    const AxisRange times = timeRange();
+    painter.setPen(palette().color(QPalette::Text));
+    for (const Tick &tick : timeTicks(qint64(times.low), qint64(times.high), maxTimeTicks)) {
+        const double x = toPixel(tick.value, times, area.left(), area.right());
+        painter.drawLine(QPointF(x, area.bottom()), QPointF(x, area.bottom() + 4));
+        painter.drawText(QRectF(x - 50, area.bottom() + 4, 100, timeAxisHeight - 4),
+            Qt::AlignHCenter | Qt::AlignTop, tick.label);
+    }
+}

@@ -1,0 +1,64 @@
+#ifndef TIMECHART_H
+#define TIMECHART_H
+
+#include "chartscale.h"
+
+#include <QColor>
+#include <QList>
+#include <QWidget>
+#include <optional>
+
+struct ChartPoint
+{
+    qint64 atMs = 0;
+    double value = 0;
+    QString tip; // the exact value, in words, shown when the pointer rests on it
+};
+
+struct ChartSeries
+{
+    QString name;
+    QColor colour;
+    QList<ChartPoint> points;
+};
+
+// One value over time, under a title that names it and its unit, with the range it must stay
+// within where it has one.
+struct ChartPanel
+{
+    QString title;
+    QList<ChartSeries> series;
+    std::optional<AxisRange> band;
+};
+
+// Values over time drawn with QPainter: panels stacked on one time axis, each with its own
+// value axis. Resting the pointer on a point shows its exact value.
+class TimeChart : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TimeChart(QWidget *parent = nullptr);
+
+    void setPanels(const QList<ChartPanel> &panels);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    // The point drawn nearest the position, if one is close enough to be the one meant.
+    std::optional<ChartPoint> pointAt(const QPoint &position) const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    QRectF plotArea(int panel) const;
+    AxisRange valueRange(const ChartPanel &panel) const;
+    AxisRange timeRange() const;
+    QPointF pixelOf(int panel, const ChartPoint &point) const;
+    void drawPanel(QPainter &painter, int panel) const;
+    void drawTimeAxis(QPainter &painter) const;
+
+    QList<ChartPanel> m_panels;
+};
+
+#endif
