@@ -369,10 +369,10 @@ std::optional<RunSummary> Register::run(const QUuid &runId, QString *error) cons
 QList<FixtureSummary> Register::fixtures(QString *error) const
 {
     std::optional<QSqlQuery> totals = query(m_db,
-        QStringLiteral("SELECT fixture_serial, max(utc_ms), run, count(*) FROM events"
-                       " WHERE sensor_serial IS NOT NULL AND kind = ? AND fixture_serial IS NOT NULL"
+        QStringLiteral("SELECT fixture_serial, max(utc_ms), run, count(DISTINCT run) FROM events"
+                       " WHERE sensor_serial IS NOT NULL AND kind IN (?, ?) AND fixture_serial IS NOT NULL"
                        " GROUP BY fixture_serial ORDER BY fixture_serial"),
-        { identified }, error);
+        { identified, imported }, error);
     QList<FixtureSummary> fixtures;
     if (!totals)
         return fixtures;
@@ -396,9 +396,11 @@ QList<FixtureRun> Register::runsWithFixture(
     const QByteArray &fixtureSerial, const QDate &since, QString *error) const
 {
     std::optional<QSqlQuery> runs = query(m_db,
-        QStringLiteral("SELECT run, utc_ms, sensor_serial FROM events WHERE sensor_serial IS NOT NULL"
-                       " AND kind = ? AND fixture_serial = ? AND utc_ms >= ? ORDER BY utc_ms DESC"),
-        { identified, fixtureSerial, QDateTime(since, QTime(0, 0)).toMSecsSinceEpoch() }, error);
+        QStringLiteral("SELECT run, min(utc_ms) AS started, sensor_serial FROM events"
+                       " WHERE sensor_serial IS NOT NULL AND kind IN (?, ?) AND fixture_serial = ?"
+                       " GROUP BY run HAVING started >= ? ORDER BY started DESC"),
+        { identified, imported, fixtureSerial, QDateTime(since, QTime(0, 0)).toMSecsSinceEpoch() },
+        error);
     QList<FixtureRun> found;
     if (!runs)
         return found;

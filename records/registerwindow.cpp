@@ -48,8 +48,13 @@ RegisterWindow::RegisterWindow(const QString &databasePath, QWidget *parent)
     m_fixtureRunsView.setSourceModel(&m_fixtureRuns);
     m_fixtureRunsView.setSortRole(sortRole);
     ui->fixturesTV_runs->setModel(&m_fixtureRunsView);
-    for (QTableView *table : { ui->sensorsTV_list, ui->sensorTV_runs, ui->fixturesTV_list, ui->fixturesTV_runs })
+    for (QTableView *table : { ui->sensorsTV_list, ui->sensorTV_runs, ui->fixturesTV_list, ui->fixturesTV_runs }) {
         table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        table->horizontalHeader()->setStretchLastSection(true);
+    }
+    // The charts are what a run's list cannot show: they get the room.
+    ui->sensorSplitter->setStretchFactor(0, 1);
+    ui->sensorSplitter->setStretchFactor(1, 3);
     ui->fixturesDE_since->setDate(QDate::currentDate().addMonths(-m_config.settings.fixtureIntervalMonths));
     connect(ui->fixturesTV_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         &RegisterWindow::showFixtureRuns);

@@ -18,6 +18,7 @@ constexpr int maxValueTicks = 5;
 constexpr int maxTimeTicks = 8;
 constexpr double pointRadius = 3.0;
 constexpr double pickDistance = 8.0;
+constexpr double singleMomentRoomMs = 15 * 24 * 3600 * 1000.0;
 // A band that reads on light and dark grounds alike.
 const QColor bandColour(90, 190, 90, 60);
 }
@@ -86,6 +87,9 @@ AxisRange TimeChart::timeRange() const
     }
     if (low > high)
         return { 0, 1 };
+    // One moment alone stands in the middle of a month.
+    if (low == high)
+        return { low - singleMomentRoomMs, high + singleMomentRoomMs };
     return paddedRange(low, high);
 }
 
@@ -173,6 +177,7 @@ void TimeChart::drawPanel(QPainter &painter, int panel) const
         painter.drawText(QRectF(0, y - 9, leftMargin - 6, 18), Qt::AlignRight | Qt::AlignVCenter, tick.label);
     }
     painter.setPen(QPen(grid, 1));
+    painter.setBrush(Qt::NoBrush);
     painter.drawRect(area);
     for (const ChartSeries &series : chart.series) {
         QPainterPath line;

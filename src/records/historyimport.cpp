@@ -61,7 +61,7 @@ RecordEvent importedEvent(const HistoryCsv::Record &record, const QStringList &h
     return event;
 }
 
-// The lines of one sensor from its identification on belong to one run.
+// The lines of one sensor from its identification on, on one day, belong to one run.
 QList<RecordEvent> importedEvents(const QList<HistoryCsv::Record> &records)
 {
     QList<RecordEvent> events;
@@ -70,15 +70,18 @@ QList<RecordEvent> importedEvents(const QList<HistoryCsv::Record> &records)
     const QStringList header = records.first().fields;
     const qsizetype serialColumn = header.indexOf(QStringLiteral("Sensor serial"));
     const qsizetype eventColumn = header.indexOf(QStringLiteral("Event"));
+    const qsizetype dateColumn = header.indexOf(QStringLiteral("Date"));
     QUuid run;
-    QString runSerial;
+    QString runSerial, runDate;
     for (qsizetype line = 1; line < records.size(); ++line) {
         const HistoryCsv::Record &record = records.at(line);
         const QString serial = record.fields.value(serialColumn);
-        if (run.isNull() || serial != runSerial
+        const QString date = record.fields.value(dateColumn);
+        if (run.isNull() || serial != runSerial || date != runDate
             || record.fields.value(eventColumn) == QLatin1String("Identified")) {
             run = timeOrderedUuid();
             runSerial = serial;
+            runDate = date;
         }
         events.append(importedEvent(record, header, run));
     }

@@ -1,0 +1,179 @@
+// cvu-register-pictures: pictures of the register window and a certificate, for the README.
+// It fills a records database the way a lab's would be filled: an old calibration history to
+// import, then real runs of the dialog against simulated fixtures; then it shows the register on
+// it and saves each view. Run by scripts/screenshots, which sets the data folder; not installed.
+
+#include "appsetup.h"
+#include "boxanswerer.h"
+#include "certificate.h"
+#include "fixturesession.h"
+#include "recordsdatabase.h"
+#include "registerconfig.h"
+#include "registerwindow.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QStandardPaths>
+#include <QStyleFactory>
+#include <QTabWidget>
+#include <QTableView>
+#include <cstdio>
+
+namespace {
+constexpr int windowWidth = 1100;
+constexpr int windowHeight = 760;
+
+// Three years of an old history: each sensor validated twice a year, drifting slowly until a
+// calibration set it right.
+QByteArray oldHistory()
+{
+    QByteArray csv = "\xEF\xBB\xBF" "Date,Time,Fixture model,Fixture serial,Fixture version,Sensor serial,"
+                     "Sensor firmware,Event,Step 1,Step 2,Step 3,Step 4,Step 5,Low average,High average,"
+                     "Old MC,Old BC,New MC,New BC,Report file\r\n";
+    const double references[] = { 2.8, 120, 600, 1000, 1700 };
+    for (const char *serial : { "517", "600", "700" }) {
+        const QByteArray sensor(serial);
+        for (int visit = 0; visit < 6; ++visit) {
+            const QDate day = QDate(2023, 2, 6).addMonths(visit * 6).addDays(sensor.toInt() % 20);
+            const double drift = 1 + 0.012 * (visit % 3) * (sensor == "600" ? 2 : 1);
+            const QByteArray identity = day.toString(Qt::ISODate).toLatin1() + ",10:1"
+                + QByteArray::number(visit) + ":00,KR-5M-LD-CV-LNK,1047,1.2," + sensor + ",0.87,";
+            csv += identity + "Identified,,,,,,,,,,,,\r\n";
+            QByteArray line = identity + (drift < 1.06 ? "Validation passed" : "Validation failed");
+            for (const double reference : references)
+                line += "," + QByteArray::number(reference * drift, 'f', reference < 100 ? 1 : 0);
+            csv += line + ",,,,,,,\r\n";
+        }
+    }
+    return csv;
+}
+
+// A real run of the dialog against a simulated fixture: identification, a validation and, where
+// the sensor fails, a calibration whose constants are stored and validated again.
+bool runAtTheBench(const SimulatorOptions &sensor, bool calibrate)
+{
+    FixtureSession session(sensor);
+    BoxAnswerer answerer(std::chrono::seconds(30));
+    if (calibrate) {
+        answerer.pressButton(QMessageBox::Yes); // the failed validation: go to calibration
+        answerer.pressButton(QMessageBox::Yes); // store the new constants
+    }
+    answerer.pressButton(calibrate || sensor.failStep == 0 ? QMessageBox::Cancel : QMessageBox::No);
+    if (!session.identify())
+        return false;
+    session.startValidation();
+    const bool answered = answerer.waitUntilAnswered(std::chrono::seconds(60)) && session.waitIdle();
+    session.pressClose();
+    return answered && session.settleRecords();
+}
+
+bool fillRecords()
+{
+    const QString history = RecordsDatabase::legacyHistoryPath(RecordsDatabase::defaultPath());
+    QDir().mkpath(QFileInfo(history).absolutePath());
+    QFile file(history);
+    if (!file.open(QIODevice::WriteOnly) || file.write(oldHistory()) < 0)
+        return false;
+    file.close();
+    SimulatorOptions healthy;
+    SimulatorOptions drifted;
+    drifted.sensorSerial = "600";
+    drifted.drifted = true;
+    SimulatorOptions failing;
+    failing.sensorSerial = "700";
+    failing.failStep = 4;
+    SimulatorOptions recent;
+    recent.sensorSerial = "801";
+    recent.fixtureSerial = "2210";
+    recent.fixtureCalDate = QDate::currentDate().addMonths(-3).toString(QStringLiteral("MM/dd/yy")).toLatin1();
+    return runAtTheBench(healthy, false) && runAtTheBench(drifted, true)
+        && runAtTheBench(failing, false) && runAtTheBench(recent, false);
+}
+
+QPalette darkPalette()
+{
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2d, 0x30));
+    dark.setColor(QPalette::WindowText, QColor(0xe8, 0xe8, 0xe8));
+    dark.setColor(QPalette::Base, QColor(0x1f, 0x21, 0x24));
+    dark.setColor(QPalette::AlternateBase, QColor(0x2b, 0x2d, 0x30));
+    dark.setColor(QPalette::Text, QColor(0xe8, 0xe8, 0xe8));
+    dark.setColor(QPalette::Button, QColor(0x35, 0x38, 0x3b));
+    dark.setColor(QPalette::ButtonText, QColor(0xe8, 0xe8, 0xe8));
+    dark.setColor(QPalette::Highlight, QColor(0x3d, 0xae, 0xe9));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::Mid, QColor(0x60, 0x60, 0x60));
+    return dark;
+}
+
+bool save(QWidget &window, const QDir &folder, const QString &name)
+{
+    QApplication::processEvents();
+    const QString path = folder.filePath(name + QStringLiteral(".png"));
+    const bool saved = window.grab().save(path);
+    std::printf("%s %s\n", saved ? "picture" : "could not save", qPrintable(path));
+    return saved;
+}
+
+bool pictures(const QDir &folder, const QString &prefix)
+{
+    RegisterWindow window(RecordsDatabase::defaultPath());
+    window.resize(windowWidth, windowHeight);
+    window.show();
+    auto *views = window.findChild<QTabWidget *>(QStringLiteral("registerTW_views"));
+    bool saved = save(window, folder, prefix + QStringLiteral("records-sensors"));
+    window.showSensor("600");
+    saved = save(window, folder, prefix + QStringLiteral("records-sensor")) && saved;
+    views->setCurrentIndex(2);
+    auto *fixtures = window.findChild<QTableView *>(QStringLiteral("fixturesTV_list"));
+    fixtures->selectionModel()->setCurrentIndex(fixtures->model()->index(0, 0),
+        QItemSelectionModel::SelectCurrent | QItemSelectionModel::Rows);
+    return save(window, folder, prefix + QStringLiteral("records-fixtures")) && saved;
+}
+
+bool certificate(const QDir &folder)
+{
+    QString error;
+    if (!RecordsDatabase::openForReading(RecordsDatabase::defaultPath(), QStringLiteral("pictures"), &error))
+        return false;
+    const RegisterConfig config = loadRegisterConfig();
+    bool written = false;
+    {
+        const Register records(QSqlDatabase::database(QStringLiteral("pictures")), config.settings);
+        for (const RunSummary &run : records.runsOf("600", &error)) {
+            if (const std::optional<Certificate> made = certificateFor(run, config.laboratory, config.settings, &error)) {
+                written = writeCertificatePdf(*made, folder.filePath(QStringLiteral("records-certificate.pdf")), &error);
+                break;
+            }
+        }
+    }
+    RecordsDatabase::close(QStringLiteral("pictures"));
+    return written;
+}
+}
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    installTranslations(app);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("Where the pictures go."));
+    parser.process(app);
+    const QDir folder(parser.positionalArguments().value(0, QStringLiteral(".")));
+    folder.mkpath(QStringLiteral("."));
+    useTestSettings();
+    QStandardPaths::setTestModeEnabled(false);
+    if (!fillRecords()) {
+        std::fprintf(stderr, "the runs at the simulated bench did not end as they should\n");
+        return 1;
+    }
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    bool done = pictures(folder, QString()) && certificate(folder);
+    QApplication::setPalette(darkPalette());
+    done = pictures(folder, QStringLiteral("dark-palette-")) && done;
+    return done ? 0 : 1;
+}
