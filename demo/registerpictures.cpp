@@ -30,9 +30,11 @@ constexpr int windowHeight = 760;
 // calibration set it right.
 QByteArray oldHistory()
 {
-    QByteArray csv = "\xEF\xBB\xBF" "Date,Time,Fixture model,Fixture serial,Fixture version,Sensor serial,"
-                     "Sensor firmware,Event,Step 1,Step 2,Step 3,Step 4,Step 5,Low average,High average,"
-                     "Old MC,Old BC,New MC,New BC,Report file\r\n";
+    QByteArray csv
+        = "\xEF\xBB\xBF"
+          "Date,Time,Fixture model,Fixture serial,Fixture version,Sensor serial,"
+          "Sensor firmware,Event,Step 1,Step 2,Step 3,Step 4,Step 5,Low average,High average,"
+          "Old MC,Old BC,New MC,New BC,Report file\r\n";
     const double references[] = { 2.8, 120, 600, 1000, 1700 };
     for (const char *serial : { "517", "600", "700" }) {
         const QByteArray sensor(serial);
@@ -65,7 +67,8 @@ bool runAtTheBench(const SimulatorOptions &sensor, bool calibrate)
     if (!session.identify())
         return false;
     session.startValidation();
-    const bool answered = answerer.waitUntilAnswered(std::chrono::seconds(60)) && session.waitIdle();
+    const bool answered
+        = answerer.waitUntilAnswered(std::chrono::seconds(60)) && session.waitIdle();
     session.pressClose();
     return answered && session.settleRecords();
 }
@@ -88,7 +91,8 @@ bool fillRecords()
     SimulatorOptions recent;
     recent.sensorSerial = "801";
     recent.fixtureSerial = "2210";
-    recent.fixtureCalDate = QDate::currentDate().addMonths(-3).toString(QStringLiteral("MM/dd/yy")).toLatin1();
+    recent.fixtureCalDate
+        = QDate::currentDate().addMonths(-3).toString(QStringLiteral("MM/dd/yy")).toLatin1();
     return runAtTheBench(healthy, false) && runAtTheBench(drifted, true)
         && runAtTheBench(failing, false) && runAtTheBench(recent, false);
 }
@@ -137,15 +141,18 @@ bool pictures(const QDir &folder, const QString &prefix)
 bool certificate(const QDir &folder)
 {
     QString error;
-    if (!RecordsDatabase::openForReading(RecordsDatabase::defaultPath(), QStringLiteral("pictures"), &error))
+    if (!RecordsDatabase::openForReading(
+            RecordsDatabase::defaultPath(), QStringLiteral("pictures"), &error))
         return false;
     const RegisterConfig config = loadRegisterConfig();
     bool written = false;
     {
         const Register records(QSqlDatabase::database(QStringLiteral("pictures")), config.settings);
         for (const RunSummary &run : records.runsOf("600", &error)) {
-            if (const std::optional<Certificate> made = certificateFor(run, config.laboratory, config.settings, &error)) {
-                written = writeCertificatePdf(*made, folder.filePath(QStringLiteral("records-certificate.pdf")), &error);
+            if (const std::optional<Certificate> made
+                = certificateFor(run, config.laboratory, config.settings, &error)) {
+                written = writeCertificatePdf(
+                    *made, folder.filePath(QStringLiteral("records-certificate.pdf")), &error);
                 break;
             }
         }
@@ -161,7 +168,8 @@ int main(int argc, char *argv[])
     installTranslations(app);
     QCommandLineParser parser;
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("Where the pictures go."));
+    parser.addPositionalArgument(
+        QStringLiteral("folder"), QStringLiteral("Where the pictures go."));
     parser.process(app);
     const QDir folder(parser.positionalArguments().value(0, QStringLiteral(".")));
     folder.mkpath(QStringLiteral("."));

@@ -65,8 +65,8 @@ QString certificateNumber(const RunSummary &run)
             QString::fromLatin1(identifier.mid(10, 6).toHex().toUpper()));
 }
 
-std::optional<Certificate> certificateFor(
-    const RunSummary &run, const Laboratory &laboratory, const RegisterSettings &settings, QString *why)
+std::optional<Certificate> certificateFor(const RunSummary &run, const Laboratory &laboratory,
+    const RegisterSettings &settings, QString *why)
 {
     if (!run.endedPassing()) {
         *why = tr("The run of %1 did not end with a passing validation; it has no certificate.")
@@ -84,22 +84,27 @@ QStringList certificateLines(const Certificate &certificate)
         tr("Certificate number: %1").arg(certificate.number), certificate.laboratory.name };
     lines += certificate.laboratory.address;
     lines += { QString(), tr("Instrument"),
-        tr("%1, serial number %2, firmware %3").arg(run.sensorModel, run.sensorSerial, run.sensorFirmware),
+        tr("%1, serial number %2, firmware %3")
+            .arg(run.sensorModel, run.sensorSerial, run.sensorFirmware),
         QString(), tr("As found") };
     if (run.asFound)
         lines += validationLines(*run.asFound);
     if (run.adjustment && run.adjustment->confirmed) {
         lines += { QString(), tr("Adjustment"),
-            tr("Constants before: MC %1, BC %2").arg(run.adjustment->oldSlope, run.adjustment->oldOffset),
-            tr("Constants after: MC %1, BC %2").arg(run.adjustment->newSlope, run.adjustment->newOffset),
+            tr("Constants before: MC %1, BC %2")
+                .arg(run.adjustment->oldSlope, run.adjustment->oldOffset),
+            tr("Constants after: MC %1, BC %2")
+                .arg(run.adjustment->newSlope, run.adjustment->newOffset),
             QString(), tr("As left") };
         if (run.asLeft)
             lines += validationLines(*run.asLeft);
     } else {
-        lines += { QString(), tr("No adjustment was made; the results as found are the results as left.") };
+        lines += { QString(),
+            tr("No adjustment was made; the results as found are the results as left.") };
     }
     lines += { QString(), tr("Decision rule"),
-        tr("A step passes when its reading lies within the step's bounds; no guard band is applied."),
+        tr("A step passes when its reading lies within the step's bounds; no guard band is "
+           "applied."),
         QString(), tr("Reference standard"),
         tr("%1, serial number %2, firmware %3, calibrated %4")
             .arg(run.fixture.model, run.fixture.serial, run.fixture.firmware,
@@ -108,7 +113,8 @@ QStringList certificateLines(const Certificate &certificate)
         lines.append(tr("The reference standard was out of its calibration interval at the time of "
                         "this calibration."));
     lines += { tr("Ambient conditions were not recorded."), QString(),
-        tr("Technician: %1").arg(run.technician), tr("Date: %1").arg(run.started.date().toString(Qt::ISODate)),
+        tr("Technician: %1").arg(run.technician),
+        tr("Date: %1").arg(run.started.date().toString(Qt::ISODate)),
         tr("Next due: %1").arg(certificate.nextDue.toString(Qt::ISODate)),
         tr("Program: %1").arg(run.program) };
     if (!run.editedFields.isEmpty())
@@ -130,14 +136,15 @@ void drawCertificate(QPainter &painter, QPagedPaintDevice &device, const Certifi
     QFont title = heading;
     title.setPointSizeF(16);
     const QStringList lines = certificateLines(certificate);
-    const QSet<QString> headings { tr("Instrument"), tr("As found"), tr("Adjustment"), tr("As left"),
-        tr("Decision rule"), tr("Reference standard") };
+    const QSet<QString> headings { tr("Instrument"), tr("As found"), tr("Adjustment"),
+        tr("As left"), tr("Decision rule"), tr("Reference standard") };
     double y = 0;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString &line = lines.at(i);
         painter.setFont(i == 0 ? title : headings.contains(line) ? heading : body);
         const QRectF box(0, y, page.width(), page.height() - y);
-        const QRectF used = painter.boundingRect(box, Qt::TextWordWrap, line.isEmpty() ? QStringLiteral(" ") : line);
+        const QRectF used = painter.boundingRect(
+            box, Qt::TextWordWrap, line.isEmpty() ? QStringLiteral(" ") : line);
         painter.drawText(box, Qt::TextWordWrap, line);
         y += used.height() * (i == 0 ? 1.6 : 1.05);
     }
@@ -146,7 +153,8 @@ void drawCertificate(QPainter &painter, QPagedPaintDevice &device, const Certifi
 void setCertificatePaper(QPagedPaintDevice &device)
 {
     device.setPageSize(paperOfLocale());
-    device.setPageMargins(QMarginsF(marginMm, marginMm, marginMm, marginMm), QPageLayout::Millimeter);
+    device.setPageMargins(
+        QMarginsF(marginMm, marginMm, marginMm, marginMm), QPageLayout::Millimeter);
 }
 
 bool writeCertificatePdf(const Certificate &certificate, const QString &path, QString *error)

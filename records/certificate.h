@@ -32,8 +32,8 @@ struct Certificate
 QString certificateNumber(const RunSummary &run);
 
 // The certificate of a run that ended with a passing validation; none, and why, for any other.
-std::optional<Certificate> certificateFor(
-    const RunSummary &run, const Laboratory &laboratory, const RegisterSettings &settings, QString *why);
+std::optional<Certificate> certificateFor(const RunSummary &run, const Laboratory &laboratory,
+    const RegisterSettings &settings, QString *why);
 
 // One page, A4 or Letter as the locale measures paper.
 void setCertificatePaper(QPagedPaintDevice &device);

@@ -61,7 +61,8 @@ int verify(const QString &databasePath, QTextStream &out, QTextStream &err)
     return 0;
 }
 
-int exportCsv(const QString &databasePath, const QString &csvPath, QTextStream &out, QTextStream &err)
+int exportCsv(
+    const QString &databasePath, const QString &csvPath, QTextStream &out, QTextStream &err)
 {
     ReadConnection connection(databasePath);
     if (!connection.isOpen()) {
@@ -101,9 +102,11 @@ int certificate(const QString &databasePath, const QByteArray &serial, const QSt
         }
     }
     QString why = run.isEmpty()
-        ? QCoreApplication::translate("Certificate", "No run of sensor %1 ended with a passing validation.")
+        ? QCoreApplication::translate(
+            "Certificate", "No run of sensor %1 ended with a passing validation.")
               .arg(QString::fromUtf8(serial))
-        : QCoreApplication::translate("Certificate", "Sensor %1 has no run %2.").arg(QString::fromUtf8(serial), run);
+        : QCoreApplication::translate("Certificate", "Sensor %1 has no run %2.")
+              .arg(QString::fromUtf8(serial), run);
     const std::optional<Certificate> certificate
         = chosen ? certificateFor(*chosen, config.laboratory, config.settings, &why) : std::nullopt;
     if (!error.isEmpty() || !certificate) {
@@ -114,8 +117,8 @@ int certificate(const QString &databasePath, const QByteArray &serial, const QSt
         err << error << Qt::endl;
         return 2;
     }
-    out << "certificate " << certificate->number << " written to " << QDir::toNativeSeparators(pdfPath)
-        << Qt::endl;
+    out << "certificate " << certificate->number << " written to "
+        << QDir::toNativeSeparators(pdfPath) << Qt::endl;
     return 0;
 }
 }

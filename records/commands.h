@@ -10,7 +10,8 @@ namespace RecordsCommand {
 // Recomputes the chain: "records intact: N events", or the first event that does not match.
 int verify(const QString &databasePath, QTextStream &out, QTextStream &err);
 // Every event as a line of the calibration history CSV.
-int exportCsv(const QString &databasePath, const QString &csvPath, QTextStream &out, QTextStream &err);
+int exportCsv(
+    const QString &databasePath, const QString &csvPath, QTextStream &out, QTextStream &err);
 // The calibration certificate of the sensor's latest run that ended with a passing validation,
 // or of the run named, as a PDF file.
 int certificate(const QString &databasePath, const QByteArray &serial, const QString &run,

@@ -21,16 +21,19 @@ const QStringList commandNames { "verify", "export", "certificate" };
 struct Options
 {
     QCommandLineOption database { QStringLiteral("database"),
-        QCoreApplication::translate("cvu-records", "The records database to use instead of the program's own."),
+        QCoreApplication::translate(
+            "cvu-records", "The records database to use instead of the program's own."),
         QStringLiteral("FILE") };
     QCommandLineOption csv { QStringLiteral("csv"),
-        QCoreApplication::translate("cvu-records", "With export: the CSV file to write."), QStringLiteral("FILE") };
+        QCoreApplication::translate("cvu-records", "With export: the CSV file to write."),
+        QStringLiteral("FILE") };
     QCommandLineOption serial { QStringLiteral("serial"),
         QCoreApplication::translate("cvu-records", "With certificate: the sensor's serial number."),
         QStringLiteral("SERIAL") };
     QCommandLineOption run { QStringLiteral("run"),
         QCoreApplication::translate("cvu-records",
-            "With certificate: the run, instead of the sensor's latest that ended with a passing validation."),
+            "With certificate: the run, instead of the sensor's latest that ended with a passing "
+            "validation."),
         QStringLiteral("ID") };
     QCommandLineOption output { QStringLiteral("output"),
         QCoreApplication::translate("cvu-records", "With certificate: the PDF file to write."),
@@ -43,13 +46,15 @@ void describe(QCommandLineParser &parser, const Options &options)
         "The calibration register of the Conductivity Validation Utility. Without a command it "
         "opens the register window.\n\n"
         "Commands:\n"
-        "  verify                            check that no record was changed since it was written\n"
+        "  verify                            check that no record was changed since it was "
+        "written\n"
         "  export --csv FILE                 write every record as a line of a CSV file\n"
         "  certificate --serial SERIAL [--run ID] --output FILE.pdf\n"
         "                                    write a run's calibration certificate"));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions({ options.database, options.csv, options.serial, options.run, options.output });
+    parser.addOptions(
+        { options.database, options.csv, options.serial, options.run, options.output });
     parser.addPositionalArgument(QStringLiteral("command"),
         QCoreApplication::translate("cvu-records", "verify, export or certificate"),
         QStringLiteral("[command]"));
@@ -64,7 +69,8 @@ int runCommand(const QString &command, const QCommandLineParser &parser, const O
         return RecordsCommand::verify(database, out, err);
     if (command == QLatin1String("export") && parser.isSet(options.csv))
         return RecordsCommand::exportCsv(database, parser.value(options.csv), out, err);
-    if (command == QLatin1String("certificate") && parser.isSet(options.serial) && parser.isSet(options.output))
+    if (command == QLatin1String("certificate") && parser.isSet(options.serial)
+        && parser.isSet(options.output))
         return RecordsCommand::certificate(database, parser.value(options.serial).toUtf8(),
             parser.value(options.run), parser.value(options.output), out, err);
     err << parser.helpText();

@@ -16,8 +16,8 @@ namespace {
 const QString identified = QLatin1String(EventKind::identified);
 const QString imported = QLatin1String(EventKind::imported);
 
-std::optional<QSqlQuery> query(QSqlDatabase db, const QString &statement, const QVariantList &values,
-    QString *error)
+std::optional<QSqlQuery> query(
+    QSqlDatabase db, const QString &statement, const QVariantList &values, QString *error)
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
@@ -56,15 +56,16 @@ std::optional<QDate> keptDate(const QCborMap &map, const char *key)
 
 ValidationResult validationOf(const RecordEvent &event)
 {
-    ValidationResult result { event.localTime(), event.verdict == QLatin1String(Verdict::passed), {} };
+    ValidationResult result { event.localTime(), event.verdict == QLatin1String(Verdict::passed),
+        {} };
     const QCborArray steps = event.payload.value(QLatin1String(Key::steps)).toArray();
     for (qsizetype step = 0; step < steps.size() && step < 5; ++step) {
         const QCborMap kept = steps.at(step).toMap();
-        result.steps[size_t(step)] = StepResult { text(kept, Key::text),
-            kept.value(QLatin1String(Key::number)).toDouble(),
-            kept.value(QLatin1String(Key::lower)).toDouble(),
-            kept.value(QLatin1String(Key::upper)).toDouble(),
-            kept.value(QLatin1String(Key::passed)).toBool() };
+        result.steps[size_t(step)]
+            = StepResult { text(kept, Key::text), kept.value(QLatin1String(Key::number)).toDouble(),
+                  kept.value(QLatin1String(Key::lower)).toDouble(),
+                  kept.value(QLatin1String(Key::upper)).toDouble(),
+                  kept.value(QLatin1String(Key::passed)).toBool() };
     }
     return result;
 }
@@ -72,7 +73,8 @@ ValidationResult validationOf(const RecordEvent &event)
 // An imported validation line: its readings judged by the bounds they were judged by.
 ValidationResult importedValidation(const RecordEvent &event, const QCborMap &columns)
 {
-    ValidationResult result { event.localTime(), event.verdict == QLatin1String(Verdict::passed), {} };
+    ValidationResult result { event.localTime(), event.verdict == QLatin1String(Verdict::passed),
+        {} };
     for (int step = 1; step <= validationStepCount; ++step) {
         const QString reading = columns.value(QStringLiteral("Step %1").arg(step)).toString();
         const StepBounds bounds = stepBounds(step);
@@ -89,8 +91,8 @@ void readIdentification(RunSummary &summary, const RecordEvent &event)
     const QCborMap fixture = payload.value(QLatin1String(Key::fixture)).toMap();
     summary.started = event.localTime();
     summary.account = text(payload, Key::login);
-    summary.technician = text(payload, Key::fullName).isEmpty() ? summary.account
-                                                                 : text(payload, Key::fullName);
+    summary.technician
+        = text(payload, Key::fullName).isEmpty() ? summary.account : text(payload, Key::fullName);
     summary.computer = text(payload, Key::computer);
     summary.program = text(payload, Key::program);
     summary.sensorModel = kept(sensor, Key::model);
@@ -129,7 +131,8 @@ void readReport(RunSummary &summary, const RecordEvent &event)
 void readImportedLine(RunSummary &summary, const RecordEvent &event)
 {
     const QCborMap columns = event.payload.value(QLatin1String(Key::columns)).toMap();
-    const auto column = [&](const char *title) { return columns.value(QLatin1String(title)).toString(); };
+    const auto column
+        = [&](const char *title) { return columns.value(QLatin1String(title)).toString(); };
     const QString name = column("Event");
     if (!summary.imported) {
         summary.imported = true;
@@ -199,9 +202,9 @@ QString statusText(const DueState &state)
     case SensorStatus::Ok:
         return QCoreApplication::translate("Register", "OK");
     case SensorStatus::DueSoon:
-        return state.daysLeft == 1 ? QCoreApplication::translate("Register", "Due in 1 day")
-                                   : QCoreApplication::translate("Register", "Due in %1 days")
-                                         .arg(state.daysLeft);
+        return state.daysLeft == 1
+            ? QCoreApplication::translate("Register", "Due in 1 day")
+            : QCoreApplication::translate("Register", "Due in %1 days").arg(state.daysLeft);
     case SensorStatus::Overdue:
         return QCoreApplication::translate("Register", "Overdue");
     case SensorStatus::LastRunFailed:
@@ -261,8 +264,8 @@ RunSummary summarizeRun(
         }
     }
     if (summary.fixture.calibrationDate)
-        summary.fixture.outOfInterval = outOfInterval(
-            *summary.fixture.calibrationDate, summary.started.date(), settings.fixtureIntervalMonths);
+        summary.fixture.outOfInterval = outOfInterval(*summary.fixture.calibrationDate,
+            summary.started.date(), settings.fixtureIntervalMonths);
     return summary;
 }
 
@@ -310,9 +313,10 @@ QList<SensorSummary> Register::sensors(QString *error) const
                        " GROUP BY sensor_serial"),
         { identified, imported }, error);
     std::optional<QSqlQuery> endings = query(m_db,
-        QStringLiteral("SELECT sensor_serial, max(utc_ms), run, verdict FROM events"
-                       " WHERE sensor_serial IS NOT NULL AND (kind = ? OR (kind = ? AND verdict IN (?, ?)))"
-                       " GROUP BY sensor_serial"),
+        QStringLiteral(
+            "SELECT sensor_serial, max(utc_ms), run, verdict FROM events"
+            " WHERE sensor_serial IS NOT NULL AND (kind = ? OR (kind = ? AND verdict IN (?, ?)))"
+            " GROUP BY sensor_serial"),
         { QLatin1String(EventKind::ended), imported, QLatin1String(Verdict::passed),
             QLatin1String(Verdict::failed) },
         error);
@@ -320,7 +324,8 @@ QList<SensorSummary> Register::sensors(QString *error) const
         return {};
     QHash<QByteArray, QUuid> latestRun;
     while (latest->next())
-        latestRun.insert(latest->value(0).toByteArray(), QUuid::fromRfc4122(latest->value(2).toByteArray()));
+        latestRun.insert(
+            latest->value(0).toByteArray(), QUuid::fromRfc4122(latest->value(2).toByteArray()));
     while (endings->next()) {
         const QByteArray serial = endings->value(0).toByteArray();
         // A later run that has not ended (still running, or the program was killed) has no
@@ -330,7 +335,8 @@ QList<SensorSummary> Register::sensors(QString *error) const
     }
     // Model and firmware as each sensor's latest run reported them.
     for (SensorSummary &sensor : sensors) {
-        const QList<RecordsDatabase::StoredEvent> events = eventsOf(m_db, latestRun.value(sensor.serial), error);
+        const QList<RecordsDatabase::StoredEvent> events
+            = eventsOf(m_db, latestRun.value(sensor.serial), error);
         for (const RecordsDatabase::StoredEvent &stored : events) {
             if (stored.event.kind != identified && stored.event.kind != imported)
                 continue;
@@ -369,9 +375,10 @@ std::optional<RunSummary> Register::run(const QUuid &runId, QString *error) cons
 QList<FixtureSummary> Register::fixtures(QString *error) const
 {
     std::optional<QSqlQuery> totals = query(m_db,
-        QStringLiteral("SELECT fixture_serial, max(utc_ms), run, count(DISTINCT run) FROM events"
-                       " WHERE sensor_serial IS NOT NULL AND kind IN (?, ?) AND fixture_serial IS NOT NULL"
-                       " GROUP BY fixture_serial ORDER BY fixture_serial"),
+        QStringLiteral(
+            "SELECT fixture_serial, max(utc_ms), run, count(DISTINCT run) FROM events"
+            " WHERE sensor_serial IS NOT NULL AND kind IN (?, ?) AND fixture_serial IS NOT NULL"
+            " GROUP BY fixture_serial ORDER BY fixture_serial"),
         { identified, imported }, error);
     QList<FixtureSummary> fixtures;
     if (!totals)
@@ -407,9 +414,9 @@ QList<FixtureRun> Register::runsWithFixture(
     while (runs->next()) {
         FixtureRun fixtureRun { QUuid::fromRfc4122(runs->value(0).toByteArray()),
             localTimeOf(runs->value(1).toLongLong()), runs->value(2).toByteArray(), {}, false };
-        std::optional<QSqlQuery> identification = query(m_db,
-            QStringLiteral("SELECT payload FROM events WHERE run = ? AND kind = ?"),
-            { fixtureRun.run.toRfc4122(), identified }, error);
+        std::optional<QSqlQuery> identification
+            = query(m_db, QStringLiteral("SELECT payload FROM events WHERE run = ? AND kind = ?"),
+                { fixtureRun.run.toRfc4122(), identified }, error);
         if (identification && identification->next()) {
             const QCborMap fixture = decodedPayload(identification->value(0).toByteArray())
                                          .value(QLatin1String(Key::fixture))

@@ -46,7 +46,8 @@ struct DueState
 
 // Due is the last run that ended with a passing validation plus the interval. A last run that
 // failed comes first; a sensor never passed is overdue.
-DueState dueState(const SensorSummary &sensor, const QDate &today, const RegisterSettings &settings);
+DueState dueState(
+    const SensorSummary &sensor, const QDate &today, const RegisterSettings &settings);
 // "OK", "Due in N days", "Overdue", "Last run failed".
 QString statusText(const DueState &state);
 
@@ -139,8 +140,8 @@ public:
     std::optional<RunSummary> run(const QUuid &run, QString *error) const;
     QList<FixtureSummary> fixtures(QString *error) const;
     // The runs made with the fixture from the day on, newest first.
-    QList<FixtureRun> runsWithFixture(const QByteArray &fixtureSerial, const QDate &since,
-        QString *error) const;
+    QList<FixtureRun> runsWithFixture(
+        const QByteArray &fixtureSerial, const QDate &since, QString *error) const;
 
     const RegisterSettings &settings() const { return m_settings; }
 

@@ -19,12 +19,15 @@ QStringList readingsOf(const std::optional<ValidationResult> &validation)
 {
     QStringList readings;
     for (size_t step = 0; step < 5; ++step)
-        readings.append(validation && validation->steps[step] ? validation->steps[step]->text.trimmed() : QString());
+        readings.append(validation && validation->steps[step]
+                ? validation->steps[step]->text.trimmed()
+                : QString());
     return readings;
 }
 }
 
-QByteArray sensorsCsv(const QList<SensorSummary> &sensors, const QDate &today, const RegisterSettings &settings)
+QByteArray sensorsCsv(
+    const QList<SensorSummary> &sensors, const QDate &today, const RegisterSettings &settings)
 {
     QByteArray csv = HistoryCsv::byteOrderMark
         + HistoryCsv::line({ "Serial", "Model", "Firmware", "Runs", "Last run", "Result",
@@ -45,7 +48,8 @@ QByteArray sensorHistoryCsv(const QList<RunSummary> &runs)
         "Fixture out of interval", "As found" };
     for (int step = 1; step <= 5; ++step)
         header.append(QStringLiteral("As found step %1").arg(step));
-    header += { "Old MC", "Old BC", "New MC", "New BC", "MC change %", "Adjustment confirmed", "As left" };
+    header += { "Old MC", "Old BC", "New MC", "New BC", "MC change %", "Adjustment confirmed",
+        "As left" };
     for (int step = 1; step <= 5; ++step)
         header.append(QStringLiteral("As left step %1").arg(step));
     header += { "Result", "Report file", "Imported", "Run" };
@@ -53,15 +57,19 @@ QByteArray sensorHistoryCsv(const QList<RunSummary> &runs)
     for (const RunSummary &run : runs) {
         const Adjustment adjustment = run.adjustment.value_or(Adjustment());
         QStringList line { dateText(run.started), run.technician, run.fixture.serial,
-            run.fixture.calibrationDateText, run.fixture.outOfInterval ? QStringLiteral("yes") : QString(),
-            verdictOf(run.asFound) };
+            run.fixture.calibrationDateText,
+            run.fixture.outOfInterval ? QStringLiteral("yes") : QString(), verdictOf(run.asFound) };
         line += readingsOf(run.asFound);
-        line += { adjustment.oldSlope, adjustment.oldOffset, adjustment.newSlope, adjustment.newOffset,
-            adjustment.slopeChangePercent ? QString::number(*adjustment.slopeChangePercent, 'f', 2) : QString(),
-            run.adjustment ? (adjustment.confirmed ? QStringLiteral("yes") : QStringLiteral("no")) : QString(),
+        line += { adjustment.oldSlope, adjustment.oldOffset, adjustment.newSlope,
+            adjustment.newOffset,
+            adjustment.slopeChangePercent ? QString::number(*adjustment.slopeChangePercent, 'f', 2)
+                                          : QString(),
+            run.adjustment ? (adjustment.confirmed ? QStringLiteral("yes") : QStringLiteral("no"))
+                           : QString(),
             verdictOf(run.asLeft) };
         line += readingsOf(run.asLeft);
-        line += { resultText(run.result), run.reportPath, run.imported ? QStringLiteral("yes") : QString(),
+        line += { resultText(run.result), run.reportPath,
+            run.imported ? QStringLiteral("yes") : QString(),
             run.run.toString(QUuid::WithoutBraces) };
         csv += HistoryCsv::line(line);
     }

@@ -142,8 +142,9 @@ QVariant SensorsModel::data(const QModelIndex &index, int role) const
     const bool display = role == Qt::DisplayRole;
     switch (index.column()) {
     case Serial:
-        return display && sensor.imported ? tr("%1 (imported)").arg(QString::fromUtf8(sensor.serial))
-                                          : QString::fromUtf8(sensor.serial);
+        return display && sensor.imported
+            ? tr("%1 (imported)").arg(QString::fromUtf8(sensor.serial))
+            : QString::fromUtf8(sensor.serial);
     case Model:
         return sensor.model;
     case Firmware:
@@ -153,10 +154,12 @@ QVariant SensorsModel::data(const QModelIndex &index, int role) const
     case Result:
         return display ? QVariant(resultText(sensor.lastResult)) : QVariant(int(sensor.lastResult));
     case LastCalibration:
-        return display ? QVariant(dateOnly(sensor.lastCalibration)) : sortKey(sensor.lastCalibration);
+        return display ? QVariant(dateOnly(sensor.lastCalibration))
+                       : sortKey(sensor.lastCalibration);
     case NextDue:
-        return row.due.due ? QVariant(display ? row.due.due->toString(Qt::ISODate) : QVariant(*row.due.due))
-                           : QVariant(display ? QString() : QVariant(QDate()));
+        return row.due.due
+            ? QVariant(display ? row.due.due->toString(Qt::ISODate) : QVariant(*row.due.due))
+            : QVariant(display ? QString() : QVariant(QDate()));
     case Status:
         return display ? QVariant(statusText(row.due))
                        : QVariant(int(row.due.status) * 100000 + row.due.daysLeft);
@@ -206,7 +209,8 @@ QVariant RunsModel::data(const QModelIndex &index, int role) const
     case Date:
         if (role == sortRole)
             return run.started;
-        return run.imported ? tr("%1 (imported)").arg(dateText(run.started)) : dateText(run.started);
+        return run.imported ? tr("%1 (imported)").arg(dateText(run.started))
+                            : dateText(run.started);
     case Technician:
         return run.technician;
     case Fixture:
@@ -275,7 +279,8 @@ QVariant FixturesModel::data(const QModelIndex &index, int role) const
     case Runs:
         return fixture.runs;
     case LastRun:
-        return role == Qt::DisplayRole ? QVariant(dateText(fixture.lastRun)) : QVariant(fixture.lastRun);
+        return role == Qt::DisplayRole ? QVariant(dateText(fixture.lastRun))
+                                       : QVariant(fixture.lastRun);
     }
     return {};
 }
@@ -340,5 +345,6 @@ QVariant FixtureRunsModel::data(const QModelIndex &index, int role) const
 
 QVariant FixtureRunsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    return header({ tr("Date"), tr("Sensor"), tr("Fixture calibration date") }, section, orientation, role);
+    return header(
+        { tr("Date"), tr("Sensor"), tr("Fixture calibration date") }, section, orientation, role);
 }

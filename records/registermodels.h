@@ -17,18 +17,30 @@ class SensorsModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    enum Column { Serial, Model, Firmware, LastRun, Result, LastCalibration, NextDue, Status, ColumnCount };
+    enum Column {
+        Serial,
+        Model,
+        Firmware,
+        LastRun,
+        Result,
+        LastCalibration,
+        NextDue,
+        Status,
+        ColumnCount
+    };
 
     using QAbstractTableModel::QAbstractTableModel;
 
-    void setSensors(const QList<SensorSummary> &sensors, const QDate &today, const RegisterSettings &settings);
+    void setSensors(
+        const QList<SensorSummary> &sensors, const QDate &today, const RegisterSettings &settings);
     const SensorSummary &sensorAt(int row) const { return m_sensors.at(row).summary; }
     QMap<SensorStatus, int> statusCounts() const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    QVariant headerData(
+        int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
     struct Row
@@ -55,7 +67,8 @@ public:
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    QVariant headerData(
+        int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
     QList<RunSummary> m_runs;
@@ -70,13 +83,15 @@ public:
 
     using QAbstractTableModel::QAbstractTableModel;
 
-    void setFixtures(const QList<FixtureSummary> &fixtures, const QDate &today, const RegisterSettings &settings);
+    void setFixtures(const QList<FixtureSummary> &fixtures, const QDate &today,
+        const RegisterSettings &settings);
     const FixtureSummary &fixtureAt(int row) const { return m_fixtures.at(row); }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    QVariant headerData(
+        int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
     QList<FixtureSummary> m_fixtures;
@@ -101,7 +116,8 @@ public:
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    QVariant headerData(
+        int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
     QList<FixtureRun> m_runs;

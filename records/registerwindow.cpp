@@ -48,14 +48,16 @@ RegisterWindow::RegisterWindow(const QString &databasePath, QWidget *parent)
     m_fixtureRunsView.setSourceModel(&m_fixtureRuns);
     m_fixtureRunsView.setSortRole(sortRole);
     ui->fixturesTV_runs->setModel(&m_fixtureRunsView);
-    for (QTableView *table : { ui->sensorsTV_list, ui->sensorTV_runs, ui->fixturesTV_list, ui->fixturesTV_runs }) {
+    for (QTableView *table :
+        { ui->sensorsTV_list, ui->sensorTV_runs, ui->fixturesTV_list, ui->fixturesTV_runs }) {
         table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
         table->horizontalHeader()->setStretchLastSection(true);
     }
     // The charts are what a run's list cannot show: they get the room.
     ui->sensorSplitter->setStretchFactor(0, 1);
     ui->sensorSplitter->setStretchFactor(1, 3);
-    ui->fixturesDE_since->setDate(QDate::currentDate().addMonths(-m_config.settings.fixtureIntervalMonths));
+    ui->fixturesDE_since->setDate(
+        QDate::currentDate().addMonths(-m_config.settings.fixtureIntervalMonths));
     connect(ui->fixturesTV_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         &RegisterWindow::showFixtureRuns);
     ui->registerLBL_source->setText(
@@ -241,7 +243,8 @@ void RegisterWindow::showFixtureRuns()
         return;
     QString error;
     const QByteArray serial = m_fixtures.fixtureAt(current.row()).serial;
-    m_fixtureRuns.setRuns(registerOfRecords().runsWithFixture(serial, ui->fixturesDE_since->date(), &error));
+    m_fixtureRuns.setRuns(
+        registerOfRecords().runsWithFixture(serial, ui->fixturesDE_since->date(), &error));
     QStringList sensors;
     for (const QByteArray &sensor : m_fixtureRuns.sensors())
         sensors.append(QString::fromUtf8(sensor));

@@ -23,12 +23,15 @@ std::optional<double> numberOf(const QString &text)
 ChartPoint pointOf(const QDateTime &at, double value, const QString &what)
 {
     return { at.toMSecsSinceEpoch(), value,
-        QStringLiteral("%1, %2: %3").arg(what, at.toString(QStringLiteral("yyyy-MM-dd HH:mm"))).arg(value) };
+        QStringLiteral("%1, %2: %3")
+            .arg(what, at.toString(QStringLiteral("yyyy-MM-dd HH:mm")))
+            .arg(value) };
 }
 
 // Oldest first, as time runs left to right.
-template <typename Take> ChartSeries seriesOf(const QString &name, const QColor &colour,
-    const QList<RunSummary> &runs, Take take)
+template <typename Take>
+ChartSeries seriesOf(
+    const QString &name, const QColor &colour, const QList<RunSummary> &runs, Take take)
 {
     ChartSeries series { name, colour, {} };
     for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
@@ -45,19 +48,22 @@ ChartPanel constantPanel(const QString &title, const QList<RunSummary> &runs,
         { seriesOf(tr("As found"), asFoundColour, runs,
               [&](const RunSummary &run) -> std::optional<ChartPoint> {
                   const std::optional<double> value = numberOf(run.*asFound);
-                  return value ? std::optional(pointOf(run.started, *value, what + tr(" as found"))) : std::nullopt;
+                  return value ? std::optional(pointOf(run.started, *value, what + tr(" as found")))
+                               : std::nullopt;
               }),
             seriesOf(tr("Stored"), asLeftColour, runs,
                 [&](const RunSummary &run) -> std::optional<ChartPoint> {
                     if (!run.adjustment || !run.adjustment->confirmed)
                         return std::nullopt;
                     const std::optional<double> value = numberOf((*run.adjustment).*stored);
-                    return value ? std::optional(pointOf(run.started, *value, what + tr(" stored"))) : std::nullopt;
+                    return value ? std::optional(pointOf(run.started, *value, what + tr(" stored")))
+                                 : std::nullopt;
                 }) },
         std::nullopt };
 }
 
-std::optional<ChartPoint> readingPoint(const std::optional<ValidationResult> &validation, int step, const QString &what)
+std::optional<ChartPoint> readingPoint(
+    const std::optional<ValidationResult> &validation, int step, const QString &what)
 {
     if (!validation || !validation->steps[size_t(step - 1)])
         return std::nullopt;
@@ -65,7 +71,8 @@ std::optional<ChartPoint> readingPoint(const std::optional<ValidationResult> &va
     ChartPoint point = pointOf(validation->at, result.value, what);
     point.tip = tr("Step %1 %2, %3: %4 pS/m (bounds %5 to %6, %7)")
                     .arg(step)
-                    .arg(what, validation->at.toString(QStringLiteral("yyyy-MM-dd HH:mm")), result.text.trimmed())
+                    .arg(what, validation->at.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                        result.text.trimmed())
                     .arg(result.lower)
                     .arg(result.upper)
                     .arg(result.passed ? tr("PASS") : tr("FAIL"));
@@ -77,8 +84,8 @@ QList<ChartPanel> constantsPanels(const QList<RunSummary> &runs)
 {
     return { constantPanel(tr("MC, slope (pS/m per count)"), runs, &RunSummary::asFoundSlope,
                  &Adjustment::newSlope, tr("MC")),
-        constantPanel(tr("BC, offset (pS/m)"), runs, &RunSummary::asFoundOffset, &Adjustment::newOffset,
-            tr("BC")) };
+        constantPanel(tr("BC, offset (pS/m)"), runs, &RunSummary::asFoundOffset,
+            &Adjustment::newOffset, tr("BC")) };
 }
 
 QList<ChartPanel> readingsPanels(const QList<RunSummary> &runs)
@@ -93,9 +100,13 @@ QList<ChartPanel> readingsPanels(const QList<RunSummary> &runs)
                             .arg(bounds.lower)
                             .arg(bounds.upper),
             { seriesOf(tr("As found"), asFoundColour, runs,
-                  [step](const RunSummary &run) { return readingPoint(run.asFound, step, tr("as found")); }),
+                  [step](const RunSummary &run) {
+                      return readingPoint(run.asFound, step, tr("as found"));
+                  }),
                 seriesOf(tr("As left"), asLeftColour, runs,
-                    [step](const RunSummary &run) { return readingPoint(run.asLeft, step, tr("as left")); }) },
+                    [step](const RunSummary &run) {
+                        return readingPoint(run.asLeft, step, tr("as left"));
+                    }) },
             AxisRange { bounds.lower, bounds.upper } });
     }
     return panels;

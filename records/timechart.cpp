@@ -38,7 +38,8 @@ void TimeChart::setPanels(const QList<ChartPanel> &panels)
 
 QSize TimeChart::sizeHint() const
 {
-    return { 640, int(m_panels.size()) * (panelHeightHint + titleHeight + panelGap) + timeAxisHeight };
+    return { 640,
+        int(m_panels.size()) * (panelHeightHint + titleHeight + panelGap) + timeAxisHeight };
 }
 
 QSize TimeChart::minimumSizeHint() const
@@ -93,7 +94,7 @@ AxisRange TimeChart::timeRange() const
     return paddedRange(low, high);
 }
 
-QPointF TimeChart::pixelOf(int panel, const ChartPoint &point) const
+QPointF TimeChart::positionOf(int panel, const ChartPoint &point) const
 {
     const QRectF area = plotArea(panel);
     return { toPixel(double(point.atMs), timeRange(), area.left(), area.right()),
@@ -107,7 +108,7 @@ std::optional<ChartPoint> TimeChart::pointAt(const QPoint &position) const
     for (int panel = 0; panel < m_panels.size(); ++panel) {
         for (const ChartSeries &series : m_panels.at(panel).series) {
             for (const ChartPoint &point : series.points) {
-                const QPointF offset = pixelOf(panel, point) - QPointF(position);
+                const QPointF offset = positionOf(panel, point) - QPointF(position);
                 const double distance = std::hypot(offset.x(), offset.y());
                 if (distance <= nearestDistance) {
                     nearestDistance = distance;
@@ -159,7 +160,8 @@ void TimeChart::drawPanel(QPainter &painter, int panel) const
         const double width = painter.fontMetrics().horizontalAdvance(series->name) + 22;
         const QRectF box(legendRight - width, area.top() - titleHeight, width, titleHeight);
         painter.setPen(QPen(series->colour, 2));
-        painter.drawLine(QPointF(box.left() + 2, box.center().y()), QPointF(box.left() + 14, box.center().y()));
+        painter.drawLine(
+            QPointF(box.left() + 2, box.center().y()), QPointF(box.left() + 14, box.center().y()));
         painter.setPen(text);
         painter.drawText(box.adjusted(18, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, series->name);
         legendRight -= width + 8;
@@ -174,7 +176,8 @@ void TimeChart::drawPanel(QPainter &painter, int panel) const
         painter.setPen(QPen(grid, 0, Qt::DotLine));
         painter.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
         painter.setPen(text);
-        painter.drawText(QRectF(0, y - 9, leftMargin - 6, 18), Qt::AlignRight | Qt::AlignVCenter, tick.label);
+        painter.drawText(
+            QRectF(0, y - 9, leftMargin - 6, 18), Qt::AlignRight | Qt::AlignVCenter, tick.label);
     }
     painter.setPen(QPen(grid, 1));
     painter.setBrush(Qt::NoBrush);
@@ -182,7 +185,7 @@ void TimeChart::drawPanel(QPainter &painter, int panel) const
     for (const ChartSeries &series : chart.series) {
         QPainterPath line;
         for (const ChartPoint &point : series.points) {
-            const QPointF at = pixelOf(panel, point);
+            const QPointF at = positionOf(panel, point);
             if (line.elementCount() == 0)
                 line.moveTo(at);
             else
@@ -193,7 +196,7 @@ void TimeChart::drawPanel(QPainter &painter, int panel) const
         painter.drawPath(line);
         painter.setBrush(series.colour);
         for (const ChartPoint &point : series.points)
-            painter.drawEllipse(pixelOf(panel, point), pointRadius, pointRadius);
+            painter.drawEllipse(positionOf(panel, point), pointRadius, pointRadius);
     }
 }
 

@@ -45,6 +45,9 @@ public:
     QSize minimumSizeHint() const override;
     // The point drawn nearest the position, if one is close enough to be the one meant.
     std::optional<ChartPoint> pointAt(const QPoint &position) const;
+    // Where a point of a panel is drawn.
+    QPointF positionOf(int panel, const ChartPoint &point) const;
+    const QList<ChartPanel> &panels() const { return m_panels; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -54,7 +57,6 @@ private:
     QRectF plotArea(int panel) const;
     AxisRange valueRange(const ChartPanel &panel) const;
     AxisRange timeRange() const;
-    QPointF pixelOf(int panel, const ChartPoint &point) const;
     void drawPanel(QPainter &painter, int panel) const;
     void drawTimeAxis(QPainter &painter) const;
 

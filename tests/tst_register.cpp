@@ -1,0 +1,396 @@
+#include "boxanswerer.h"
+#include "certificate.h"
+#include "chartscale.h"
+#include "commands.h"
+#include "fixturesession.h"
+#include "historycsv.h"
+#include "recordsreading.h"
+#include "registercsv.h"
+#include "registermodels.h"
+#include "registerwindow.h"
+#include "sensorcharts.h"
+#include "testfiles.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QLineEdit>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolTip>
+
+Q_DECLARE_METATYPE(SensorSummary)
+
+namespace {
+const QDate today(2026, 12, 7);
+
+SensorSummary sensorLastPassed(int daysAgo, RunResult lastResult = RunResult::Passed)
+{
+    SensorSummary sensor;
+    sensor.lastResult = lastResult;
+    if (daysAgo >= 0)
+        sensor.lastPassed = QDateTime(today.addDays(-daysAgo), QTime(9, 0));
+    return sensor;
+}
+
+// One run at the simulated bench: a validation, and where it fails a calibration stored and
+// validated again; a passed validation's report is saved with the sensor's serial corrected on
+// screen when asked.
+bool runAtTheBench(const SimulatorOptions &sensor, bool calibrate, const QString &report = {})
+{
+    FixtureSession session(sensor);
+    BoxAnswerer answerer(std::chrono::seconds(20));
+    if (calibrate) {
+        answerer.pressButton(QMessageBox::Yes);
+        answerer.pressButton(QMessageBox::Yes);
+    }
+    if (!report.isEmpty()) {
+        answerer.pressButton(QMessageBox::Save);
+        answerer.chooseFile(report);
+    } else {
+        answerer.pressButton(
+            calibrate || sensor.failStep == 0 ? QMessageBox::Cancel : QMessageBox::No);
+    }
+    if (!session.identify())
+        return false;
+    if (!report.isEmpty())
+        session.field("calLE_TARNEL_SN")
+            ->setText(session.field("calLE_TARNEL_SN")->text().trimmed() + "-B");
+    session.startValidation();
+    const bool done = answerer.waitUntilAnswered(std::chrono::seconds(30)) && session.waitIdle();
+    session.pressClose();
+    return done && session.settleRecords() && answerer.problems().isEmpty();
+}
+
+QString fixtureDateMonthsAgo(int months)
+{
+    return today.addMonths(-months).toString(QStringLiteral("MM/dd/yy"));
+}
+
+const SensorSummary *sensorOf(const QList<SensorSummary> &sensors, const QByteArray &serial)
+{
+    for (const SensorSummary &sensor : sensors) {
+        if (sensor.serial == serial)
+            return &sensor;
+    }
+    return nullptr;
+}
+
+QString normalized(const QString &pdfText)
+{
+    // The PDF's font joins "fi" into one ligature.
+    return pdfText.normalized(QString::NormalizationForm_KC).simplified();
+}
+}
+
+// The calibration register: due dates and statuses, and the views, the certificate and the
+// exports on records that real runs against the simulator filled.
+class RegisterTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void dueDateAndStatus_data()
+    {
+        QTest::addColumn<SensorSummary>("sensor");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QDate>("due");
+        const QDate year = today.addMonths(12);
+        QTest::newRow("passed lately") << sensorLastPassed(100) << "OK" << year.addDays(-100);
+        QTest::newRow("due in 31 days") << sensorLastPassed(today.addMonths(-12).daysTo(today) - 31)
+                                        << "OK" << today.addDays(31);
+        QTest::newRow("due in 30 days") << sensorLastPassed(today.addMonths(-12).daysTo(today) - 30)
+                                        << "Due in 30 days" << today.addDays(30);
+        QTest::newRow("due tomorrow") << sensorLastPassed(today.addMonths(-12).daysTo(today) - 1)
+                                      << "Due in 1 day" << today.addDays(1);
+        QTest::newRow("due yesterday") << sensorLastPassed(today.addMonths(-12).daysTo(today) + 1)
+                                       << "Overdue" << today.addDays(-1);
+        QTest::newRow("never passed") << sensorLastPassed(-1) << "Overdue" << QDate();
+        QTest::newRow("last run failed")
+            << sensorLastPassed(10, RunResult::Failed) << "Last run failed" << year.addDays(-10);
+    }
+
+    void dueDateAndStatus()
+    {
+        QFETCH(SensorSummary, sensor);
+        QFETCH(QString, status);
+        QFETCH(QDate, due);
+        const DueState state = dueState(sensor, today, RegisterSettings());
+        QCOMPARE(statusText(state), status);
+        QCOMPARE(state.due.value_or(QDate()), due);
+    }
+
+    void chartAxesStandAtRoundValuesAndDates()
+    {
+        QStringList labels;
+        for (const Tick &tick : numberTicks(0, 10, 6))
+            labels.append(tick.label);
+        QCOMPARE(labels, (QStringList { "0", "2", "4", "6", "8", "10" }));
+        labels.clear();
+        for (const Tick &tick : numberTicks(0.921, 0.968, 6))
+            labels.append(tick.label);
+        QCOMPARE(labels, (QStringList { "0.93", "0.94", "0.95", "0.96" }));
+        labels.clear();
+        const qint64 from = QDateTime(QDate(2023, 2, 6), QTime(10, 0)).toMSecsSinceEpoch();
+        for (const Tick &tick :
+            timeTicks(from, QDateTime(QDate(2026, 12, 7), QTime()).toMSecsSinceEpoch(), 8))
+            labels.append(tick.label);
+        QCOMPARE(labels, (QStringList { "2024", "2025", "2026" }));
+        labels.clear();
+        for (const Tick &tick : timeTicks(from, from + 40LL * 24 * 3600 * 1000, 8))
+            labels.append(tick.label);
+        QCOMPARE(labels,
+            (QStringList { "2023-02-13", "2023-02-20", "2023-02-27", "2023-03-06", "2023-03-13" }));
+        const AxisRange range { 0, 100 };
+        QCOMPARE(toPixel(25, range, 200, 0), 150.0);
+    }
+
+    // Four sensors: one healthy whose report is saved with its serial corrected on screen, one
+    // drifted that is calibrated, one that fails, one known only from an old history; and a
+    // second fixture calibrated three months ago. Every test below reads these records.
+    void initTestCase()
+    {
+        useTestSettings();
+        removeRecords();
+        const QString history = RecordsDatabase::legacyHistoryPath(RecordsDatabase::defaultPath());
+        QDir().mkpath(QFileInfo(history).absolutePath());
+        QFile old(history);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(HistoryCsv::line(HistoryCsv::legacyColumns())
+            + "2025-01-10,09:00:00,KR-5M-LD-CV-LNK,1047,1.2,999,0.86,Validation "
+              "passed,2.9,118,603,1004,1698,,,,,,,\r\n");
+        old.close();
+        SimulatorOptions healthy;
+        healthy.fixtureSerial = "2210";
+        healthy.fixtureCalDate = fixtureDateMonthsAgo(3).toLatin1();
+        SimulatorOptions drifted;
+        drifted.sensorSerial = "600";
+        drifted.drifted = true;
+        SimulatorOptions failing;
+        failing.sensorSerial = "700";
+        failing.failStep = 4;
+        QVERIFY(runAtTheBench(healthy, false, m_reports.filePath("517.txt")));
+        QVERIFY(runAtTheBench(drifted, true));
+        QVERIFY(runAtTheBench(failing, false));
+        QString error;
+        QVERIFY(
+            RecordsDatabase::openForReading(RecordsDatabase::defaultPath(), "register", &error));
+    }
+
+    void cleanupTestCase() { RecordsDatabase::close("register"); }
+
+    void sensorsRunsAndFixtures()
+    {
+        QString error;
+        const Register records = openRecords();
+        const QList<SensorSummary> sensors = records.sensors(&error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(sensors.size(), 4);
+        const QDate now = QDate::currentDate();
+        QCOMPARE(statusText(dueState(*sensorOf(sensors, "517"), now, RegisterSettings())),
+            QStringLiteral("OK"));
+        QCOMPARE(statusText(dueState(*sensorOf(sensors, "700"), now, RegisterSettings())),
+            QStringLiteral("Last run failed"));
+        QCOMPARE(sensorOf(sensors, "600")->lastCalibration->date(), now);
+        QVERIFY(sensorOf(sensors, "999")->imported);
+        QCOMPARE(sensorOf(sensors, "999")->lastPassed->date(), QDate(2025, 1, 10));
+
+        const QList<RunSummary> runs = records.runsOf("600", &error);
+        QCOMPARE(runs.size(), 1);
+        const RunSummary &calibrated = runs.first();
+        QVERIFY(!calibrated.asFound->passed);
+        QVERIFY(calibrated.adjustment->confirmed);
+        QCOMPARE(calibrated.adjustment->newSlope, QStringLiteral("0.969556"));
+        QVERIFY(calibrated.asLeft->passed);
+        QCOMPARE(calibrated.result, RunResult::Passed);
+        QVERIFY(calibrated.fixture.outOfInterval);
+        QCOMPARE(records.runsOf("517", &error).first().fixture.outOfInterval, false);
+        QCOMPARE(records.runsOf("517", &error).first().editedFields, QStringList("Sensor serial"));
+
+        const QList<FixtureSummary> fixtures = records.fixtures(&error);
+        QCOMPARE(fixtures.size(), 2);
+        QCOMPARE(fixtures.at(0).serial, QByteArray("1047"));
+        QCOMPARE(fixtures.at(0).runs, 3);
+        QList<QByteArray> checked;
+        for (const FixtureRun &run : records.runsWithFixture("1047", now, &error))
+            checked.append(run.sensorSerial);
+        QCOMPARE(checked, (QList<QByteArray> { "700", "600" }));
+    }
+
+    void modelsOfTheViews()
+    {
+        QString error;
+        const QList<SensorSummary> sensors = openRecords().sensors(&error);
+        const QList<RunSummary> runs = openRecords().runsOf("600", &error);
+        const QList<FixtureSummary> fixtures = openRecords().fixtures(&error);
+        const QList<FixtureRun> fixtureRuns
+            = openRecords().runsWithFixture("1047", QDate(2020, 1, 1), &error);
+        SensorsModel sensorsModel;
+        QAbstractItemModelTester sensorsTester(
+            &sensorsModel, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        sensorsModel.setSensors(sensors, QDate::currentDate(), RegisterSettings());
+        QSortFilterProxyModel view;
+        view.setSourceModel(&sensorsModel);
+        view.setSortRole(sortRole);
+        QAbstractItemModelTester viewTester(
+            &view, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        view.sort(SensorsModel::Status);
+        QCOMPARE(view.index(0, SensorsModel::Status).data().toString(), QStringLiteral("OK"));
+        QCOMPARE(view.index(3, SensorsModel::Status).data().toString(),
+            QStringLiteral("Last run failed"));
+        QCOMPARE(
+            view.index(3, SensorsModel::Status).data(Qt::BackgroundRole).value<QBrush>().color(),
+            statusColour(SensorStatus::LastRunFailed));
+        QCOMPARE(
+            view.index(3, SensorsModel::Status).data(Qt::ForegroundRole).value<QBrush>().color(),
+            QColor(Qt::black));
+        view.setFilterFixedString("60");
+        QCOMPARE(view.rowCount(), 1);
+        QCOMPARE(sensorsModel.statusCounts().value(SensorStatus::Ok), 2);
+
+        RunsModel runsModel;
+        QAbstractItemModelTester runsTester(
+            &runsModel, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        runsModel.setRuns(runs);
+        QCOMPARE(runsModel.index(0, RunsModel::AsFound).data().toString(), QStringLiteral("FAIL"));
+        QCOMPARE(runsModel.index(0, RunsModel::AsLeft).data().toString(), QStringLiteral("PASS"));
+        QVERIFY2(runsModel.index(0, RunsModel::Adjustment)
+                     .data()
+                     .toString()
+                     .startsWith("MC 0.872600 → 0.969556 (+11.1 %), BC "),
+            qPrintable(runsModel.index(0, RunsModel::Adjustment).data().toString()));
+        QCOMPARE(runsModel.index(0, RunsModel::Fixture).data().toString(),
+            QStringLiteral("1047 (out of its calibration interval)"));
+
+        FixturesModel fixturesModel;
+        QAbstractItemModelTester fixturesTester(
+            &fixturesModel, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        fixturesModel.setFixtures(fixtures, QDate::currentDate(), RegisterSettings());
+        FixtureRunsModel fixtureRunsModel;
+        QAbstractItemModelTester fixtureRunsTester(
+            &fixtureRunsModel, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        fixtureRunsModel.setRuns(fixtureRuns);
+        QCOMPARE(fixtureRunsModel.sensors(), (QList<QByteArray> { "700", "600", "999" }));
+
+        // Each step against its bounds, the calibrated run's readings as found and as left.
+        const QList<ChartPanel> readings = readingsPanels(runs);
+        QCOMPARE(readings.size(), 5);
+        QCOMPARE(readings.at(2).band->low, 555.0);
+        QCOMPARE(readings.at(2).series.at(1).points.first().value, 600.0);
+        QCOMPARE(constantsPanels(runs).at(0).series.at(1).points.first().value, 0.969556);
+    }
+
+    void certificateOfTheCalibratedRun()
+    {
+        QString why;
+        const RunSummary run = openRecords().runsOf("600", &why).first();
+        const std::optional<Certificate> certificate = certificateFor(run,
+            Laboratory { "Bench Lab", { "1 Lab Lane", "Testville" } }, RegisterSettings(), &why);
+        QVERIFY2(certificate, qPrintable(why));
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("certificate.pdf");
+        QVERIFY(writeCertificatePdf(*certificate, pdf, &why));
+        const std::optional<QString> text = pdfText(pdf);
+        QVERIFY(text);
+        const QString words = normalized(*text);
+        const QByteArray uuid = run.run.toRfc4122();
+        const QString number = "CVU-" + run.started.date().toString("yyyyMMdd") + "-"
+            + uuid.mid(10).toHex().toUpper();
+        QCOMPARE(certificate->number, number);
+        for (const QString &expected :
+            QStringList { "Calibration Certificate", "Certificate number: " + number,
+                "Bench Lab 1 Lab Lane Testville", "KR-5M-LD, serial number 600, firmware 0.87",
+                "As found Step 1 2.8 pS/m reading -94.2 pS/m bounds 0.1 to 5.5 FAIL",
+                "Constants before: MC 0.872600", "Constants after: MC 0.969556",
+                "As left Step 1 2.8 pS/m reading 2.8 pS/m bounds 0.1 to 5.5 PASS",
+                "A step passes when its reading lies within the step's bounds; no guard band is "
+                "applied.",
+                "KR-5M-LD-CV-LNK, serial number 1047, firmware 1.2, calibrated 01/10/12",
+                "The reference standard was out of its calibration interval at the time of this "
+                "calibration.",
+                "Ambient conditions were not recorded.",
+                "Next due: " + run.started.date().addMonths(12).toString(Qt::ISODate),
+                "Record: " + QString::fromLatin1(run.lastEventHash.toHex()) })
+            QVERIFY2(words.contains(expected), qPrintable(expected + "\nnot in\n" + words));
+        RunSummary failed = run;
+        failed.result = RunResult::Failed;
+        QVERIFY(!certificateFor(failed, Laboratory::fromReport(), RegisterSettings(), &why));
+    }
+
+    void exports()
+    {
+        QString error;
+        const QList<SensorSummary> sensors = openRecords().sensors(&error);
+        const QList<HistoryCsv::Record> list
+            = HistoryCsv::parse(sensorsCsv(sensors, QDate::currentDate(), RegisterSettings()));
+        QCOMPARE(list.size(), 5);
+        QCOMPARE(list.at(0).fields.value(8), QStringLiteral("Status"));
+        const QList<HistoryCsv::Record> history
+            = HistoryCsv::parse(sensorHistoryCsv(openRecords().runsOf("600", &error)));
+        QCOMPARE(history.size(), 2);
+        const auto value = [&](const char *column) {
+            return history.at(1).fields.value(history.at(0).fields.indexOf(QLatin1String(column)));
+        };
+        QCOMPARE(value("As found"), QStringLiteral("FAIL"));
+        QCOMPARE(value("New MC"), QStringLiteral("0.969556"));
+        QCOMPARE(value("As left step 3"), QStringLiteral("600"));
+        QCOMPARE(value("Fixture out of interval"), QStringLiteral("yes"));
+    }
+
+    void certificateCommand()
+    {
+        QTemporaryDir dir;
+        QString said;
+        QTextStream out(&said);
+        QCOMPARE(RecordsCommand::certificate(
+                     RecordsDatabase::defaultPath(), "517", {}, dir.filePath("517.pdf"), out, out),
+            0);
+        QVERIFY2(said.startsWith("certificate CVU-"), qPrintable(said));
+        const std::optional<QString> text = pdfText(dir.filePath("517.pdf"));
+        QVERIFY(text);
+        QVERIFY2(normalized(*text).contains(
+                     "The report of this run was saved with edited fields: Sensor serial."),
+            qPrintable(*text));
+        QCOMPARE(RecordsCommand::certificate(
+                     RecordsDatabase::defaultPath(), "700", {}, dir.filePath("700.pdf"), out, out),
+            1);
+        QVERIFY2(said.contains("No run of sensor 700 ended with a passing validation."),
+            qPrintable(said));
+        QVERIFY(!QFile::exists(dir.filePath("700.pdf")));
+    }
+
+    void windowOntoTheRecords()
+    {
+        RegisterWindow window(RecordsDatabase::defaultPath());
+        window.show();
+        auto *list = window.findChild<QTableView *>("sensorsTV_list");
+        QCOMPARE(list->model()->rowCount(), 4);
+        QTest::keyClicks(window.findChild<QLineEdit *>("sensorsLE_filter"), "99");
+        QCOMPARE(list->model()->rowCount(), 1);
+        window.showSensor("600");
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // Resting on the step 3 reading as left shows it exactly.
+        auto *readings = window.findChild<TimeChart *>("sensorCH_readings");
+        readings->resize(800, 900);
+        const QPoint at
+            = readings->positionOf(2, readings->panels().at(2).series.at(1).points.first())
+                  .toPoint();
+        QHelpEvent rest(QEvent::ToolTip, at, readings->mapToGlobal(at));
+        QApplication::sendEvent(readings, &rest);
+        QVERIFY2(QToolTip::text().startsWith("Step 3 as left, ")
+                && QToolTip::text().endsWith(": 600 pS/m (bounds 555 to 645, PASS)"),
+            qPrintable(QToolTip::text()));
+    }
+
+private:
+    static Register openRecords()
+    {
+        return Register(QSqlDatabase::database("register"), RegisterSettings());
+    }
+
+    QTemporaryDir m_reports;
+};
+
+QTEST_MAIN(RegisterTest)
+#include "tst_register.moc"
