@@ -4,7 +4,7 @@
 file(COPY_FILE ${TEMPLATE} ${WORK_COPY})
 execute_process(
     COMMAND ${LUPDATE} -silent -locations none -no-obsolete
-        ${SOURCE_DIR}/src ${SOURCE_DIR}/demo/main.cpp -ts ${WORK_COPY}
+        ${SOURCE_DIR}/src ${SOURCE_DIR}/records ${SOURCE_DIR}/demo/main.cpp -ts ${WORK_COPY}
     WORKING_DIRECTORY ${SOURCE_DIR}
     RESULT_VARIABLE lupdate_result)
 if(NOT lupdate_result EQUAL 0)

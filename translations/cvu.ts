@@ -387,6 +387,55 @@
     </message>
 </context>
 <context>
+    <name>Certificate</name>
+    <message>
+        <source>No run of sensor %1 ended with a passing validation.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sensor %1 has no run %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>FixtureRunsModel</name>
+    <message>
+        <source>Date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sensor</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fixture calibration date</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>FixturesModel</name>
+    <message>
+        <source>Serial</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Model</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibration date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Runs</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Last run</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>InfoBar</name>
     <message>
         <source>Form</source>
@@ -425,6 +474,285 @@
     </message>
     <message>
         <source>Cannot write the calibration records %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Register</name>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Due in 1 day</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Due in %1 days</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Overdue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Last run failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Passed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not validated</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>RegisterWindow</name>
+    <message>
+        <source>Calibration Records</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reload</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>F5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sensors</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Filter by serial</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open sensor</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export list...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sensor</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Certificate (PDF)...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Print certificate...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export history...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fixtures</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sensors checked with this fixture since</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>yyyy-MM-dd</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Records</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Settings...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+Q</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Records of this computer: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The records cannot be read: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 sensors: OK %2, due within %3 days %4, overdue %5, last run failed %6</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sensor %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1, serial number %2: %3 runs</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open the folder of %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No run of this sensor ended with a passing validation.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Certificate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save Certificate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PDF files (*.pdf)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The printer could not be started.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 sensors checked with fixture %2 since %3: %4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>RunsModel</name>
+    <message>
+        <source>%1 (imported)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Technician</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fixture</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>As found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Adjustment</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>As left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Report</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SensorsModel</name>
+    <message>
+        <source>%1 (imported)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Serial</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Model</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Firmware</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Last run</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Last calibration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Next due</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SettingsDialog</name>
+    <message>
+        <source>Register Settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Due dates</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sensor calibration interval</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> months</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fixture calibration interval</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Laboratory on certificates</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Address</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -575,6 +903,43 @@ p, li { white-space: pre-wrap; }
     </message>
     <message>
         <source>Drive the windows through a whole job against the simulated fixture: print each status-bar message, save a picture of each stage, the report and its printout (PDF) into DIR. Exits 0 only when the job ended as it should.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cvu-records</name>
+    <message>
+        <source>The records database to use instead of the program&apos;s own.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>With export: the CSV file to write.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>With certificate: the sensor&apos;s serial number.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>With certificate: the run, instead of the sensor&apos;s latest that ended with a passing validation.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>With certificate: the PDF file to write.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The calibration register of the Conductivity Validation Utility. Without a command it opens the register window.
+
+Commands:
+  verify                            check that no record was changed since it was written
+  export --csv FILE                 write every record as a line of a CSV file
+  certificate --serial SERIAL [--run ID] --output FILE.pdf
+                                    write a run&apos;s calibration certificate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>verify, export or certificate</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
