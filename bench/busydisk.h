@@ -36,5 +36,4 @@ private:
     QProcess m_writer;
 };
 
-
 #endif

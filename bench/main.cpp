@@ -2,6 +2,8 @@
 #include "dispatchbench.h"
 #include "pacedline.h"
 #include "recordsbench.h"
+#include "recordsdatabase.h"
+#include "registerbench.h"
 #include "responsivenessbench.h"
 #include "session.h"
 #include "startupbench.h"
@@ -9,7 +11,10 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
 #include <optional>
@@ -23,6 +28,7 @@ constexpr int cpuWindows = 3;
 constexpr int startupLaunches = 10;
 constexpr int recordCommits = 200;
 constexpr int storeCalibrations = 3;
+constexpr int registerLaunches = 5;
 
 constexpr double dispatchGoalMs = 2.0;
 constexpr double wholeRunGoalRatio = 1.05;
@@ -292,8 +298,8 @@ public:
                "simulated fixture, and prints the figures with the goals they meet or miss."));
         parser.addHelpOption();
         parser.addPositionalArgument(QStringLiteral("parts"),
-            tr("Any of dispatch, runs, responsiveness, startup, busy-disk, records (default: "
-               "all)."),
+            tr("Any of dispatch, runs, responsiveness, startup, busy-disk, records, register "
+               "(default: all)."),
             QStringLiteral("[parts...]"));
         parser.process(app);
         m_named = parser.positionalArguments();
@@ -339,8 +345,18 @@ int main(int argc, char *argv[])
         parts.wants("startup"), [] { return measureStartup(startupLaunches); });
     const auto busyDisk = measureIf<BlockFigures>(
         parts.wants("busy-disk"), [] { return measureUnderBusyDisk(probedValidations); });
+    // A big lab's records, built once for the parts that use them.
+    const SyntheticLab bigLab;
+    QTemporaryDir bigLabFolder(QFileInfo(RecordsDatabase::defaultPath()).absolutePath()
+        + QStringLiteral("/big-lab-XXXXXX"));
+    const QString bigLabRecords = bigLabFolder.filePath(QStringLiteral("records.sqlite"));
+    const auto growth
+        = measureIf<SyntheticFigures>(parts.wants("records") || parts.wants("register"),
+            [&] { return buildSyntheticRecords(bigLabRecords, bigLab); });
     const auto records = measureIf<RecordsFigures>(parts.wants("records"),
-        [] { return measureRecords(recordCommits, storeCalibrations, SyntheticLab()); });
+        [&] { return measureRecords(recordCommits, storeCalibrations, *growth, bigLab.runs); });
+    const auto register_ = measureIf<RegisterFigures>(
+        parts.wants("register"), [&] { return measureRegister(bigLabRecords, registerLaunches); });
 
     FigurePrinter printer;
     if (dispatch)
@@ -355,6 +371,8 @@ int main(int argc, char *argv[])
         printer.printBusyDisk(*busyDisk);
     if (records)
         printer.printPart(recordsFigureLines(*records), recordsGoals(*records));
+    if (register_)
+        printer.printPart(registerFigureLines(*register_), registerGoals(*register_));
     printer.printGoals();
     return 0;
 }

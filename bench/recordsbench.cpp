@@ -38,7 +38,8 @@ RecordEvent sampleEvent()
 double commitMs(RecordsLog &log)
 {
     QEventLoop answered;
-    const auto connection = QObject::connect(&log, &RecordsLog::committed, &answered, &QEventLoop::quit);
+    const auto connection
+        = QObject::connect(&log, &RecordsLog::committed, &answered, &QEventLoop::quit);
     QTimer::singleShot(std::chrono::seconds(10), &answered, &QEventLoop::quit);
     const qint64 startNs = monotonicNs();
     log.commit(sampleEvent());
@@ -120,7 +121,8 @@ double bytesPerRun(const RecordsFigures &figures)
 }
 }
 
-RecordsFigures measureRecords(int commits, int calibrations, const SyntheticLab &lab)
+RecordsFigures measureRecords(
+    int commits, int calibrations, const SyntheticFigures &growth, int runs)
 {
     RecordsFigures figures;
     const QString folder = QFileInfo(RecordsDatabase::defaultPath()).absolutePath();
@@ -131,9 +133,8 @@ RecordsFigures measureRecords(int commits, int calibrations, const SyntheticLab 
         std::tie(figures.busyCommitMs, figures.busyFsyncMs) = commitsAgainstSyncs(folder, commits);
     }
     figures.storeRuns = storeRuns(calibrations);
-    QTemporaryDir dir(folder + QStringLiteral("/growth-bench-XXXXXX"));
-    figures.growth = buildSyntheticRecords(dir.filePath(QStringLiteral("records.sqlite")), lab);
-    figures.growthRuns = lab.runs;
+    figures.growth = growth;
+    figures.growthRuns = runs;
     return figures;
 }
 
@@ -141,8 +142,8 @@ QStringList recordsFigureLines(const RecordsFigures &figures)
 {
     const QList<double> &batches = figures.growth.batchMs;
     return {
-        QCoreApplication::translate("RecordsBench",
-            "6. Calibration records (SQLite, WAL, synchronous=FULL)"),
+        QCoreApplication::translate(
+            "RecordsBench", "6. Calibration records (SQLite, WAL, synchronous=FULL)"),
         line(QStringLiteral("commit of one event, idle, ms"), figures.commitMs),
         line(QStringLiteral("bare fsync of a small file, idle, ms"), figures.fsyncMs),
         line(QStringLiteral("commit of one event, busy disk, ms"), figures.busyCommitMs),

@@ -19,7 +19,9 @@ struct RecordsFigures
     int growthRuns = 0;
 };
 
-RecordsFigures measureRecords(int commits, int calibrations, const SyntheticLab &lab);
+// The growth figures are those of building the big lab's records, passed in.
+RecordsFigures measureRecords(
+    int commits, int calibrations, const SyntheticFigures &growth, int runs);
 
 struct Goal
 {

@@ -1,7 +1,7 @@
 #include "responsivenessbench.h"
 
-#include "clocks.h"
 #include "busydisk.h"
+#include "clocks.h"
 #include "eventloopprobe.h"
 #include "recordsdatabase.h"
 #include "session.h"

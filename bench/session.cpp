@@ -65,8 +65,8 @@ bool BenchTechnician::calibrateAndStore()
         BoxAnswerer::offering(QStringLiteral("User Input Necessary"), QMessageBox::Cancel));
     choose("Calibrate_RB");
     m_technician.pressConnect();
-    return waitUntil([this] { return m_answerer.pending() == 0 && m_technician.runEnabled(); },
-        storeRunLimit);
+    return waitUntil(
+        [this] { return m_answerer.pending() == 0 && m_technician.runEnabled(); }, storeRunLimit);
 }
 
 QString BenchTechnician::fieldText(const char *objectName) const

@@ -27,20 +27,24 @@ RunRecord runOf(int sensor, int fixture, double drift, QRandomGenerator &random)
 {
     RunRecord run;
     run.id = timeOrderedUuid();
-    run.fixture = { { {}, "KR-5M-LD-CV-LNK" }, reported("Serial Number =", QByteArray::number(9000 + fixture)),
-        reported("Version", "1.2"), reported("CALIBRATION DATE(MM/DD/YY) =", "01/10/24") };
-    run.sensor = { { {}, "KR-5M-LD" }, reported("Serial Number =", QByteArray::number(10000 + sensor)),
-        reported("Version", "0.9" + QByteArray::number(sensor % 10)),
-        reported("CALIBRATION DATE=", "06/14/23") };
+    run.fixture = { { {}, "KR-5M-LD-CV-LNK" },
+        reported("Serial Number =", QByteArray::number(9000 + fixture)), reported("Version", "1.2"),
+        reported("CALIBRATION DATE(MM/DD/YY) =", "01/10/24") };
+    run.sensor
+        = { { {}, "KR-5M-LD" }, reported("Serial Number =", QByteArray::number(10000 + sensor)),
+              reported("Version", "0.9" + QByteArray::number(sensor % 10)),
+              reported("CALIBRATION DATE=", "06/14/23") };
     run.slope = reported("MC =", QByteArray::number(0.97 + drift / 100, 'f', 6));
     run.offset = reported("BC =", QByteArray::number(0.4 - drift, 'f', 5));
     run.validation.emplace();
     for (int step = 1; step <= validationStepCount; ++step) {
         const double reading = referenceSteps[step - 1] * (1 + drift / 20)
             + (random.generateDouble() - 0.5) * referenceSteps[step - 1] / 50;
-        const QByteArray line = QByteArray::number(reading, 'f', reading < 100 ? 1 : 0) + "pS/m, Cond";
+        const QByteArray line
+            = QByteArray::number(reading, 'f', reading < 100 ? 1 : 0) + "pS/m, Cond";
         const QString text = readingText(line);
-        run.validation->steps[static_cast<size_t>(step - 1)] = StepReading { line, text, stepPasses(step, text) };
+        run.validation->steps[static_cast<size_t>(step - 1)]
+            = StepReading { line, text, stepPasses(step, text) };
     }
     return run;
 }
@@ -51,12 +55,14 @@ void addCalibration(RunRecord &run, QRandomGenerator &random)
     for (const ReferenceSet set : { ReferenceSet::Low, ReferenceSet::High }) {
         for (int sample = 0; sample <= samplesPerSet; ++sample) {
             const int counts = (set == ReferenceSet::Low ? 1000 : 2800) + random.bounded(-3, 4);
-            calibration.samples.append({ set, sample, QByteArray::number(counts) + ",Counts", counts });
+            calibration.samples.append(
+                { set, sample, QByteArray::number(counts) + ",Counts", counts });
         }
     }
     calibration.lowAverage = sampleAverage(calibration.sumOf(ReferenceSet::Low));
     calibration.highAverage = sampleAverage(calibration.sumOf(ReferenceSet::High));
-    calibration.constants = computeCalibrationConstants(*calibration.lowAverage, *calibration.highAverage);
+    calibration.constants
+        = computeCalibrationConstants(*calibration.lowAverage, *calibration.highAverage);
     calibration.slopeText = slopeDisplayText(calibration.constants->slope);
     calibration.offsetText = offsetDisplayText(calibration.constants->offset);
 }
@@ -70,7 +76,8 @@ void stamp(QList<RecordEvent> &events, qint64 atMs)
 }
 
 // The events of one run as the dialog records them.
-QList<RecordEvent> eventsOfRun(int sensor, int fixture, qint64 atMs, double drift, QRandomGenerator &random)
+QList<RecordEvent> eventsOfRun(
+    int sensor, int fixture, qint64 atMs, double drift, QRandomGenerator &random)
 {
     RunRecord run = runOf(sensor, fixture, drift, random);
     const RunContext context { QStringLiteral("bench-%1").arg(fixture % 4), QStringLiteral("tech"),

@@ -16,13 +16,12 @@ namespace {
 const QString identified = QLatin1String(EventKind::identified);
 const QString imported = QLatin1String(EventKind::imported);
 
-std::optional<QSqlQuery> query(
-    QSqlDatabase db, const QString &statement, const QVariantList &values, QString *error)
+std::optional<QSqlQuery> query(QSqlDatabase db, const BoundQuery &bound, QString *error)
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    query.prepare(statement);
-    for (const QVariant &value : values)
+    query.prepare(bound.statement);
+    for (const QVariant &value : bound.values)
         query.addBindValue(value);
     if (!query.exec()) {
         *error = query.lastError().text();
@@ -178,6 +177,83 @@ QList<RecordsDatabase::StoredEvent> eventsOf(QSqlDatabase db, const QUuid &run, 
 }
 }
 
+namespace RegisterQueries {
+BoundQuery sensorTotals()
+{
+    return { QStringLiteral("SELECT sensor_serial,"
+                            " max(utc_ms) FILTER (WHERE kind IN (?, ?)),"
+                            " max(utc_ms) FILTER (WHERE verdict = ? AND kind IN (?, ?)),"
+                            " max(utc_ms) FILTER (WHERE verdict = ?),"
+                            " count(*) FILTER (WHERE kind = ?),"
+                            " min(kind = ?)"
+                            " FROM events WHERE sensor_serial IS NOT NULL GROUP BY sensor_serial"),
+        { identified, imported, QLatin1String(Verdict::passed), QLatin1String(EventKind::ended),
+            imported, QLatin1String(Verdict::confirmed), identified, imported } };
+}
+
+// A single max() takes the other columns from its own row.
+BoundQuery latestRuns()
+{
+    return { QStringLiteral("SELECT sensor_serial, max(utc_ms), run FROM events"
+                            " WHERE sensor_serial IS NOT NULL AND kind IN (?, ?)"
+                            " GROUP BY sensor_serial"),
+        { identified, imported } };
+}
+
+BoundQuery runEndings()
+{
+    return {
+        QStringLiteral(
+            "SELECT sensor_serial, max(utc_ms), run, verdict FROM events"
+            " WHERE sensor_serial IS NOT NULL AND (kind = ? OR (kind = ? AND verdict IN (?, ?)))"
+            " GROUP BY sensor_serial"),
+        { QLatin1String(EventKind::ended), imported, QLatin1String(Verdict::passed),
+            QLatin1String(Verdict::failed) }
+    };
+}
+
+BoundQuery identificationOf(const QUuid &run)
+{
+    return { QStringLiteral("SELECT kind, payload FROM events WHERE run = ? AND kind IN (?, ?) "
+                            "ORDER BY seq LIMIT 1"),
+        { run.toRfc4122(), identified, imported } };
+}
+
+BoundQuery runsOf(const QByteArray &sensorSerial)
+{
+    return { QStringLiteral("SELECT run, min(utc_ms) AS started FROM events WHERE sensor_serial = ?"
+                            " AND kind IN (?, ?) GROUP BY run ORDER BY started DESC"),
+        { sensorSerial, identified, imported } };
+}
+
+BoundQuery eventsOf(const QUuid &run)
+{
+    return { QStringLiteral("SELECT seq, payload, hash FROM events WHERE run = ? ORDER BY seq"),
+        { run.toRfc4122() } };
+}
+
+BoundQuery fixtureTotals()
+{
+    return {
+        QStringLiteral(
+            "SELECT fixture_serial, max(utc_ms), run, count(DISTINCT run) FROM events"
+            " WHERE sensor_serial IS NOT NULL AND kind IN (?, ?) AND fixture_serial IS NOT NULL"
+            " GROUP BY fixture_serial ORDER BY fixture_serial"),
+        { identified, imported }
+    };
+}
+
+BoundQuery runsWithFixture(const QByteArray &fixtureSerial, const QDate &since)
+{
+    return {
+        QStringLiteral("SELECT run, min(utc_ms) AS started, sensor_serial FROM events"
+                       " WHERE sensor_serial IS NOT NULL AND kind IN (?, ?) AND fixture_serial = ?"
+                       " GROUP BY run HAVING started >= ? ORDER BY started DESC"),
+        { identified, imported, fixtureSerial, QDateTime(since, QTime(0, 0)).toMSecsSinceEpoch() }
+    };
+}
+}
+
 DueState dueState(const SensorSummary &sensor, const QDate &today, const RegisterSettings &settings)
 {
     DueState state;
@@ -277,17 +353,7 @@ Register::Register(QSqlDatabase db, RegisterSettings settings)
 QList<SensorSummary> Register::sensors(QString *error) const
 {
     // Each sensor's runs, passes and calibrations, counted in the index alone.
-    std::optional<QSqlQuery> totals = query(m_db,
-        QStringLiteral("SELECT sensor_serial,"
-                       " max(utc_ms) FILTER (WHERE kind IN (?, ?)),"
-                       " max(utc_ms) FILTER (WHERE verdict = ? AND kind IN (?, ?)),"
-                       " max(utc_ms) FILTER (WHERE verdict = ?),"
-                       " count(*) FILTER (WHERE kind = ?),"
-                       " min(kind = ?)"
-                       " FROM events WHERE sensor_serial IS NOT NULL GROUP BY sensor_serial"),
-        { identified, imported, QLatin1String(Verdict::passed), QLatin1String(EventKind::ended),
-            imported, QLatin1String(Verdict::confirmed), identified, imported },
-        error);
+    std::optional<QSqlQuery> totals = query(m_db, RegisterQueries::sensorTotals(), error);
     if (!totals)
         return {};
     QList<SensorSummary> sensors;
@@ -305,21 +371,8 @@ QList<SensorSummary> Register::sensors(QString *error) const
         bySerial.insert(sensor.serial, sensors.size());
         sensors.append(sensor);
     }
-    // The latest run of each sensor, and how each sensor's latest finished run ended: a single
-    // max() takes the other columns from its own row.
-    std::optional<QSqlQuery> latest = query(m_db,
-        QStringLiteral("SELECT sensor_serial, max(utc_ms), run, kind FROM events"
-                       " WHERE sensor_serial IS NOT NULL AND kind IN (?, ?)"
-                       " GROUP BY sensor_serial"),
-        { identified, imported }, error);
-    std::optional<QSqlQuery> endings = query(m_db,
-        QStringLiteral(
-            "SELECT sensor_serial, max(utc_ms), run, verdict FROM events"
-            " WHERE sensor_serial IS NOT NULL AND (kind = ? OR (kind = ? AND verdict IN (?, ?)))"
-            " GROUP BY sensor_serial"),
-        { QLatin1String(EventKind::ended), imported, QLatin1String(Verdict::passed),
-            QLatin1String(Verdict::failed) },
-        error);
+    std::optional<QSqlQuery> latest = query(m_db, RegisterQueries::latestRuns(), error);
+    std::optional<QSqlQuery> endings = query(m_db, RegisterQueries::runEndings(), error);
     if (!latest || !endings)
         return {};
     QHash<QByteArray, QUuid> latestRun;
@@ -335,26 +388,23 @@ QList<SensorSummary> Register::sensors(QString *error) const
     }
     // Model and firmware as each sensor's latest run reported them.
     for (SensorSummary &sensor : sensors) {
-        const QList<RecordsDatabase::StoredEvent> events
-            = eventsOf(m_db, latestRun.value(sensor.serial), error);
-        for (const RecordsDatabase::StoredEvent &stored : events) {
-            if (stored.event.kind != identified && stored.event.kind != imported)
-                continue;
-            const RunSummary summary = summarizeRun({ stored }, m_settings);
-            sensor.model = summary.sensorModel;
-            sensor.firmware = summary.sensorFirmware;
-            break;
-        }
+        std::optional<QSqlQuery> named
+            = query(m_db, RegisterQueries::identificationOf(latestRun.value(sensor.serial)), error);
+        if (!named || !named->next())
+            continue;
+        RecordEvent event;
+        event.kind = named->value(0).toString();
+        event.payload = decodedPayload(named->value(1).toByteArray());
+        const RunSummary summary = summarizeRun({ { 0, event, {}, {} } }, m_settings);
+        sensor.model = summary.sensorModel;
+        sensor.firmware = summary.sensorFirmware;
     }
     return sensors;
 }
 
 QList<RunSummary> Register::runsOf(const QByteArray &sensorSerial, QString *error) const
 {
-    std::optional<QSqlQuery> runs = query(m_db,
-        QStringLiteral("SELECT run, min(utc_ms) AS started FROM events WHERE sensor_serial = ?"
-                       " AND kind IN (?, ?) GROUP BY run ORDER BY started DESC"),
-        { sensorSerial, identified, imported }, error);
+    std::optional<QSqlQuery> runs = query(m_db, RegisterQueries::runsOf(sensorSerial), error);
     QList<RunSummary> summaries;
     if (!runs)
         return summaries;
@@ -374,12 +424,7 @@ std::optional<RunSummary> Register::run(const QUuid &runId, QString *error) cons
 
 QList<FixtureSummary> Register::fixtures(QString *error) const
 {
-    std::optional<QSqlQuery> totals = query(m_db,
-        QStringLiteral(
-            "SELECT fixture_serial, max(utc_ms), run, count(DISTINCT run) FROM events"
-            " WHERE sensor_serial IS NOT NULL AND kind IN (?, ?) AND fixture_serial IS NOT NULL"
-            " GROUP BY fixture_serial ORDER BY fixture_serial"),
-        { identified, imported }, error);
+    std::optional<QSqlQuery> totals = query(m_db, RegisterQueries::fixtureTotals(), error);
     QList<FixtureSummary> fixtures;
     if (!totals)
         return fixtures;
@@ -402,12 +447,8 @@ QList<FixtureSummary> Register::fixtures(QString *error) const
 QList<FixtureRun> Register::runsWithFixture(
     const QByteArray &fixtureSerial, const QDate &since, QString *error) const
 {
-    std::optional<QSqlQuery> runs = query(m_db,
-        QStringLiteral("SELECT run, min(utc_ms) AS started, sensor_serial FROM events"
-                       " WHERE sensor_serial IS NOT NULL AND kind IN (?, ?) AND fixture_serial = ?"
-                       " GROUP BY run HAVING started >= ? ORDER BY started DESC"),
-        { identified, imported, fixtureSerial, QDateTime(since, QTime(0, 0)).toMSecsSinceEpoch() },
-        error);
+    std::optional<QSqlQuery> runs
+        = query(m_db, RegisterQueries::runsWithFixture(fixtureSerial, since), error);
     QList<FixtureRun> found;
     if (!runs)
         return found;
@@ -415,10 +456,9 @@ QList<FixtureRun> Register::runsWithFixture(
         FixtureRun fixtureRun { QUuid::fromRfc4122(runs->value(0).toByteArray()),
             localTimeOf(runs->value(1).toLongLong()), runs->value(2).toByteArray(), {}, false };
         std::optional<QSqlQuery> identification
-            = query(m_db, QStringLiteral("SELECT payload FROM events WHERE run = ? AND kind = ?"),
-                { fixtureRun.run.toRfc4122(), identified }, error);
+            = query(m_db, RegisterQueries::identificationOf(fixtureRun.run), error);
         if (identification && identification->next()) {
-            const QCborMap fixture = decodedPayload(identification->value(0).toByteArray())
+            const QCborMap fixture = decodedPayload(identification->value(1).toByteArray())
                                          .value(QLatin1String(Key::fixture))
                                          .toMap();
             fixtureRun.fixtureCalibrationDateText = kept(fixture, Key::calDate);

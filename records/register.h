@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QVariantList>
 #include <array>
 #include <optional>
 
@@ -126,6 +127,26 @@ struct FixtureRun
     QString fixtureCalibrationDateText;
     bool outOfInterval = false;
 };
+
+// A statement with its bound values.
+struct BoundQuery
+{
+    QString statement;
+    QVariantList values;
+};
+
+// The statements the register asks, by the view that asks them, so a benchmark can set what
+// SQLite alone needs beside what a view needs.
+namespace RegisterQueries {
+BoundQuery sensorTotals(); // each sensor's runs, passes and calibrations
+BoundQuery latestRuns(); // each sensor's latest run
+BoundQuery runEndings(); // how each sensor's latest finished run ended
+BoundQuery identificationOf(const QUuid &run); // the event that names a run's devices
+BoundQuery runsOf(const QByteArray &sensorSerial);
+BoundQuery eventsOf(const QUuid &run);
+BoundQuery fixtureTotals();
+BoundQuery runsWithFixture(const QByteArray &fixtureSerial, const QDate &since);
+}
 
 // Reads the register from the records through the connection it is given, which belongs to
 // the calling thread. Every question is a query with bound values.

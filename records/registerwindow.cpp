@@ -20,6 +20,7 @@
 #include <QUrl>
 
 namespace {
+constexpr int resizePrecisionRows = 40;
 int connections = 0;
 
 QString documentsPath(const QString &name)
@@ -51,6 +52,8 @@ RegisterWindow::RegisterWindow(const QString &databasePath, QWidget *parent)
     for (QTableView *table :
         { ui->sensorsTV_list, ui->sensorTV_runs, ui->fixturesTV_list, ui->fixturesTV_runs }) {
         table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        // Columns fit the rows in sight and a few more, not all of a big lab's thousands.
+        table->horizontalHeader()->setResizeContentsPrecision(resizePrecisionRows);
         table->horizontalHeader()->setStretchLastSection(true);
     }
     // The charts are what a run's list cannot show: they get the room.
@@ -60,6 +63,10 @@ RegisterWindow::RegisterWindow(const QString &databasePath, QWidget *parent)
         QDate::currentDate().addMonths(-m_config.settings.fixtureIntervalMonths));
     connect(ui->fixturesTV_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         &RegisterWindow::showFixtureRuns);
+    connect(ui->registerTW_views, &QTabWidget::currentChanged, this, [this](int) {
+        if (ui->registerTW_views->currentWidget() == ui->fixturesTab)
+            showFixtures();
+    });
     ui->registerLBL_source->setText(
         tr("Records of this computer: %1").arg(QDir::toNativeSeparators(databasePath)));
     ui->registerLBL_sync->hide();
@@ -86,19 +93,18 @@ class Register RegisterWindow::registerOfRecords() const
 bool RegisterWindow::reload()
 {
     QString error;
-    const class Register records = registerOfRecords();
-    const QList<SensorSummary> sensors = records.sensors(&error);
-    const QList<FixtureSummary> fixtures = records.fixtures(&error);
+    const QList<SensorSummary> sensors = registerOfRecords().sensors(&error);
     if (!error.isEmpty()) {
         m_lastError = tr("The records cannot be read: %1").arg(error);
         return false;
     }
     m_lastError.clear();
     m_sensors.setSensors(sensors, QDate::currentDate(), m_config.settings);
-    m_fixtures.setFixtures(fixtures, QDate::currentDate(), m_config.settings);
     showCounts();
     if (!m_sensorSerial.isEmpty())
         showSensor(m_sensorSerial);
+    if (ui->registerTW_views->currentWidget() == ui->fixturesTab)
+        showFixtures();
     return true;
 }
 
@@ -234,6 +240,14 @@ void RegisterWindow::on_sensorPB_print_clicked()
         return;
     }
     drawCertificate(painter, printer, *certificate);
+}
+
+// Read when the tab is first looked at, not at the start, which waits for the sensors alone.
+void RegisterWindow::showFixtures()
+{
+    QString error;
+    m_fixtures.setFixtures(
+        registerOfRecords().fixtures(&error), QDate::currentDate(), m_config.settings);
 }
 
 void RegisterWindow::showFixtureRuns()

@@ -45,6 +45,7 @@ private slots:
 private:
     class Register registerOfRecords() const;
     void showCounts();
+    void showFixtures();
     void showFixtureRuns();
     void addReportButtons();
     std::optional<Certificate> chosenCertificate();

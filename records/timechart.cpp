@@ -32,6 +32,10 @@ TimeChart::TimeChart(QWidget *parent)
 void TimeChart::setPanels(const QList<ChartPanel> &panels)
 {
     m_panels = panels;
+    m_valueRanges.clear();
+    for (const ChartPanel &panel : m_panels)
+        m_valueRanges.append(valueRange(panel));
+    m_timeRange = timeRange();
     updateGeometry();
     update();
 }
@@ -55,7 +59,7 @@ QRectF TimeChart::plotArea(int panel) const
         slot - titleHeight - panelGap };
 }
 
-AxisRange TimeChart::valueRange(const ChartPanel &panel) const
+AxisRange TimeChart::valueRange(const ChartPanel &panel)
 {
     double low = std::numeric_limits<double>::max();
     double high = std::numeric_limits<double>::lowest();
@@ -97,8 +101,8 @@ AxisRange TimeChart::timeRange() const
 QPointF TimeChart::positionOf(int panel, const ChartPoint &point) const
 {
     const QRectF area = plotArea(panel);
-    return { toPixel(double(point.atMs), timeRange(), area.left(), area.right()),
-        toPixel(point.value, valueRange(m_panels.at(panel)), area.bottom(), area.top()) };
+    return { toPixel(double(point.atMs), m_timeRange, area.left(), area.right()),
+        toPixel(point.value, m_valueRanges.at(panel), area.bottom(), area.top()) };
 }
 
 std::optional<ChartPoint> TimeChart::pointAt(const QPoint &position) const
@@ -147,7 +151,7 @@ void TimeChart::drawPanel(QPainter &painter, int panel) const
 {
     const ChartPanel &chart = m_panels.at(panel);
     const QRectF area = plotArea(panel);
-    const AxisRange values = valueRange(chart);
+    const AxisRange values = m_valueRanges.at(panel);
     const QColor text = palette().color(QPalette::Text);
     const QColor grid = palette().color(QPalette::Mid);
 
@@ -194,9 +198,12 @@ void TimeChart::drawPanel(QPainter &painter, int panel) const
         painter.setPen(QPen(series.colour, 1.5));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(line);
-        painter.setBrush(series.colour);
+        // Round dots in one call: a wide pen with round ends draws each point as a disc.
+        QPolygonF points;
         for (const ChartPoint &point : series.points)
-            painter.drawEllipse(positionOf(panel, point), pointRadius, pointRadius);
+            points.append(positionOf(panel, point));
+        painter.setPen(QPen(series.colour, 2 * pointRadius, Qt::SolidLine, Qt::RoundCap));
+        painter.drawPoints(points);
     }
 }
 
@@ -205,7 +212,7 @@ void TimeChart::drawTimeAxis(QPainter &painter) const
     if (m_panels.isEmpty())
         return;
     const QRectF area = plotArea(int(m_panels.size()) - 1);
-    const AxisRange times = timeRange();
+    const AxisRange times = m_timeRange;
     painter.setPen(palette().color(QPalette::Text));
     for (const Tick &tick : timeTicks(qint64(times.low), qint64(times.high), maxTimeTicks)) {
         const double x = toPixel(tick.value, times, area.left(), area.right());

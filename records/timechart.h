@@ -55,12 +55,15 @@ protected:
 
 private:
     QRectF plotArea(int panel) const;
-    AxisRange valueRange(const ChartPanel &panel) const;
+    static AxisRange valueRange(const ChartPanel &panel);
     AxisRange timeRange() const;
     void drawPanel(QPainter &painter, int panel) const;
     void drawTimeAxis(QPainter &painter) const;
 
     QList<ChartPanel> m_panels;
+    // Worked out once for the panels set, not at each point drawn.
+    AxisRange m_timeRange { 0, 1 };
+    QList<AxisRange> m_valueRanges;
 };
 
 #endif
