@@ -20,7 +20,7 @@ int main(int argc, char *argv[])
     installTranslations(app);
     if (argc < 2)
         return 2;
-    RegisterWindow window(QString::fromLocal8Bit(argv[1]));
+    RegisterWindow window(QString::fromLocal8Bit(argv[1]), QString());
     window.resize(1100, 760);
     auto *list = window.findChild<QTableView *>(QStringLiteral("sensorsTV_list"));
     const auto measure = [&](qint64 listPaintedAtNs) {

@@ -4,15 +4,48 @@
 #include "chaincheck.h"
 #include "historyexport.h"
 #include "recordsdatabase.h"
+#include "recordssender.h"
 #include "registerconfig.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QSaveFile>
 #include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 
 namespace {
 constexpr char connectionName[] = "cvu-records-command";
+constexpr char serverConnectionName[] = "cvu-records-server";
+
+// A connection to the lab's server for the command's work, gone when the work is done.
+class ServerConnection
+{
+public:
+    explicit ServerConnection(const QString &server)
+    {
+        m_open = !server.isEmpty()
+            && openServerConnection(server, QLatin1String(serverConnectionName), &m_error);
+        if (server.isEmpty())
+            m_error = QCoreApplication::translate("Records",
+                "No server is set: name one with --server, or in the settings of cvu-records.");
+    }
+    ~ServerConnection() { RecordsDatabase::close(QLatin1String(serverConnectionName)); }
+    ServerConnection(const ServerConnection &) = delete;
+    ServerConnection &operator=(const ServerConnection &) = delete;
+
+    bool isOpen() const { return m_open; }
+    QString error() const { return m_error; }
+    QSqlDatabase database() const
+    {
+        return QSqlDatabase::database(QLatin1String(serverConnectionName));
+    }
+
+private:
+    bool m_open = false;
+    QString m_error;
+};
 
 // A connection of its own for the command's work, gone when the work is done.
 class ReadConnection
@@ -120,5 +153,66 @@ int certificate(const QString &databasePath, const QByteArray &serial, const QSt
     out << "certificate " << certificate->number << " written to "
         << QDir::toNativeSeparators(pdfPath) << Qt::endl;
     return 0;
+}
+
+int sync(const QString &databasePath, const QString &server, QTextStream &out, QTextStream &err)
+{
+    if (server.isEmpty()) {
+        err << ServerConnection(server).error() << Qt::endl;
+        return 2;
+    }
+    SyncStatus status;
+    if (RecordsSender::sendAll(databasePath, server, &status)) {
+        out << "all records are on the server" << Qt::endl;
+        return 0;
+    }
+    err << status.waiting << " records waiting for the server: " << status.lastError << Qt::endl;
+    return 1;
+}
+
+int serverInit(const QString &server, QTextStream &out, QTextStream &err)
+{
+    ServerConnection connection(server);
+    QFile schema(QStringLiteral(":/cvu/server-schema.sql"));
+    if (!connection.isOpen() || !schema.open(QIODevice::ReadOnly)) {
+        err << connection.error() << Qt::endl;
+        return 2;
+    }
+    // One script, run as one: libpq takes several statements at once when none is bound.
+    QSqlQuery query(connection.database());
+    if (!query.exec(QString::fromUtf8(schema.readAll()))) {
+        err << describeServerError(query.lastError().text()) << Qt::endl;
+        return 1;
+    }
+    out << "the lab's calibration register is set up on the server" << Qt::endl;
+    return 0;
+}
+
+int verifyServer(const QString &server, QTextStream &out, QTextStream &err)
+{
+    ServerConnection connection(server);
+    if (!connection.isOpen()) {
+        err << connection.error() << Qt::endl;
+        return 2;
+    }
+    QSqlDatabase db = connection.database();
+    QString error;
+    const QList<BenchChainCheck> benches = checkServerChains(db, &error);
+    if (!error.isEmpty()) {
+        err << describeServerError(error) << Qt::endl;
+        return 2;
+    }
+    bool intact = true;
+    for (const BenchChainCheck &bench : benches) {
+        intact = intact && bench.check.intact;
+        out << bench.bench << ": "
+            << (bench.check.intact
+                       ? QStringLiteral("records intact: %1 events").arg(bench.check.events)
+                       : QStringLiteral("records broken after %1 intact events: %2")
+                             .arg(bench.check.events)
+                             .arg(bench.check.firstMismatch))
+            << Qt::endl;
+    }
+    return intact ? 0 : 1;
 }
 }

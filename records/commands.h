@@ -12,6 +12,13 @@ int verify(const QString &databasePath, QTextStream &out, QTextStream &err);
 // Every event as a line of the calibration history CSV.
 int exportCsv(
     const QString &databasePath, const QString &csvPath, QTextStream &out, QTextStream &err);
+// Sends what waits for the lab's server: 0 when everything is there.
+int sync(const QString &databasePath, const QString &server, QTextStream &out, QTextStream &err);
+// Sets the lab's register up on the server, as its owner: the schema of server-schema.sql.
+int serverInit(const QString &server, QTextStream &out, QTextStream &err);
+// Recomputes each bench's chain on the server.
+int verifyServer(const QString &server, QTextStream &out, QTextStream &err);
+
 // The calibration certificate of the sensor's latest run that ended with a passing validation,
 // or of the run named, as a PDF file.
 int certificate(const QString &databasePath, const QByteArray &serial, const QString &run,

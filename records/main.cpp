@@ -5,6 +5,8 @@
 #include "commands.h"
 #include "recordsdatabase.h"
 #include "recordslog.h"
+#include "recordssender.h"
+#include "registerconfig.h"
 #include "registerwindow.h"
 
 #include <QApplication>
@@ -16,7 +18,15 @@
 #endif
 
 namespace {
-const QStringList commandNames { "verify", "export", "certificate" };
+const QStringList commandNames { "verify", "export", "certificate", "sync", "server-init" };
+const QStringList answersWithoutWindow { "-h", "--help", "--help-all", "-v", "--version" };
+
+// A command, or a question about the program, makes no window.
+bool makesNoWindow(int argc, char *argv[])
+{
+    const QString first = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    return commandNames.contains(first) || answersWithoutWindow.contains(first);
+}
 
 struct Options
 {
@@ -38,7 +48,22 @@ struct Options
     QCommandLineOption output { QStringLiteral("output"),
         QCoreApplication::translate("cvu-records", "With certificate: the PDF file to write."),
         QStringLiteral("FILE.pdf") };
+    QCommandLineOption server { QStringLiteral("server"),
+        QCoreApplication::translate("cvu-records",
+            "The lab's server, a libpq connection string or service name; given without a value, "
+            "the one the settings name. With verify: check the server's records."),
+        QStringLiteral("CONNINFO") };
 };
+
+// "--server" given without a value names the server of the settings.
+QStringList withServerNamed(QStringList arguments)
+{
+    const qsizetype at = arguments.indexOf(QStringLiteral("--server"));
+    if (at >= 0
+        && (at + 1 == arguments.size() || arguments.at(at + 1).startsWith(QLatin1Char('-'))))
+        arguments.insert(at + 1, configuredServer());
+    return arguments;
+}
 
 void describe(QCommandLineParser &parser, const Options &options)
 {
@@ -50,13 +75,20 @@ void describe(QCommandLineParser &parser, const Options &options)
         "written\n"
         "  export --csv FILE                 write every record as a line of a CSV file\n"
         "  certificate --serial SERIAL [--run ID] --output FILE.pdf\n"
-        "                                    write a run's calibration certificate"));
+        "                                    write a run's calibration certificate\n"
+        "  sync [--server CONNINFO]          send what waits for the lab's server, and say "
+        "whether\n"
+        "                                    everything is there\n"
+        "  server-init --server CONNINFO     set the lab's register up on its server (as its "
+        "owner)\n"
+        "  verify --server [CONNINFO]        check every bench's records on the server"));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions(
-        { options.database, options.csv, options.serial, options.run, options.output });
+    parser.addOptions({ options.database, options.csv, options.serial, options.run, options.output,
+        options.server });
     parser.addPositionalArgument(QStringLiteral("command"),
-        QCoreApplication::translate("cvu-records", "verify, export or certificate"),
+        QCoreApplication::translate(
+            "cvu-records", "verify, export, certificate, sync or server-init"),
         QStringLiteral("[command]"));
 }
 
@@ -65,8 +97,16 @@ int runCommand(const QString &command, const QCommandLineParser &parser, const O
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
+    const QString server
+        = parser.isSet(options.server) ? parser.value(options.server) : configuredServer();
+    if (command == QLatin1String("verify") && parser.isSet(options.server))
+        return RecordsCommand::verifyServer(server, out, err);
     if (command == QLatin1String("verify"))
         return RecordsCommand::verify(database, out, err);
+    if (command == QLatin1String("sync"))
+        return RecordsCommand::sync(database, server, out, err);
+    if (command == QLatin1String("server-init") && parser.isSet(options.server))
+        return RecordsCommand::serverInit(server, out, err);
     if (command == QLatin1String("export") && parser.isSet(options.csv))
         return RecordsCommand::exportCsv(database, parser.value(options.csv), out, err);
     if (command == QLatin1String("certificate") && parser.isSet(options.serial)
@@ -92,8 +132,8 @@ void speakToStartingConsole()
 
 int main(int argc, char *argv[])
 {
-    // A command makes no window, and needs no display to write a certificate.
-    const bool command = argc > 1 && commandNames.contains(QString::fromLocal8Bit(argv[1]));
+    // A command needs no display, not even to write a certificate.
+    const bool command = makesNoWindow(argc, argv);
     if (command) {
         speakToStartingConsole();
         if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
@@ -105,12 +145,12 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     const Options options;
     describe(parser, options);
-    parser.process(app);
+    parser.process(withServerNamed(QCoreApplication::arguments()));
     const QString database = parser.isSet(options.database) ? parser.value(options.database)
                                                             : RecordsDatabase::defaultPath();
     if (command)
         return runCommand(parser.positionalArguments().value(0), parser, options, database);
-    RegisterWindow window(database);
+    RegisterWindow window(database, loadRegisterConfig().server);
     window.show();
     return app.exec();
 }

@@ -185,31 +185,37 @@ BoundQuery sensorTotals()
                             " max(utc_ms) FILTER (WHERE verdict = ? AND kind IN (?, ?)),"
                             " max(utc_ms) FILTER (WHERE verdict = ?),"
                             " count(*) FILTER (WHERE kind = ?),"
-                            " min(kind = ?)"
+                            " min(CASE WHEN kind = ? THEN 1 ELSE 0 END)"
                             " FROM events WHERE sensor_serial IS NOT NULL GROUP BY sensor_serial"),
         { identified, imported, QLatin1String(Verdict::passed), QLatin1String(EventKind::ended),
             imported, QLatin1String(Verdict::confirmed), identified, imported } };
 }
 
-// A single max() takes the other columns from its own row.
+// The row of each sensor's latest event that meets the condition, found by its time: a join
+// both SQLite and PostgreSQL answer from the register's index. The condition speaks of the
+// events as e.
+BoundQuery latestOfEachSensor(const QString &condition, const QVariantList &values)
+{
+    return { QStringLiteral("SELECT e.sensor_serial, e.utc_ms, e.run, e.verdict FROM events e JOIN"
+                            " (SELECT sensor_serial, max(utc_ms) AS latest FROM events e"
+                            "  WHERE sensor_serial IS NOT NULL AND %1 GROUP BY sensor_serial) m"
+                            " ON e.sensor_serial = m.sensor_serial AND e.utc_ms = m.latest"
+                            " WHERE %1")
+                 .arg(condition),
+        values + values };
+}
+
 BoundQuery latestRuns()
 {
-    return { QStringLiteral("SELECT sensor_serial, max(utc_ms), run FROM events"
-                            " WHERE sensor_serial IS NOT NULL AND kind IN (?, ?)"
-                            " GROUP BY sensor_serial"),
-        { identified, imported } };
+    return latestOfEachSensor(QStringLiteral("e.kind IN (?, ?)"), { identified, imported });
 }
 
 BoundQuery runEndings()
 {
-    return {
-        QStringLiteral(
-            "SELECT sensor_serial, max(utc_ms), run, verdict FROM events"
-            " WHERE sensor_serial IS NOT NULL AND (kind = ? OR (kind = ? AND verdict IN (?, ?)))"
-            " GROUP BY sensor_serial"),
+    return latestOfEachSensor(
+        QStringLiteral("(e.kind = ? OR (e.kind = ? AND e.verdict IN (?, ?)))"),
         { QLatin1String(EventKind::ended), imported, QLatin1String(Verdict::passed),
-            QLatin1String(Verdict::failed) }
-    };
+            QLatin1String(Verdict::failed) });
 }
 
 BoundQuery identificationOf(const QUuid &run)

@@ -1,5 +1,7 @@
 #include "registerconfig.h"
 
+#include "recordssender.h"
+
 #include <QSettings>
 
 namespace {
@@ -19,6 +21,7 @@ RegisterConfig loadRegisterConfig()
         = stored.value(fixtureInterval, config.settings.fixtureIntervalMonths).toInt();
     config.laboratory.name = stored.value(labName, config.laboratory.name).toString();
     config.laboratory.address = stored.value(labAddress, config.laboratory.address).toStringList();
+    config.server = configuredServer();
     return config;
 }
 
@@ -29,4 +32,5 @@ void saveRegisterConfig(const RegisterConfig &config)
     stored.setValue(fixtureInterval, config.settings.fixtureIntervalMonths);
     stored.setValue(labName, config.laboratory.name);
     stored.setValue(labAddress, config.laboratory.address);
+    setConfiguredServer(config.server);
 }

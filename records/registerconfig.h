@@ -9,6 +9,9 @@ struct RegisterConfig
 {
     RegisterSettings settings;
     Laboratory laboratory = Laboratory::fromReport();
+    // The lab's server, as a libpq connection string or service name; empty: none. Shared with
+    // cvu, whose records go there too.
+    QString server;
 };
 
 RegisterConfig loadRegisterConfig();

@@ -211,6 +211,8 @@ QVariant RunsModel::data(const QModelIndex &index, int role) const
             return run.started;
         return run.imported ? tr("%1 (imported)").arg(dateText(run.started))
                             : dateText(run.started);
+    case Bench:
+        return run.computer;
     case Technician:
         return run.technician;
     case Fixture:
@@ -229,8 +231,8 @@ QVariant RunsModel::data(const QModelIndex &index, int role) const
 
 QVariant RunsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    return header({ tr("Date"), tr("Technician"), tr("Fixture"), tr("As found"), tr("Adjustment"),
-                      tr("As left"), tr("Report") },
+    return header({ tr("Date"), tr("Bench"), tr("Technician"), tr("Fixture"), tr("As found"),
+                      tr("Adjustment"), tr("As left"), tr("Report") },
         section, orientation, role);
 }
 

@@ -57,7 +57,17 @@ class RunsModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    enum Column { Date, Technician, Fixture, AsFound, Adjustment, AsLeft, Report, ColumnCount };
+    enum Column {
+        Date,
+        Bench,
+        Technician,
+        Fixture,
+        AsFound,
+        Adjustment,
+        AsLeft,
+        Report,
+        ColumnCount
+    };
 
     using QAbstractTableModel::QAbstractTableModel;
 

@@ -2,6 +2,7 @@
 
 #include "registercsv.h"
 #include "sensorcharts.h"
+#include "serverregister.h"
 #include "settingsdialog.h"
 #include "ui_registerwindow.h"
 
@@ -17,10 +18,12 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
 constexpr int resizePrecisionRows = 40;
+constexpr std::chrono::seconds syncLookInterval { 1 };
 int connections = 0;
 
 QString documentsPath(const QString &name)
@@ -30,7 +33,7 @@ QString documentsPath(const QString &name)
 }
 }
 
-RegisterWindow::RegisterWindow(const QString &databasePath, QWidget *parent)
+RegisterWindow::RegisterWindow(const QString &databasePath, const QString &server, QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::RegisterWindow)
     , m_databasePath(databasePath)
@@ -67,16 +70,59 @@ RegisterWindow::RegisterWindow(const QString &databasePath, QWidget *parent)
         if (ui->registerTW_views->currentWidget() == ui->fixturesTab)
             showFixtures();
     });
-    ui->registerLBL_source->setText(
-        tr("Records of this computer: %1").arg(QDir::toNativeSeparators(databasePath)));
-    ui->registerLBL_sync->hide();
-    QString error;
-    if (!RecordsDatabase::openForReading(databasePath, m_connection, &error))
-        m_lastError = error;
-    else
+    openSource(server);
+    if (m_lastError.isEmpty())
         reload();
     if (!m_lastError.isEmpty())
         ui->registerLBL_source->setText(m_lastError);
+    ui->registerLBL_sync->setVisible(!server.isEmpty());
+    if (!server.isEmpty()) {
+        m_sender = std::make_unique<RecordsSender>(databasePath, server);
+        auto *look = new QTimer(this);
+        connect(look, &QTimer::timeout, this, &RegisterWindow::showSyncStatus);
+        look->start(syncLookInterval);
+        showSyncStatus();
+    }
+}
+
+// The lab's register where a server is set and answers, this computer's records otherwise.
+void RegisterWindow::openSource(const QString &server)
+{
+    QString serverError;
+    if (!server.isEmpty() && openServerRegister(server, m_connection, &serverError)) {
+        m_showsServer = true;
+        ui->registerLBL_source->setText(
+            tr("The lab's register on the server, every bench: %1").arg(server));
+        return;
+    }
+    RecordsDatabase::close(m_connection);
+    QString error;
+    if (!RecordsDatabase::openForReading(m_databasePath, m_connection, &error)) {
+        m_lastError = error;
+        return;
+    }
+    QString source
+        = tr("Records of this computer: %1").arg(QDir::toNativeSeparators(m_databasePath));
+    if (!server.isEmpty())
+        source += tr(" (the lab's server is not shown: %1)").arg(serverError);
+    ui->registerLBL_source->setText(source);
+}
+
+void RegisterWindow::showSyncStatus()
+{
+    const SyncStatus status = m_sender->status();
+    QString text;
+    if (status.waiting < 0)
+        text = tr("Looking at what waits for the server...");
+    else if (status.waiting == 0)
+        text = tr("All records of this computer are on the server.");
+    else if (status.waiting == 1)
+        text = tr("1 record waiting for the server.");
+    else
+        text = tr("%1 records waiting for the server.").arg(status.waiting);
+    if (!status.lastError.isEmpty())
+        text += QLatin1Char(' ') + tr("Last error: %1").arg(status.lastError);
+    ui->registerLBL_sync->setText(text);
 }
 
 RegisterWindow::~RegisterWindow()

@@ -1,6 +1,7 @@
 #ifndef REGISTERWINDOW_H
 #define REGISTERWINDOW_H
 
+#include "recordssender.h"
 #include "registerconfig.h"
 #include "registermodels.h"
 
@@ -21,13 +22,16 @@ class RegisterWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit RegisterWindow(const QString &databasePath, QWidget *parent = nullptr);
+    // Shows the lab's register on the server where one is set and can be reached, else the
+    // records at databasePath, saying which; sends the records at databasePath to the server.
+    RegisterWindow(const QString &databasePath, const QString &server, QWidget *parent = nullptr);
     ~RegisterWindow() override;
 
     // Reads the register again; false, and the reason shown, when the records cannot be read.
     bool reload();
     void showSensor(const QByteArray &serial);
     QString lastError() const { return m_lastError; }
+    bool showsServer() const { return m_showsServer; }
 
 private slots:
     void on_registerPB_reload_clicked();
@@ -51,6 +55,8 @@ private:
     std::optional<Certificate> chosenCertificate();
     bool saveCsv(const QString &suggestedName, const QByteArray &csv);
     void tell(const QString &title, const QString &text);
+    void openSource(const QString &server);
+    void showSyncStatus();
 
     Ui::RegisterWindow *ui;
     QString m_databasePath;
@@ -64,6 +70,8 @@ private:
     FixtureRunsModel m_fixtureRuns;
     QSortFilterProxyModel m_fixtureRunsView;
     QByteArray m_sensorSerial; // the one the Sensor tab shows
+    bool m_showsServer = false;
+    std::unique_ptr<RecordsSender> m_sender;
 };
 
 #endif

@@ -1,6 +1,9 @@
 #include "settingsdialog.h"
 
+#include "serverregister.h"
 #include "ui_settingsdialog.h"
+
+#include <QApplication>
 
 SettingsDialog::SettingsDialog(const RegisterConfig &config, QWidget *parent)
     : QDialog(parent)
@@ -12,6 +15,14 @@ SettingsDialog::SettingsDialog(const RegisterConfig &config, QWidget *parent)
     ui->settingsSB_fixtureInterval->setValue(config.settings.fixtureIntervalMonths);
     ui->settingsLE_labName->setText(config.laboratory.name);
     ui->settingsTE_labAddress->setPlainText(config.laboratory.address.join(QLatin1Char('\n')));
+    ui->settingsLE_server->setText(config.server);
+}
+
+void SettingsDialog::on_settingsPB_testServer_clicked()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ui->settingsLBL_serverResult->setText(testServer(ui->settingsLE_server->text().trimmed()));
+    QApplication::restoreOverrideCursor();
 }
 
 SettingsDialog::~SettingsDialog()
@@ -27,5 +38,6 @@ RegisterConfig SettingsDialog::config() const
     config.laboratory.name = ui->settingsLE_labName->text().trimmed();
     config.laboratory.address
         = ui->settingsTE_labAddress->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    config.server = ui->settingsLE_server->text().trimmed();
     return config;
 }

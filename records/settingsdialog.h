@@ -21,6 +21,9 @@ public:
 
     RegisterConfig config() const;
 
+private slots:
+    void on_settingsPB_testServer_clicked();
+
 private:
     Ui::SettingsDialog *ui;
     RegisterConfig m_config;

@@ -16,4 +16,12 @@ struct ChainCheck
 // value, a removed or an inserted event breaks the chain at the first event after it.
 ChainCheck checkChain(QSqlDatabase &db, QString *error);
 
+// The same for each bench's events on the lab's server, each bench's chain on its own.
+struct BenchChainCheck
+{
+    QString bench;
+    ChainCheck check;
+};
+QList<BenchChainCheck> checkServerChains(QSqlDatabase &server, QString *error);
+
 #endif

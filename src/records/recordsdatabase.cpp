@@ -47,6 +47,8 @@ const char *const schemaVersion1[] = {
     " BEGIN SELECT RAISE(ABORT, 'calibration records are only ever added to'); END",
     // How far the events have reached each server that took them (a mark, not a record).
     "CREATE TABLE sent (server TEXT PRIMARY KEY, through_seq INTEGER NOT NULL)",
+    // What tells these records from any other computer's or account's on a lab's server.
+    "CREATE TABLE identity (database BLOB NOT NULL)",
 };
 
 bool exec(QSqlDatabase &db, const QString &statement, QString *error)
@@ -107,33 +109,51 @@ bool applyPragmas(QSqlDatabase &db, QString *error)
     return true;
 }
 
-bool migrate(QSqlDatabase &db, QString *error)
+std::optional<int> schemaVersionOf(QSqlDatabase &db, QString *error)
 {
     QSqlQuery version(db);
     if (!version.exec(QStringLiteral("PRAGMA user_version")) || !version.next()) {
         *error = version.lastError().text();
-        return false;
+        return std::nullopt;
     }
-    const int current = version.value(0).toInt();
+    return version.value(0).toInt();
+}
+
+bool migrate(QSqlDatabase &db, QString *error)
+{
+    std::optional<int> current = schemaVersionOf(db, error);
     if (current == RecordsDatabase::schemaVersion)
         return true;
-    if (current > RecordsDatabase::schemaVersion) {
-        *error = QCoreApplication::translate("Records",
-            "The records were written by a newer version of this program (schema %1).")
-                     .arg(current);
+    // Numbered migrations, each in a transaction with the version it reaches. Another program
+    // may have opened the same new records a moment before: the version is read again under
+    // the write lock, so only one of them makes the tables.
+    if (!current || !exec(db, QStringLiteral("BEGIN IMMEDIATE"), error))
         return false;
+    current = schemaVersionOf(db, error);
+    if (current != 0) {
+        exec(db, QStringLiteral("ROLLBACK"), error);
+        if (current > RecordsDatabase::schemaVersion)
+            *error = QCoreApplication::translate("Records",
+                "The records were written by a newer version of this program (schema %1).")
+                         .arg(*current);
+        return current == RecordsDatabase::schemaVersion;
     }
-    // Numbered migrations, each in a transaction with the version it reaches.
-    if (!exec(db, QStringLiteral("BEGIN IMMEDIATE"), error))
-        return false;
     for (const char *statement : schemaVersion1) {
         if (!exec(db, QString::fromLatin1(statement), error)) {
             exec(db, QStringLiteral("ROLLBACK"), error);
             return false;
         }
     }
-    return exec(db,
-               QStringLiteral("PRAGMA user_version=%1").arg(RecordsDatabase::schemaVersion), error)
+    QSqlQuery identity(db);
+    identity.prepare(QStringLiteral("INSERT INTO identity (database) VALUES (?)"));
+    identity.addBindValue(timeOrderedUuid().toRfc4122());
+    if (!identity.exec()) {
+        *error = identity.lastError().text();
+        exec(db, QStringLiteral("ROLLBACK"), error);
+        return false;
+    }
+    return exec(db, QStringLiteral("PRAGMA user_version=%1").arg(RecordsDatabase::schemaVersion),
+               error)
         && exec(db, QStringLiteral("COMMIT"), error);
 }
 
@@ -142,7 +162,8 @@ QString moveAside(const QString &path, QString *error)
 {
     const QFileInfo file(path);
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QString aside = file.dir().filePath(QStringLiteral("records.corrupt-%1.sqlite").arg(stamp));
+    const QString aside
+        = file.dir().filePath(QStringLiteral("records.corrupt-%1.sqlite").arg(stamp));
     if (!QFile::rename(path, aside)) {
         *error = QCoreApplication::translate("Records", "Cannot move the damaged %1 aside.")
                      .arg(QDir::toNativeSeparators(path));
@@ -153,8 +174,8 @@ QString moveAside(const QString &path, QString *error)
     return aside;
 }
 
-void bindEvent(QSqlQuery &insert, const RecordEvent &event, const QByteArray &payload,
-    const QByteArray &hash)
+void bindEvent(
+    QSqlQuery &insert, const RecordEvent &event, const QByteArray &payload, const QByteArray &hash)
 {
     // Empty values are stored as NULL, so they read back as they were given.
     const auto orNull = [](const QByteArray &bytes) {
@@ -267,6 +288,14 @@ void close(const QString &connectionName)
         db.close();
     }
     QSqlDatabase::removeDatabase(connectionName);
+}
+
+QByteArray databaseIdentity(QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    return query.exec(QStringLiteral("SELECT database FROM identity")) && query.next()
+        ? query.value(0).toByteArray()
+        : QByteArray();
 }
 
 std::optional<QByteArray> lastHash(QSqlDatabase &db, QString *error)

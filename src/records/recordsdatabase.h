@@ -34,6 +34,9 @@ bool openForWriting(const QString &path, const QString &connectionName, QString 
 bool openForReading(const QString &path, const QString &connectionName, QString *error);
 void close(const QString &connectionName);
 
+// The identifier these records were given when they were begun.
+QByteArray databaseIdentity(QSqlDatabase &db);
+
 // The newest event's hash, none for an empty database.
 std::optional<QByteArray> lastHash(QSqlDatabase &db, QString *error);
 // Adds the event after the newest one, in one transaction of its own, and gives its hash.

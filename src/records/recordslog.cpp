@@ -3,14 +3,15 @@
 #include "historyimport.h"
 #include "logging.h"
 #include "recordsdatabase.h"
+#include "recordssender.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <algorithm>
-#include <cstdlib>
 #include <condition_variable>
+#include <cstdlib>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -22,7 +23,8 @@ using Clock = std::chrono::steady_clock;
 
 // A log hears of its events in its own thread, after whatever called into the records has
 // returned; what is posted to a log that goes away meanwhile goes with it.
-template <typename Signal, typename... Args> void tellLog(RecordsLog *log, Signal signal, Args... args)
+template <typename Signal, typename... Args>
+void tellLog(RecordsLog *log, Signal signal, Args... args)
 {
     QMetaObject::invokeMethod(
         log, [log, signal, args...] { emit(log->*signal)(args...); }, Qt::QueuedConnection);
@@ -239,13 +241,16 @@ private:
         QString error;
         QSqlDatabase db = QSqlDatabase::database(connection, false);
         const bool written = RecordsDatabase::appendEvent(db, event, &error);
+        if (written)
+            RecordsSender::committed(path);
         lock.lock();
         m_current = nullptr;
         Item &item = database.items.front();
         if (!written) {
             qCWarning(lcRecords) << "event not written:" << error;
             failed(database,
-                QCoreApplication::translate("Records", "Cannot write the calibration records %1: %2")
+                QCoreApplication::translate(
+                    "Records", "Cannot write the calibration records %1: %2")
                     .arg(QDir::toNativeSeparators(path), error));
             return;
         }

@@ -1,0 +1,69 @@
+#ifndef RECORDSSENDER_H
+#define RECORDSSENDER_H
+
+#include <QDateTime>
+#include <QString>
+#include <chrono>
+#include <memory>
+
+// Where the records stand with the lab's server.
+struct SyncStatus
+{
+    qint64 waiting = -1; // committed here, not yet acknowledged there; -1 before the first look
+    QString lastError; // in words; empty while all goes well
+    QDateTime lastSent;
+};
+
+// How long the sender waits after a failure before it tries again, doubling each time.
+inline constexpr std::chrono::seconds senderFirstRetry { 1 };
+inline constexpr std::chrono::seconds senderLongestRetry { 60 };
+// How many events go to the server in one transaction.
+inline constexpr int senderBatch = 500;
+
+// Sends the committed events of one records database that the lab's server has not yet
+// acknowledged, oldest first, in batches, each batch in one server transaction whose inserts
+// skip an event the server already has (INSERT ... ON CONFLICT (id) DO NOTHING); the events are
+// marked sent here only after the server committed them. A batch cut off half-way is simply
+// sent again: nothing is lost, nothing doubled. It works on a thread of its own, retrying with
+// growing pauses while the server cannot be reached, and never holds up a window. Only one
+// program sends a database's events at a time: a lock file beside the database says which.
+class RecordsSender
+{
+public:
+    // server: a libpq connection string ("host=... dbname=... user=... sslmode=verify-full")
+    // or a service name ("service=lab"); passwords come from .pgpass or PGPASSFILE.
+    RecordsSender(const QString &databasePath, const QString &server);
+    ~RecordsSender();
+    RecordsSender(const RecordsSender &) = delete;
+    RecordsSender &operator=(const RecordsSender &) = delete;
+
+    SyncStatus status() const;
+
+    // Sends what waits, in this thread, until nothing does or something fails: for a command
+    // run by a timer or a script. True when everything is on the server.
+    static bool sendAll(const QString &databasePath, const QString &server, SyncStatus *status);
+
+    // The records thread tells every sender of a database the moment it committed an event.
+    static void committed(const QString &databasePath);
+
+private:
+    class Worker;
+    std::unique_ptr<Worker> m_worker;
+};
+
+// The lab's server as the programs' settings name it (QSettings "records/server"); empty: none.
+QString configuredServer();
+void setConfiguredServer(const QString &server);
+
+// Opens a connection to the lab's server under the name, in the calling thread; false and the
+// failure in words when it cannot.
+bool openServerConnection(const QString &server, const QString &connectionName, QString *error);
+
+// Only the tests shorten the pauses between tries.
+void setSenderRetryForTesting(std::chrono::milliseconds first, std::chrono::milliseconds longest);
+
+// What a failure to reach or use the server means, in words: the server cannot be reached, it
+// refused the name or password, the secure connection failed, or it has no register yet.
+QString describeServerError(const QString &driverText);
+
+#endif
