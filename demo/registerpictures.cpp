@@ -53,26 +53,6 @@ QByteArray oldHistory()
     return csv;
 }
 
-// A real run of the dialog against a simulated fixture: identification, a validation and, where
-// the sensor fails, a calibration whose constants are stored and validated again.
-bool runAtTheBench(const SimulatorOptions &sensor, bool calibrate)
-{
-    FixtureSession session(sensor);
-    BoxAnswerer answerer(std::chrono::seconds(30));
-    if (calibrate) {
-        answerer.pressButton(QMessageBox::Yes); // the failed validation: go to calibration
-        answerer.pressButton(QMessageBox::Yes); // store the new constants
-    }
-    answerer.pressButton(calibrate || sensor.failStep == 0 ? QMessageBox::Cancel : QMessageBox::No);
-    if (!session.identify())
-        return false;
-    session.startValidation();
-    const bool answered
-        = answerer.waitUntilAnswered(std::chrono::seconds(60)) && session.waitIdle();
-    session.pressClose();
-    return answered && session.settleRecords();
-}
-
 bool fillRecords()
 {
     const QString history = RecordsDatabase::legacyHistoryPath(RecordsDatabase::defaultPath());
@@ -124,7 +104,7 @@ bool save(QWidget &window, const QDir &folder, const QString &name)
 
 bool pictures(const QDir &folder, const QString &prefix)
 {
-    RegisterWindow window(RecordsDatabase::defaultPath());
+    RegisterWindow window(RecordsDatabase::defaultPath(), QString());
     window.resize(windowWidth, windowHeight);
     window.show();
     auto *views = window.findChild<QTabWidget *>(QStringLiteral("registerTW_views"));

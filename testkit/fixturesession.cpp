@@ -1,5 +1,6 @@
 #include "fixturesession.h"
 
+#include "boxanswerer.h"
 #include "offeredports.h"
 #include "responsetick.h"
 
@@ -44,4 +45,30 @@ void useTestSettings()
 void useLongTick()
 {
     setResponseTickForTesting(std::chrono::hours(1));
+}
+
+bool runAtTheBench(const SimulatorOptions &sensor, bool calibrate, const QString &report)
+{
+    FixtureSession session(sensor);
+    BoxAnswerer answerer(std::chrono::seconds(20));
+    if (calibrate) {
+        answerer.pressButton(QMessageBox::Yes);
+        answerer.pressButton(QMessageBox::Yes);
+    }
+    if (!report.isEmpty()) {
+        answerer.pressButton(QMessageBox::Save);
+        answerer.chooseFile(report);
+    } else {
+        answerer.pressButton(
+            calibrate || sensor.failStep == 0 ? QMessageBox::Cancel : QMessageBox::No);
+    }
+    if (!session.identify())
+        return false;
+    if (!report.isEmpty())
+        session.field("calLE_TARNEL_SN")
+            ->setText(session.field("calLE_TARNEL_SN")->text().trimmed() + "-B");
+    session.startValidation();
+    const bool done = answerer.waitUntilAnswered(std::chrono::seconds(30)) && session.waitIdle();
+    session.pressClose();
+    return done && session.settleRecords() && answerer.problems().isEmpty();
 }

@@ -29,6 +29,12 @@ public:
     static QByteArray identificationBytes() { return "rs\rTO\rsn\rvr\rcd\rin\riv\ric\rmc\rbc\r"; }
 };
 
+// One run at the simulated bench: a validation, and where it fails and calibrate is set a
+// calibration stored and validated again; with a report path, a passed validation's report is
+// saved there with the sensor's serial corrected on screen. True when it ran through, its boxes
+// answered as planned and its records written.
+bool runAtTheBench(const SimulatorOptions &sensor, bool calibrate, const QString &report = {});
+
 // A sensor whose raw counts are 100 at the low reference and 1100 at the high one: its stored
 // constants do not fit them, and a calibration gives MC 1.745200 and BC -171.72000.
 SimulatorOptions calibratableSensor();

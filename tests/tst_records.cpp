@@ -8,6 +8,7 @@
 #include "recordslog.h"
 #include "recordsreading.h"
 #include "runevents.h"
+#include "samplerun.h"
 #include "testfiles.h"
 
 #include <QCborArray>
@@ -27,49 +28,11 @@
 namespace {
 constexpr char writeUntilKilled[] = "--write-until-killed";
 
-Reported reported(const QByteArray &reply, QString (*cut)(const QByteArray &))
-{
-    return { reply, cut(reply) };
-}
-
-// A run as the devices reported it, the sensor answering its serial and firmware questions
-// with the given text.
-RunRecord runReporting(const QByteArray &sensorText)
-{
-    RunRecord run;
-    run.id = QUuid::createUuid();
-    run.fixture = { { {}, "KR-5M-LD-CV-LNK" }, reported("Serial Number = 1047\r\n", valueAfterEquals),
-        reported("Version 1.2\r\n", versionText),
-        reported("CALIBRATION DATE(MM/DD/YY) = 01/10/12\r\n", valueAfterEquals) };
-    run.sensor = { { {}, "KR-5M-LD" }, reported("Serial Number = " + sensorText + "\r\n", valueAfterEquals),
-        reported("Version " + sensorText + "\r\n", versionText),
-        reported("CALIBRATION DATE=06/14/12\r\n", valueAfterEquals) };
-    run.slope = reported("MC = 0.969556\r\n", slopeText);
-    run.offset = reported("BC = 0.41\r\n", valueAfterEquals);
-    run.validation.emplace();
-    const QList<QByteArray> readings { "2.9", "118", "603", "1004", "1698" };
-    for (int step = 1; step <= validationStepCount; ++step) {
-        const QByteArray line = readings.at(step - 1) + "pS/m, Cond";
-        run.validation->steps[static_cast<size_t>(step - 1)]
-            = StepReading { line, readingText(line), true };
-    }
-    run.calibration.emplace();
-    run.calibration->slopeText = "1.745200";
-    run.calibration->offsetText = "-171.72000";
-    return run;
-}
-
 bool appendAll(RecordsLog &log, const QList<RecordEvent> &events)
 {
     for (const RecordEvent &event : events)
         log.append(event);
     return log.waitUntilWritten(std::chrono::seconds(10));
-}
-
-QList<RecordEvent> sampleRunEvents(const RunRecord &run)
-{
-    return { identifiedEvent(run, RunContext::ofThisProgram()), validationEvent(run),
-        storeEvent(run, false) };
 }
 
 // The answer to one commit, once it came.
@@ -142,14 +105,19 @@ class RecordsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { RecordsDatabase::setBusyTimeoutForTesting(std::chrono::milliseconds(300)); }
+    void initTestCase()
+    {
+        RecordsDatabase::setBusyTimeoutForTesting(std::chrono::milliseconds(300));
+    }
 
     void hostileTextsAreStoredAndReadBackExactly_data()
     {
         QTest::addColumn<QByteArray>("text");
         QTest::newRow("quotes") << QByteArray("5\"1'7\"");
         QTest::newRow("SQL") << QByteArray("'; DROP TABLE runs; --");
-        QTest::newRow("NUL") << QByteArray("51\0" "7", 4);
+        QTest::newRow("NUL") << QByteArray("51\0"
+                                           "7",
+            4);
         QTest::newRow("not UTF-8") << QByteArray("\xff\xfe\xc3\x28\x80");
         QTest::newRow("4 KiB") << QByteArray(4096, 'x');
     }
@@ -157,7 +125,8 @@ private slots:
     void hostileTextsAreStoredAndReadBackExactly()
     {
         QFETCH(QByteArray, text);
-        const QString path = m_dir.filePath(QStringLiteral("hostile-%1.sqlite").arg(QTest::currentDataTag()));
+        const QString path
+            = m_dir.filePath(QStringLiteral("hostile-%1.sqlite").arg(QTest::currentDataTag()));
         const RunRecord run = runReporting(text);
         const QList<RecordEvent> written = sampleRunEvents(run);
         {
@@ -170,11 +139,16 @@ private slots:
         QCOMPARE(read.size(), written.size());
         for (qsizetype i = 0; i < read.size(); ++i)
             QVERIFY2(read[i] == written[i], qPrintable(read[i].kind));
-        const QCborMap sensor
-            = read.first().payload.value(QLatin1String(Key::sensor)).toMap();
-        QCOMPARE(sensor.value(QLatin1String(Key::serial)).toMap().value(QLatin1String(Key::reply)).toByteArray(),
+        const QCborMap sensor = read.first().payload.value(QLatin1String(Key::sensor)).toMap();
+        QCOMPARE(sensor.value(QLatin1String(Key::serial))
+                     .toMap()
+                     .value(QLatin1String(Key::reply))
+                     .toByteArray(),
             run.sensor.serial.reply);
-        QCOMPARE(sensor.value(QLatin1String(Key::firmware)).toMap().value(QLatin1String(Key::reply)).toByteArray(),
+        QCOMPARE(sensor.value(QLatin1String(Key::firmware))
+                     .toMap()
+                     .value(QLatin1String(Key::reply))
+                     .toByteArray(),
             run.sensor.firmware.reply);
         QCOMPARE(read.first().sensorSerial, run.sensor.serial.text.trimmed().toLatin1());
         QString said;
@@ -212,7 +186,8 @@ private slots:
 
         QString said;
         QCOMPARE(verifyStatus(path, &said), 1);
-        QVERIFY2(said.startsWith(QLatin1String("records broken after 1 intact events: event 2 (validation")),
+        QVERIFY2(said.startsWith(
+                     QLatin1String("records broken after 1 intact events: event 2 (validation")),
             qPrintable(said));
     }
 
@@ -229,7 +204,8 @@ private slots:
         QVERIFY(writeBytes(csv, legacyHeader + lines));
         {
             RecordsLog log(path);
-            QVERIFY(appendAll(log, { identifiedEvent(runReporting("517"), RunContext::ofThisProgram()) }));
+            QVERIFY(appendAll(
+                log, { identifiedEvent(runReporting("517"), RunContext::ofThisProgram()) }));
         }
         QList<RecordEvent> events = recordedEvents(path);
         QCOMPARE(events.size(), 6);
@@ -290,14 +266,17 @@ private slots:
         const QString folder = m_dir.filePath(QStringLiteral("export"));
         QVERIFY(QDir().mkpath(folder));
         const QString path = folder + QStringLiteral("/records.sqlite");
-        QVERIFY(writeBytes(RecordsDatabase::legacyHistoryPath(path), legacyHeader + legacyLine("\"5,17\"", "Identified")));
+        QVERIFY(writeBytes(RecordsDatabase::legacyHistoryPath(path),
+            legacyHeader + legacyLine("\"5,17\"", "Identified")));
         const RunRecord run = runReporting("517");
         RunRecord shown = run;
         shown.sensor.serial.text = QStringLiteral("518");
         {
             RecordsLog log(path);
-            QVERIFY(appendAll(log, sampleRunEvents(run) + QList<RecordEvent> { reportEvent(run,
-                    QStringLiteral("/reports/517.txt"), false, "report", editedFields(run, shown)) }));
+            QVERIFY(appendAll(log,
+                sampleRunEvents(run)
+                    + QList<RecordEvent> { reportEvent(run, QStringLiteral("/reports/517.txt"),
+                        false, "report", editedFields(run, shown)) }));
         }
         const QString exported = folder + QStringLiteral("/export.csv");
         QString said;
@@ -306,12 +285,15 @@ private slots:
 
         const QList<HistoryCsv::Record> records = HistoryCsv::parse(fileContents(exported));
         QCOMPARE(records.size(), 7);
-        QCOMPARE(records[0].fields.mid(0, HistoryCsv::legacyColumns().size()), HistoryCsv::legacyColumns());
+        QCOMPARE(records[0].fields.mid(0, HistoryCsv::legacyColumns().size()),
+            HistoryCsv::legacyColumns());
         QCOMPARE(records[0].fields, HistoryCsv::columns());
         const auto value = [&](int record, const char *column) {
-            return records[record].fields.value(HistoryCsv::columns().indexOf(QLatin1String(column)));
+            return records[record].fields.value(
+                HistoryCsv::columns().indexOf(QLatin1String(column)));
         };
-        QCOMPARE(records[1].fields.mid(0, 20), HistoryCsv::parse(legacyLine("\"5,17\"", "Identified")).first().fields);
+        QCOMPARE(records[1].fields.mid(0, 20),
+            HistoryCsv::parse(legacyLine("\"5,17\"", "Identified")).first().fields);
         QCOMPARE(value(1, "Imported"), QStringLiteral("yes"));
         QCOMPARE(value(3, "Event"), QStringLiteral("Identified"));
         QCOMPARE(value(3, "Sensor serial"), QStringLiteral("517"));
@@ -323,7 +305,8 @@ private slots:
         QCOMPARE(value(5, "Old MC"), QStringLiteral("0.969556"));
         QCOMPARE(value(5, "New MC"), QStringLiteral("1.745200"));
         QCOMPARE(value(6, "Event"), QStringLiteral("Report written"));
-        QCOMPARE(value(6, "Details"), QStringLiteral("validation report; Sensor serial edited from \"517\" to \"518\""));
+        QCOMPARE(value(6, "Details"),
+            QStringLiteral("validation report; Sensor serial edited from \"517\" to \"518\""));
     }
 
     // Another program holds the database past the busy timeout: the commit is refused with the
@@ -358,7 +341,8 @@ private slots:
         const QString blocker = m_dir.filePath(QStringLiteral("blocker"));
         QVERIFY(writeBytes(blocker, {}));
         RecordsLog log(blocker + QStringLiteral("/records.sqlite"));
-        const std::optional<CommitAnswer> answer = commitAndAwait(log, storeEvent(runReporting("517"), false));
+        const std::optional<CommitAnswer> answer
+            = commitAndAwait(log, storeEvent(runReporting("517"), false));
         QVERIFY(answer);
         QVERIFY(!answer->stored);
         QVERIFY2(answer->reason.startsWith(QLatin1String("Cannot open the calibration records")),
@@ -427,11 +411,13 @@ private slots:
 
         RecordsLog log(path);
         QSignalSpy notices(&log, &RecordsLog::notice);
-        QVERIFY(appendAll(log, { identifiedEvent(runReporting("517"), RunContext::ofThisProgram()) }));
+        QVERIFY(
+            appendAll(log, { identifiedEvent(runReporting("517"), RunContext::ofThisProgram()) }));
         QTRY_COMPARE(notices.size(), 1);
         QVERIFY2(notices.first().first().toString().contains(QLatin1String("damaged")),
             qPrintable(notices.first().first().toString()));
-        const QStringList aside = QDir(folder).entryList({ QStringLiteral("records.corrupt-*.sqlite") });
+        const QStringList aside
+            = QDir(folder).entryList({ QStringLiteral("records.corrupt-*.sqlite") });
         QCOMPARE(aside.size(), 1);
         QCOMPARE(fileContents(folder + QLatin1Char('/') + aside.first()), damaged);
         QCOMPARE(recordedKinds(path), QStringList { "identified" });
@@ -450,7 +436,8 @@ private slots:
             QTest::qWait(100 + QRandomGenerator::global()->bounded(200));
             writer.kill();
             QVERIFY(writer.waitForFinished());
-            committed += QString::fromLatin1(writer.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+            committed += QString::fromLatin1(writer.readAllStandardOutput())
+                             .split('\n', Qt::SkipEmptyParts);
         }
         QVERIFY2(committed.size() > 15, qPrintable(QString::number(committed.size())));
 
@@ -463,10 +450,13 @@ private slots:
             QVERIFY(integrity.exec(QStringLiteral("PRAGMA integrity_check")) && integrity.next());
             QCOMPARE(integrity.value(0).toString(), QStringLiteral("ok"));
             QVERIFY(checkChain(db, &error).intact);
-            RecordsDatabase::readEvents(db, 0, [&](const RecordsDatabase::StoredEvent &event) {
-                stored.insert(event.event.id.toString(QUuid::WithoutBraces));
-                return true;
-            }, &error);
+            RecordsDatabase::readEvents(
+                db, 0,
+                [&](const RecordsDatabase::StoredEvent &event) {
+                    stored.insert(event.event.id.toString(QUuid::WithoutBraces));
+                    return true;
+                },
+                &error);
         }
         RecordsDatabase::close(QStringLiteral("after"));
         for (const QString &id : committed)

@@ -34,35 +34,6 @@ SensorSummary sensorLastPassed(int daysAgo, RunResult lastResult = RunResult::Pa
     return sensor;
 }
 
-// One run at the simulated bench: a validation, and where it fails a calibration stored and
-// validated again; a passed validation's report is saved with the sensor's serial corrected on
-// screen when asked.
-bool runAtTheBench(const SimulatorOptions &sensor, bool calibrate, const QString &report = {})
-{
-    FixtureSession session(sensor);
-    BoxAnswerer answerer(std::chrono::seconds(20));
-    if (calibrate) {
-        answerer.pressButton(QMessageBox::Yes);
-        answerer.pressButton(QMessageBox::Yes);
-    }
-    if (!report.isEmpty()) {
-        answerer.pressButton(QMessageBox::Save);
-        answerer.chooseFile(report);
-    } else {
-        answerer.pressButton(
-            calibrate || sensor.failStep == 0 ? QMessageBox::Cancel : QMessageBox::No);
-    }
-    if (!session.identify())
-        return false;
-    if (!report.isEmpty())
-        session.field("calLE_TARNEL_SN")
-            ->setText(session.field("calLE_TARNEL_SN")->text().trimmed() + "-B");
-    session.startValidation();
-    const bool done = answerer.waitUntilAnswered(std::chrono::seconds(30)) && session.waitIdle();
-    session.pressClose();
-    return done && session.settleRecords() && answerer.problems().isEmpty();
-}
-
 QString fixtureDateMonthsAgo(int months)
 {
     return today.addMonths(-months).toString(QStringLiteral("MM/dd/yy"));
@@ -362,7 +333,7 @@ private slots:
 
     void windowOntoTheRecords()
     {
-        RegisterWindow window(RecordsDatabase::defaultPath());
+        RegisterWindow window(RecordsDatabase::defaultPath(), QString());
         window.show();
         auto *list = window.findChild<QTableView *>("sensorsTV_list");
         QCOMPARE(list->model()->rowCount(), 4);
