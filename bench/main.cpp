@@ -7,6 +7,7 @@
 #include "responsivenessbench.h"
 #include "session.h"
 #include "startupbench.h"
+#include "syncbench.h"
 #include "wholerunbench.h"
 
 #include <QApplication>
@@ -29,6 +30,9 @@ constexpr int startupLaunches = 10;
 constexpr int recordCommits = 200;
 constexpr int storeCalibrations = 3;
 constexpr int registerLaunches = 5;
+// A little over 100,000 events.
+constexpr int backlogRuns = 10010;
+constexpr int serverArrivals = 200;
 
 constexpr double dispatchGoalMs = 2.0;
 constexpr double wholeRunGoalRatio = 1.05;
@@ -298,8 +302,8 @@ public:
                "simulated fixture, and prints the figures with the goals they meet or miss."));
         parser.addHelpOption();
         parser.addPositionalArgument(QStringLiteral("parts"),
-            tr("Any of dispatch, runs, responsiveness, startup, busy-disk, records, register "
-               "(default: all)."),
+            tr("Any of dispatch, runs, responsiveness, startup, busy-disk, records, register, "
+               "sync (default: all)."),
             QStringLiteral("[parts...]"));
         parser.process(app);
         m_named = parser.positionalArguments();
@@ -358,6 +362,9 @@ int main(int argc, char *argv[])
     const auto register_ = measureIf<RegisterFigures>(
         parts.wants("register"), [&] { return measureRegister(bigLabRecords, registerLaunches); });
 
+    const auto sync = measureIf<SyncFigures>(
+        parts.wants("sync"), [] { return measureSync(backlogRuns, serverArrivals); });
+
     FigurePrinter printer;
     if (dispatch)
         printer.printDispatch(*dispatch);
@@ -373,6 +380,8 @@ int main(int argc, char *argv[])
         printer.printPart(recordsFigureLines(*records), recordsGoals(*records));
     if (register_)
         printer.printPart(registerFigureLines(*register_), registerGoals(*register_));
+    if (sync)
+        printer.printPart(syncFigureLines(*sync), syncGoals(*sync));
     printer.printGoals();
     return 0;
 }

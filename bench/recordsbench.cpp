@@ -101,14 +101,6 @@ BlockFigures storeRuns(int calibrations)
     return figures;
 }
 
-QString line(const QString &label, const Summary &summary)
-{
-    return QStringLiteral("   %1 median %2  p99 %3")
-        .arg(label, -40)
-        .arg(summary.median, 8, 'f', 2)
-        .arg(summary.p99, 8, 'f', 2);
-}
-
 double growthRatio(const RecordsFigures &figures)
 {
     const QList<double> &batches = figures.growth.batchMs;
@@ -144,15 +136,18 @@ QStringList recordsFigureLines(const RecordsFigures &figures)
     return {
         QCoreApplication::translate(
             "RecordsBench", "6. Calibration records (SQLite, WAL, synchronous=FULL)"),
-        line(QStringLiteral("commit of one event, idle, ms"), figures.commitMs),
-        line(QStringLiteral("bare fsync of a small file, idle, ms"), figures.fsyncMs),
-        line(QStringLiteral("commit of one event, busy disk, ms"), figures.busyCommitMs),
-        line(QStringLiteral("bare fsync of a small file, busy disk, ms"), figures.busyFsyncMs),
+        summaryLine(QStringLiteral("commit of one event, idle, ms"), figures.commitMs),
+        summaryLine(QStringLiteral("bare fsync of a small file, idle, ms"), figures.fsyncMs),
+        summaryLine(QStringLiteral("commit of one event, busy disk, ms"), figures.busyCommitMs),
+        summaryLine(
+            QStringLiteral("bare fsync of a small file, busy disk, ms"), figures.busyFsyncMs),
         QStringLiteral("   %1 calibrations stored and validated again (%2 failed)")
             .arg(figures.storeRuns.validations)
             .arg(figures.storeRuns.failedValidations),
-        line(QStringLiteral("longest event-loop block, ms"), figures.storeRuns.longestBlockMs),
-        line(QStringLiteral("the same less CPU wait, ms"), figures.storeRuns.longestOwnBlockMs),
+        summaryLine(
+            QStringLiteral("longest event-loop block, ms"), figures.storeRuns.longestBlockMs),
+        summaryLine(
+            QStringLiteral("the same less CPU wait, ms"), figures.storeRuns.longestOwnBlockMs),
         QStringLiteral("   %1 runs, %2 events: first 1,000 runs added in %3 ms, last 1,000 in %4 ms"
                        " (ratio %5)")
             .arg(figures.growthRuns)

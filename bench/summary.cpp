@@ -20,3 +20,11 @@ Summary summarize(QList<double> samples)
     std::sort(samples.begin(), samples.end());
     return { samples.size(), nearestRank(samples, 50), nearestRank(samples, 99) };
 }
+
+QString summaryLine(const QString &label, const Summary &summary)
+{
+    return QStringLiteral("   %1 median %2  p99 %3")
+        .arg(label, -40)
+        .arg(summary.median, 8, 'f', 2)
+        .arg(summary.p99, 8, 'f', 2);
+}

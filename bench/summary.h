@@ -2,6 +2,7 @@
 #define SUMMARY_H
 
 #include <QList>
+#include <QString>
 
 // Median and 99th percentile of repeated measurements, by nearest rank: with fewer than a
 // hundred samples the 99th percentile is the largest one.
@@ -13,5 +14,8 @@ struct Summary
 };
 
 Summary summarize(QList<double> samples);
+
+// "   label   median M  p99 P", the figures to two decimals.
+QString summaryLine(const QString &label, const Summary &summary);
 
 #endif

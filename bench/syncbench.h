@@ -1,0 +1,24 @@
+#ifndef SYNCBENCH_H
+#define SYNCBENCH_H
+
+#include "recordsbench.h"
+#include "summary.h"
+
+// The records flowing to a lab's PostgreSQL server on this computer: a backlog drained, and the
+// time from an event's local commit to the server's commit while the server is idle; beside
+// each, the server's own time for the same rows inserted bare, in the same run.
+struct SyncFigures
+{
+    QString failure; // why nothing could be measured; empty when all went well
+    qint64 backlogEvents = 0;
+    double drainSeconds = 0;
+    double bareSeconds = 0; // the same rows, same batches, into a table with no keys or triggers
+    Summary arrivalMs; // local commit -> visible on the server
+    Summary bareInsertMs; // one row inserted and committed on its own
+};
+
+SyncFigures measureSync(int backlogRuns, int arrivals);
+QStringList syncFigureLines(const SyncFigures &figures);
+QList<Goal> syncGoals(const SyncFigures &figures);
+
+#endif
