@@ -70,19 +70,29 @@ RegisterWindow::RegisterWindow(const QString &databasePath, const QString &serve
         if (ui->registerTW_views->currentWidget() == ui->fixturesTab)
             showFixtures();
     });
+    auto *look = new QTimer(this);
+    connect(look, &QTimer::timeout, this, &RegisterWindow::showSyncStatus);
+    look->start(syncLookInterval);
+    useServer(server);
+}
+
+// Shows the lab's register where the server answers, this computer's records otherwise, and
+// sends this computer's records to the server.
+void RegisterWindow::useServer(const QString &server)
+{
+    m_sender.reset();
+    m_showsServer = false;
+    m_lastError.clear();
+    RecordsDatabase::close(m_connection);
     openSource(server);
     if (m_lastError.isEmpty())
         reload();
     if (!m_lastError.isEmpty())
         ui->registerLBL_source->setText(m_lastError);
     ui->registerLBL_sync->setVisible(!server.isEmpty());
-    if (!server.isEmpty()) {
-        m_sender = std::make_unique<RecordsSender>(databasePath, server);
-        auto *look = new QTimer(this);
-        connect(look, &QTimer::timeout, this, &RegisterWindow::showSyncStatus);
-        look->start(syncLookInterval);
-        showSyncStatus();
-    }
+    if (!server.isEmpty())
+        m_sender = std::make_unique<RecordsSender>(m_databasePath, server);
+    showSyncStatus();
 }
 
 // The lab's register where a server is set and answers, this computer's records otherwise.
@@ -95,7 +105,6 @@ void RegisterWindow::openSource(const QString &server)
             tr("The lab's register on the server, every bench: %1").arg(server));
         return;
     }
-    RecordsDatabase::close(m_connection);
     QString error;
     if (!RecordsDatabase::openForReading(m_databasePath, m_connection, &error)) {
         m_lastError = error;
@@ -110,6 +119,8 @@ void RegisterWindow::openSource(const QString &server)
 
 void RegisterWindow::showSyncStatus()
 {
+    if (!m_sender)
+        return;
     const SyncStatus status = m_sender->status();
     QString text;
     if (status.waiting < 0)
@@ -325,9 +336,13 @@ void RegisterWindow::on_actionSettings_triggered()
     SettingsDialog dialog(m_config, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    const QString server = m_config.server;
     m_config = dialog.config();
     saveRegisterConfig(m_config);
-    reload();
+    if (m_config.server != server)
+        useServer(m_config.server);
+    else
+        reload();
 }
 
 void RegisterWindow::on_actionQuit_triggered()

@@ -55,6 +55,7 @@ private:
     std::optional<Certificate> chosenCertificate();
     bool saveCsv(const QString &suggestedName, const QByteArray &csv);
     void tell(const QString &title, const QString &text);
+    void useServer(const QString &server);
     void openSource(const QString &server);
     void showSyncStatus();
 

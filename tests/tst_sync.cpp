@@ -8,9 +8,11 @@
 #include "registerwindow.h"
 #include "samplerun.h"
 #include "serverregister.h"
+#include "settingsdialog.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>

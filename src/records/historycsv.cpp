@@ -17,8 +17,8 @@ const QStringList &columns()
 {
     static const QStringList titles = legacyColumns()
         + QStringList { "Fixture calibration date", "Sensor model", "Sensor calibration date",
-            "Phase", "Details", "Computer", "Account", "Technician", "Program", "Imported",
-            "Run", "Event id", "UTC time" };
+              "Phase", "Details", "Computer", "Account", "Technician", "Program", "Imported", "Run",
+              "Event id", "UTC time" };
     return titles;
 }
 

@@ -13,7 +13,10 @@ namespace {
 class CsvValues
 {
 public:
-    void set(const QString &column, const QString &value) { m_values.insert(column, value.trimmed()); }
+    void set(const QString &column, const QString &value)
+    {
+        m_values.insert(column, value.trimmed());
+    }
     QStringList line() const
     {
         QStringList line;
@@ -43,15 +46,17 @@ QString eventName(const RecordEvent &event)
         { QLatin1String(EventKind::importFinished), QStringLiteral("History imported") },
     };
     if (event.kind == QLatin1String(EventKind::validation))
-        return event.verdict == QLatin1String(Verdict::passed) ? QStringLiteral("Validation passed")
-                                                               : QStringLiteral("Validation failed");
+        return event.verdict == QLatin1String(Verdict::passed)
+            ? QStringLiteral("Validation passed")
+            : QStringLiteral("Validation failed");
     if (event.kind == QLatin1String(EventKind::calibration))
         return event.verdict == QLatin1String(Verdict::computed)
             ? QStringLiteral("Calibration computed")
             : QStringLiteral("Calibration ") + event.verdict;
     if (event.kind == QLatin1String(EventKind::saveResult))
-        return event.verdict == QLatin1String(Verdict::confirmed) ? QStringLiteral("Save confirmed")
-                                                                  : QStringLiteral("Save not confirmed");
+        return event.verdict == QLatin1String(Verdict::confirmed)
+            ? QStringLiteral("Save confirmed")
+            : QStringLiteral("Save not confirmed");
     return names.value(event.kind, event.kind);
 }
 
@@ -60,18 +65,23 @@ void addIdentity(CsvValues &values, const QCborMap &identified)
     const QCborMap fixture = identified.value(QLatin1String(Key::fixture)).toMap();
     const QCborMap sensor = identified.value(QLatin1String(Key::sensor)).toMap();
     values.set(QStringLiteral("Fixture model"), keptText(fixture.value(QLatin1String(Key::model))));
-    values.set(QStringLiteral("Fixture serial"), keptText(fixture.value(QLatin1String(Key::serial))));
-    values.set(QStringLiteral("Fixture version"), keptText(fixture.value(QLatin1String(Key::firmware))));
+    values.set(
+        QStringLiteral("Fixture serial"), keptText(fixture.value(QLatin1String(Key::serial))));
+    values.set(
+        QStringLiteral("Fixture version"), keptText(fixture.value(QLatin1String(Key::firmware))));
     values.set(QStringLiteral("Fixture calibration date"),
         keptText(fixture.value(QLatin1String(Key::calDate))));
     values.set(QStringLiteral("Sensor model"), keptText(sensor.value(QLatin1String(Key::model))));
     values.set(QStringLiteral("Sensor serial"), keptText(sensor.value(QLatin1String(Key::serial))));
-    values.set(QStringLiteral("Sensor firmware"), keptText(sensor.value(QLatin1String(Key::firmware))));
+    values.set(
+        QStringLiteral("Sensor firmware"), keptText(sensor.value(QLatin1String(Key::firmware))));
     values.set(QStringLiteral("Sensor calibration date"),
         keptText(sensor.value(QLatin1String(Key::calDate))));
-    values.set(QStringLiteral("Computer"), identified.value(QLatin1String(Key::computer)).toString());
+    values.set(
+        QStringLiteral("Computer"), identified.value(QLatin1String(Key::computer)).toString());
     values.set(QStringLiteral("Account"), identified.value(QLatin1String(Key::login)).toString());
-    values.set(QStringLiteral("Technician"), identified.value(QLatin1String(Key::fullName)).toString());
+    values.set(
+        QStringLiteral("Technician"), identified.value(QLatin1String(Key::fullName)).toString());
     values.set(QStringLiteral("Program"), identified.value(QLatin1String(Key::program)).toString());
 }
 
@@ -97,7 +107,8 @@ void addDetails(CsvValues &values, const RecordEvent &event)
     } else if (event.kind == QLatin1String(EventKind::store)
         || event.kind == QLatin1String(EventKind::storeDeclined)) {
         values.set(QStringLiteral("Old MC"), keptText(payload.value(QLatin1String(Key::oldSlope))));
-        values.set(QStringLiteral("Old BC"), keptText(payload.value(QLatin1String(Key::oldOffset))));
+        values.set(
+            QStringLiteral("Old BC"), keptText(payload.value(QLatin1String(Key::oldOffset))));
         values.set(QStringLiteral("New MC"), text(Key::newSlope));
         values.set(QStringLiteral("New BC"), text(Key::newOffset));
         if (payload.value(QLatin1String(Key::warned)).toBool())

@@ -40,8 +40,8 @@ QDateTime momentOf(const QString &date, const QString &time)
     return moment.isValid() ? moment : QDateTime::currentDateTime();
 }
 
-RecordEvent importedEvent(const HistoryCsv::Record &record, const QStringList &header,
-    const QUuid &run)
+RecordEvent importedEvent(
+    const HistoryCsv::Record &record, const QStringList &header, const QUuid &run)
 {
     const auto column = [&](const char *title) {
         return record.fields.value(header.indexOf(QLatin1String(title)));
@@ -56,8 +56,8 @@ RecordEvent importedEvent(const HistoryCsv::Record &record, const QStringList &h
     QCborMap columns;
     for (qsizetype i = 0; i < header.size(); ++i)
         columns.insert(header.at(i), record.fields.value(i));
-    event.payload = { { QLatin1String(Key::line), record.bytes },
-        { QLatin1String(Key::columns), columns } };
+    event.payload
+        = { { QLatin1String(Key::line), record.bytes }, { QLatin1String(Key::columns), columns } };
     return event;
 }
 
@@ -98,7 +98,8 @@ bool alreadyImported(QSqlDatabase &db, const QByteArray &fileHash, QString *erro
         return false;
     }
     while (query.next()) {
-        if (decodedPayload(query.value(0).toByteArray()).value(QLatin1String(Key::sha256))
+        if (decodedPayload(query.value(0).toByteArray())
+                .value(QLatin1String(Key::sha256))
                 .toByteArray()
             == fileHash)
             return true;

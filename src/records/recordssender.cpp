@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QLockFile>
-#include <QSettings>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -25,8 +24,6 @@ std::atomic<int> sessions { 0 };
 constexpr std::chrono::seconds lookInterval { 2 };
 // A sync command waits this long for another program that is sending the same records.
 constexpr std::chrono::seconds lockPatience { 30 };
-constexpr int connectTimeoutSeconds = 10;
-constexpr char serverSetting[] = "records/server";
 
 QString tr(const char *text)
 {
@@ -41,16 +38,6 @@ const char insertOnServer[]
 QVariant orNull(const QByteArray &bytes)
 {
     return bytes.isEmpty() ? QVariant(QMetaType::fromType<QByteArray>()) : QVariant(bytes);
-}
-
-// Qt joins its connect options with blanks into libpq's connection string; a dead host must not
-// hold a sender for minutes.
-QString connectOptionsOf(const QString &server)
-{
-    QString options = server.simplified();
-    if (!options.contains(QLatin1String("connect_timeout")))
-        options += QStringLiteral(" connect_timeout=%1").arg(connectTimeoutSeconds);
-    return options.replace(QLatin1Char(' '), QLatin1Char(';'));
 }
 
 // One program's sending of one database's events: its own connections, made and used in the
@@ -346,59 +333,8 @@ void RecordsSender::committed(const QString &databasePath)
         waker->second();
 }
 
-QString configuredServer()
-{
-    return QSettings().value(QLatin1String(serverSetting)).toString();
-}
-
-void setConfiguredServer(const QString &server)
-{
-    QSettings().setValue(QLatin1String(serverSetting), server);
-}
-
-bool openServerConnection(const QString &server, const QString &connectionName, QString *error)
-{
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
-    db.setConnectOptions(connectOptionsOf(server));
-    if (db.open())
-        return true;
-    *error = describeServerError(db.lastError().text());
-    return false;
-}
-
 void setSenderRetryForTesting(std::chrono::milliseconds first, std::chrono::milliseconds longest)
 {
     firstRetryMs = int(first.count());
     longestRetryMs = int(longest.count());
-}
-
-QString describeServerError(const QString &driverText)
-{
-    const QString detail = driverText.simplified();
-    const auto says = [&](const char *words) {
-        return detail.contains(QLatin1String(words), Qt::CaseInsensitive);
-    };
-    if (says("password authentication failed") || says("no password supplied")
-        || says("authentication failed"))
-        return tr("The server refused the account's name or password (the password is kept in "
-                  ".pgpass or PGPASSFILE): %1")
-            .arg(detail);
-    if (says("SSL") || says("certificate"))
-        return tr("The secure connection (TLS) to the server failed: %1").arg(detail);
-    if (says("relation \"events\" does not exist"))
-        return tr("The server has no calibration register yet; its owner sets it up with "
-                  "cvu-records server-init: %1")
-            .arg(detail);
-    if (says("permission denied"))
-        return tr("The account may not use the register; make it a member of cvu_bench: %1")
-            .arg(detail);
-    if (says("could not connect") || says("connection refused")
-        || says("could not translate host name") || says("timeout expired")
-        || says("network is unreachable") || says("server closed the connection")
-        || says("no connection to the server") || says("terminating connection")
-        || says("is the server running") || says("the database system is"))
-        return tr("The server cannot be reached: %1").arg(detail);
-    if (says("database") && says("does not exist"))
-        return tr("The server has no database of that name: %1").arg(detail);
-    return tr("The server refused: %1").arg(detail);
 }

@@ -1,6 +1,8 @@
 #ifndef RECORDSSENDER_H
 #define RECORDSSENDER_H
 
+#include "serverconnection.h"
+
 #include <QDateTime>
 #include <QString>
 #include <chrono>
@@ -51,19 +53,7 @@ private:
     std::unique_ptr<Worker> m_worker;
 };
 
-// The lab's server as the programs' settings name it (QSettings "records/server"); empty: none.
-QString configuredServer();
-void setConfiguredServer(const QString &server);
-
-// Opens a connection to the lab's server under the name, in the calling thread; false and the
-// failure in words when it cannot.
-bool openServerConnection(const QString &server, const QString &connectionName, QString *error);
-
 // Only the tests shorten the pauses between tries.
 void setSenderRetryForTesting(std::chrono::milliseconds first, std::chrono::milliseconds longest);
-
-// What a failure to reach or use the server means, in words: the server cannot be reached, it
-// refused the name or password, the secure connection failed, or it has no register yet.
-QString describeServerError(const QString &driverText);
 
 #endif

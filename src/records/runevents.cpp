@@ -190,11 +190,11 @@ RecordEvent validationEvent(const RunRecord &run)
         if (const auto &reading = validation.steps[static_cast<size_t>(step - 1)])
             steps.append(stepOf(step, *reading));
     }
-    event.payload = { { QLatin1String(Key::phase),
-                          validation.phase == ValidationPhase::AsFound ? Phase::asFound
-                                                                       : Phase::asLeft },
-        { QLatin1String(Key::started), validation.startedAt.toString(Qt::ISODateWithMs) },
-        { QLatin1String(Key::steps), steps } };
+    event.payload
+        = { { QLatin1String(Key::phase),
+                validation.phase == ValidationPhase::AsFound ? Phase::asFound : Phase::asLeft },
+              { QLatin1String(Key::started), validation.startedAt.toString(Qt::ISODateWithMs) },
+              { QLatin1String(Key::steps), steps } };
     return event;
 }
 
@@ -203,14 +203,14 @@ RecordEvent calibrationEvent(const RunRecord &run, const char *verdict)
     RecordEvent event = eventOf(EventKind::calibration, run);
     const CalibrationRecord &calibration = *run.calibration;
     event.verdict = QLatin1String(verdict);
-    event.payload = { { QLatin1String(Key::started),
-                          calibration.startedAt.toString(Qt::ISODateWithMs) },
-        { QLatin1String(Key::low), samplesOf(calibration, ReferenceSet::Low) },
-        { QLatin1String(Key::high), samplesOf(calibration, ReferenceSet::High) },
-        { QLatin1String(Key::lowAverage), optionalNumber(calibration.lowAverage) },
-        { QLatin1String(Key::highAverage), optionalNumber(calibration.highAverage) },
-        { QLatin1String(Key::newSlope), calibration.slopeText },
-        { QLatin1String(Key::newOffset), calibration.offsetText } };
+    event.payload
+        = { { QLatin1String(Key::started), calibration.startedAt.toString(Qt::ISODateWithMs) },
+              { QLatin1String(Key::low), samplesOf(calibration, ReferenceSet::Low) },
+              { QLatin1String(Key::high), samplesOf(calibration, ReferenceSet::High) },
+              { QLatin1String(Key::lowAverage), optionalNumber(calibration.lowAverage) },
+              { QLatin1String(Key::highAverage), optionalNumber(calibration.highAverage) },
+              { QLatin1String(Key::newSlope), calibration.slopeText },
+              { QLatin1String(Key::newOffset), calibration.offsetText } };
     return event;
 }
 
