@@ -51,8 +51,7 @@ QString describeServerError(const QString &driverText)
     const auto says = [&](const char *words) {
         return detail.contains(QLatin1String(words), Qt::CaseInsensitive);
     };
-    if (says("password authentication failed") || says("no password supplied")
-        || says("authentication failed"))
+    if (says("authentication failed") || says("no password supplied"))
         return tr("The server refused the account's name or password (the password is kept in "
                   ".pgpass or PGPASSFILE): %1")
             .arg(detail);
