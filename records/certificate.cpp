@@ -16,10 +16,11 @@ constexpr int pdfResolution = 300;
 constexpr double marginMm = 18;
 constexpr double referenceSteps[] = { 2.8, 120, 600, 1000, 1700 };
 
-QString tr(const char *text)
+// Texts outside any window, in the translations under "Certificate".
+struct Texts
 {
-    return QCoreApplication::translate("Certificate", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Certificate)
+};
 
 QPageSize paperOfLocale()
 {
@@ -31,14 +32,14 @@ QPageSize paperOfLocale()
 QString readingLine(int step, const std::optional<StepResult> &result)
 {
     if (!result)
-        return tr("Step %1: no reading").arg(step);
-    return tr("Step %1  %2 pS/m   reading %3 pS/m   bounds %4 to %5   %6")
+        return Texts::tr("Step %1: no reading").arg(step);
+    return Texts::tr("Step %1  %2 pS/m   reading %3 pS/m   bounds %4 to %5   %6")
         .arg(step)
         .arg(referenceSteps[step - 1])
         .arg(result->text.trimmed())
         .arg(result->lower)
         .arg(result->upper)
-        .arg(result->passed ? tr("PASS") : tr("FAIL"));
+        .arg(result->passed ? Texts::tr("PASS") : Texts::tr("FAIL"));
 }
 
 QStringList validationLines(const ValidationResult &validation)
@@ -69,7 +70,8 @@ std::optional<Certificate> certificateFor(const RunSummary &run, const Laborator
     const RegisterSettings &settings, QString *why)
 {
     if (!run.endedPassing()) {
-        *why = tr("The run of %1 did not end with a passing validation; it has no certificate.")
+        *why = Texts::tr(
+            "The run of %1 did not end with a passing validation; it has no certificate.")
                    .arg(dateText(run.started));
         return std::nullopt;
     }
@@ -80,49 +82,50 @@ std::optional<Certificate> certificateFor(const RunSummary &run, const Laborator
 QStringList certificateLines(const Certificate &certificate)
 {
     const RunSummary &run = certificate.run;
-    QStringList lines { tr("Calibration Certificate"),
-        tr("Certificate number: %1").arg(certificate.number), certificate.laboratory.name };
+    QStringList lines { Texts::tr("Calibration Certificate"),
+        Texts::tr("Certificate number: %1").arg(certificate.number), certificate.laboratory.name };
     lines += certificate.laboratory.address;
-    lines += { QString(), tr("Instrument"),
-        tr("%1, serial number %2, firmware %3")
+    lines += { QString(), Texts::tr("Instrument"),
+        Texts::tr("%1, serial number %2, firmware %3")
             .arg(run.sensorModel, run.sensorSerial, run.sensorFirmware),
-        QString(), tr("As found") };
+        QString(), Texts::tr("As found") };
     if (run.asFound)
         lines += validationLines(*run.asFound);
     if (run.adjustment && run.adjustment->confirmed) {
-        lines += { QString(), tr("Adjustment"),
-            tr("Constants before: MC %1, BC %2")
+        lines += { QString(), Texts::tr("Adjustment"),
+            Texts::tr("Constants before: MC %1, BC %2")
                 .arg(run.adjustment->oldSlope, run.adjustment->oldOffset),
-            tr("Constants after: MC %1, BC %2")
+            Texts::tr("Constants after: MC %1, BC %2")
                 .arg(run.adjustment->newSlope, run.adjustment->newOffset),
-            QString(), tr("As left") };
+            QString(), Texts::tr("As left") };
         if (run.asLeft)
             lines += validationLines(*run.asLeft);
     } else {
         lines += { QString(),
-            tr("No adjustment was made; the results as found are the results as left.") };
+            Texts::tr("No adjustment was made; the results as found are the results as left.") };
     }
-    lines += { QString(), tr("Decision rule"),
-        tr("A step passes when its reading lies within the step's bounds; no guard band is "
-           "applied."),
-        QString(), tr("Reference standard"),
-        tr("%1, serial number %2, firmware %3, calibrated %4")
+    lines += { QString(), Texts::tr("Decision rule"),
+        Texts::tr("A step passes when its reading lies within the step's bounds; no guard band is "
+                  "applied."),
+        QString(), Texts::tr("Reference standard"),
+        Texts::tr("%1, serial number %2, firmware %3, calibrated %4")
             .arg(run.fixture.model, run.fixture.serial, run.fixture.firmware,
                 run.fixture.calibrationDateText) };
     if (run.fixture.outOfInterval)
-        lines.append(tr("The reference standard was out of its calibration interval at the time of "
-                        "this calibration."));
-    lines += { tr("Ambient conditions were not recorded."), QString(),
-        tr("Technician: %1").arg(run.technician),
-        tr("Date: %1").arg(run.started.date().toString(Qt::ISODate)),
-        tr("Next due: %1").arg(certificate.nextDue.toString(Qt::ISODate)),
-        tr("Program: %1").arg(run.program) };
+        lines.append(
+            Texts::tr("The reference standard was out of its calibration interval at the time of "
+                      "this calibration."));
+    lines += { Texts::tr("Ambient conditions were not recorded."), QString(),
+        Texts::tr("Technician: %1").arg(run.technician),
+        Texts::tr("Date: %1").arg(run.started.date().toString(Qt::ISODate)),
+        Texts::tr("Next due: %1").arg(certificate.nextDue.toString(Qt::ISODate)),
+        Texts::tr("Program: %1").arg(run.program) };
     if (!run.editedFields.isEmpty())
-        lines.append(tr("The report of this run was saved with edited fields: %1.")
+        lines.append(Texts::tr("The report of this run was saved with edited fields: %1.")
                          .arg(run.editedFields.join(QStringLiteral(", "))));
     if (run.imported)
-        lines.append(tr("This run was imported from an earlier calibration history."));
-    lines.append(tr("Record: %1").arg(QString::fromLatin1(run.lastEventHash.toHex())));
+        lines.append(Texts::tr("This run was imported from an earlier calibration history."));
+    lines.append(Texts::tr("Record: %1").arg(QString::fromLatin1(run.lastEventHash.toHex())));
     return lines;
 }
 
@@ -136,8 +139,9 @@ void drawCertificate(QPainter &painter, QPagedPaintDevice &device, const Certifi
     QFont title = heading;
     title.setPointSizeF(16);
     const QStringList lines = certificateLines(certificate);
-    const QSet<QString> headings { tr("Instrument"), tr("As found"), tr("Adjustment"),
-        tr("As left"), tr("Decision rule"), tr("Reference standard") };
+    const QSet<QString> headings { Texts::tr("Instrument"), Texts::tr("As found"),
+        Texts::tr("Adjustment"), Texts::tr("As left"), Texts::tr("Decision rule"),
+        Texts::tr("Reference standard") };
     double y = 0;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString &line = lines.at(i);
@@ -163,17 +167,17 @@ bool writeCertificatePdf(const Certificate &certificate, const QString &path, QS
         QPdfWriter pdf(path);
         pdf.setResolution(pdfResolution);
         setCertificatePaper(pdf);
-        pdf.setTitle(tr("Calibration Certificate %1").arg(certificate.number));
+        pdf.setTitle(Texts::tr("Calibration Certificate %1").arg(certificate.number));
         pdf.setCreator(certificate.run.program);
         QPainter painter;
         if (!painter.begin(&pdf)) {
-            *error = tr("Cannot write %1.").arg(path);
+            *error = Texts::tr("Cannot write %1.").arg(path);
             return false;
         }
         drawCertificate(painter, pdf, certificate);
     }
     if (QFile(path).size() == 0) {
-        *error = tr("Cannot write %1.").arg(path);
+        *error = Texts::tr("Cannot write %1.").arg(path);
         return false;
     }
     return true;

@@ -6,10 +6,11 @@
 #include <QFileInfo>
 
 namespace {
-QString tr(const char *text)
+// Texts outside any window, in the translations under "Register".
+struct Texts
 {
-    return QCoreApplication::translate("Register", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Register)
+};
 
 QString dateOnly(const std::optional<QDateTime> &at)
 {
@@ -35,7 +36,7 @@ QString validationText(const std::optional<ValidationResult> &validation)
 {
     if (!validation)
         return QStringLiteral("—");
-    return validation->passed ? tr("PASS") : tr("FAIL");
+    return validation->passed ? Texts::tr("PASS") : Texts::tr("FAIL");
 }
 
 QVariant header(const QStringList &titles, int section, Qt::Orientation orientation, int role)
@@ -81,17 +82,17 @@ QString adjustmentText(const RunSummary &run)
         change = QStringLiteral(" (%1%2 %)")
                      .arg(*adjustment.slopeChangePercent >= 0 ? QStringLiteral("+") : QString())
                      .arg(*adjustment.slopeChangePercent, 0, 'f', 1);
-    QString text = tr("MC %1 → %2%3, BC %4 → %5")
+    QString text = Texts::tr("MC %1 → %2%3, BC %4 → %5")
                        .arg(adjustment.oldSlope, adjustment.newSlope, change, adjustment.oldOffset,
                            adjustment.newOffset);
     if (!adjustment.confirmed)
-        text += tr(", not confirmed stored");
+        text += Texts::tr(", not confirmed stored");
     return text;
 }
 
 QString lapsedText(const QString &what)
 {
-    return tr("%1 (out of its calibration interval)").arg(what);
+    return Texts::tr("%1 (out of its calibration interval)").arg(what);
 }
 
 QString fixtureText(const ReferenceStandard &fixture)
@@ -143,7 +144,7 @@ QVariant SensorsModel::data(const QModelIndex &index, int role) const
     switch (index.column()) {
     case Serial:
         return display && sensor.imported
-            ? tr("%1 (imported)").arg(QString::fromUtf8(sensor.serial))
+            ? Texts::tr("%1 (imported)").arg(QString::fromUtf8(sensor.serial))
             : QString::fromUtf8(sensor.serial);
     case Model:
         return sensor.model;
@@ -169,8 +170,9 @@ QVariant SensorsModel::data(const QModelIndex &index, int role) const
 
 QVariant SensorsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    return header({ tr("Serial"), tr("Model"), tr("Firmware"), tr("Last run"), tr("Result"),
-                      tr("Last calibration"), tr("Next due"), tr("Status") },
+    return header({ Texts::tr("Serial"), Texts::tr("Model"), Texts::tr("Firmware"),
+                      Texts::tr("Last run"), Texts::tr("Result"), Texts::tr("Last calibration"),
+                      Texts::tr("Next due"), Texts::tr("Status") },
         section, orientation, role);
 }
 
@@ -209,7 +211,7 @@ QVariant RunsModel::data(const QModelIndex &index, int role) const
     case Date:
         if (role == sortRole)
             return run.started;
-        return run.imported ? tr("%1 (imported)").arg(dateText(run.started))
+        return run.imported ? Texts::tr("%1 (imported)").arg(dateText(run.started))
                             : dateText(run.started);
     case Bench:
         return run.computer;
@@ -231,8 +233,9 @@ QVariant RunsModel::data(const QModelIndex &index, int role) const
 
 QVariant RunsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    return header({ tr("Date"), tr("Bench"), tr("Technician"), tr("Fixture"), tr("As found"),
-                      tr("Adjustment"), tr("As left"), tr("Report") },
+    return header({ Texts::tr("Date"), Texts::tr("Bench"), Texts::tr("Technician"),
+                      Texts::tr("Fixture"), Texts::tr("As found"), Texts::tr("Adjustment"),
+                      Texts::tr("As left"), Texts::tr("Report") },
         section, orientation, role);
 }
 
@@ -289,7 +292,8 @@ QVariant FixturesModel::data(const QModelIndex &index, int role) const
 
 QVariant FixturesModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    return header({ tr("Serial"), tr("Model"), tr("Calibration date"), tr("Runs"), tr("Last run") },
+    return header({ Texts::tr("Serial"), Texts::tr("Model"), Texts::tr("Calibration date"),
+                      Texts::tr("Runs"), Texts::tr("Last run") },
         section, orientation, role);
 }
 
@@ -347,6 +351,6 @@ QVariant FixtureRunsModel::data(const QModelIndex &index, int role) const
 
 QVariant FixtureRunsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    return header(
-        { tr("Date"), tr("Sensor"), tr("Fixture calibration date") }, section, orientation, role);
+    return header({ Texts::tr("Date"), Texts::tr("Sensor"), Texts::tr("Fixture calibration date") },
+        section, orientation, role);
 }

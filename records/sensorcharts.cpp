@@ -1,5 +1,6 @@
 #include "sensorcharts.h"
 
+#include "runrecord.h"
 #include "stepbounds.h"
 
 #include <QCoreApplication>
@@ -8,17 +9,11 @@ namespace {
 const QColor asFoundColour(0xe0, 0x7b, 0x1a);
 const QColor asLeftColour(0x2e, 0x86, 0xde);
 
-QString tr(const char *text)
+// Texts outside any window, in the translations under "Register".
+struct Texts
 {
-    return QCoreApplication::translate("Register", text);
-}
-
-std::optional<double> numberOf(const QString &text)
-{
-    bool ok = false;
-    const double number = text.trimmed().toDouble(&ok);
-    return ok ? std::optional<double>(number) : std::nullopt;
-}
+    Q_DECLARE_TR_FUNCTIONS(Register)
+};
 
 ChartPoint pointOf(const QDateTime &at, double value, const QString &what)
 {
@@ -45,19 +40,21 @@ ChartPanel constantPanel(const QString &title, const QList<RunSummary> &runs,
     QString RunSummary::*asFound, QString Adjustment::*stored, const QString &what)
 {
     return { title,
-        { seriesOf(tr("As found"), asFoundColour, runs,
+        { seriesOf(Texts::tr("As found"), asFoundColour, runs,
               [&](const RunSummary &run) -> std::optional<ChartPoint> {
-                  const std::optional<double> value = numberOf(run.*asFound);
-                  return value ? std::optional(pointOf(run.started, *value, what + tr(" as found")))
-                               : std::nullopt;
+                  const std::optional<double> value = finiteNumberOf(run.*asFound);
+                  return value
+                      ? std::optional(pointOf(run.started, *value, what + Texts::tr(" as found")))
+                      : std::nullopt;
               }),
-            seriesOf(tr("Stored"), asLeftColour, runs,
+            seriesOf(Texts::tr("Stored"), asLeftColour, runs,
                 [&](const RunSummary &run) -> std::optional<ChartPoint> {
                     if (!run.adjustment || !run.adjustment->confirmed)
                         return std::nullopt;
-                    const std::optional<double> value = numberOf((*run.adjustment).*stored);
-                    return value ? std::optional(pointOf(run.started, *value, what + tr(" stored")))
-                                 : std::nullopt;
+                    const std::optional<double> value = finiteNumberOf((*run.adjustment).*stored);
+                    return value
+                        ? std::optional(pointOf(run.started, *value, what + Texts::tr(" stored")))
+                        : std::nullopt;
                 }) },
         std::nullopt };
 }
@@ -69,23 +66,23 @@ std::optional<ChartPoint> readingPoint(
         return std::nullopt;
     const StepResult &result = *validation->steps[size_t(step - 1)];
     ChartPoint point = pointOf(validation->at, result.value, what);
-    point.tip = tr("Step %1 %2, %3: %4 pS/m (bounds %5 to %6, %7)")
+    point.tip = Texts::tr("Step %1 %2, %3: %4 pS/m (bounds %5 to %6, %7)")
                     .arg(step)
                     .arg(what, validation->at.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
                         result.text.trimmed())
                     .arg(result.lower)
                     .arg(result.upper)
-                    .arg(result.passed ? tr("PASS") : tr("FAIL"));
+                    .arg(result.passed ? Texts::tr("PASS") : Texts::tr("FAIL"));
     return point;
 }
 }
 
 QList<ChartPanel> constantsPanels(const QList<RunSummary> &runs)
 {
-    return { constantPanel(tr("MC, slope (pS/m per count)"), runs, &RunSummary::asFoundSlope,
-                 &Adjustment::newSlope, tr("MC")),
-        constantPanel(tr("BC, offset (pS/m)"), runs, &RunSummary::asFoundOffset,
-            &Adjustment::newOffset, tr("BC")) };
+    return { constantPanel(Texts::tr("MC, slope (pS/m per count)"), runs, &RunSummary::asFoundSlope,
+                 &Adjustment::newSlope, Texts::tr("MC")),
+        constantPanel(Texts::tr("BC, offset (pS/m)"), runs, &RunSummary::asFoundOffset,
+            &Adjustment::newOffset, Texts::tr("BC")) };
 }
 
 QList<ChartPanel> readingsPanels(const QList<RunSummary> &runs)
@@ -94,18 +91,18 @@ QList<ChartPanel> readingsPanels(const QList<RunSummary> &runs)
     QList<ChartPanel> panels;
     for (int step = 1; step <= validationStepCount; ++step) {
         const StepBounds bounds = stepBounds(step);
-        panels.append({ tr("Step %1, %2 pS/m: reading (pS/m) within %3 to %4")
+        panels.append({ Texts::tr("Step %1, %2 pS/m: reading (pS/m) within %3 to %4")
                             .arg(step)
                             .arg(QLatin1String(references[step - 1]))
                             .arg(bounds.lower)
                             .arg(bounds.upper),
-            { seriesOf(tr("As found"), asFoundColour, runs,
+            { seriesOf(Texts::tr("As found"), asFoundColour, runs,
                   [step](const RunSummary &run) {
-                      return readingPoint(run.asFound, step, tr("as found"));
+                      return readingPoint(run.asFound, step, Texts::tr("as found"));
                   }),
-                seriesOf(tr("As left"), asLeftColour, runs,
+                seriesOf(Texts::tr("As left"), asLeftColour, runs,
                     [step](const RunSummary &run) {
-                        return readingPoint(run.asLeft, step, tr("as left"));
+                        return readingPoint(run.asLeft, step, Texts::tr("as left"));
                     }) },
             AxisRange { bounds.lower, bounds.upper } });
     }

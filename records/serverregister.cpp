@@ -11,10 +11,11 @@
 namespace {
 constexpr char testConnection[] = "cvu-records-server-test";
 
-QString tr(const char *text)
+// Texts outside any window, in the translations under "Records".
+struct Texts
 {
-    return QCoreApplication::translate("Records", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Records)
+};
 }
 
 bool openServerRegister(const QString &server, const QString &connectionName, QString *error)
@@ -31,14 +32,14 @@ bool openServerRegister(const QString &server, const QString &connectionName, QS
 QString testServer(const QString &server)
 {
     if (server.isEmpty())
-        return tr("No server is set: the records stay on this computer.");
+        return Texts::tr("No server is set: the records stay on this computer.");
     QString result;
     QString error;
     if (openServerRegister(server, QLatin1String(testConnection), &error)) {
         QSqlQuery count(QSqlDatabase::database(QLatin1String(testConnection)));
         if (count.exec(QStringLiteral("SELECT count(*), count(DISTINCT source) FROM events"))
             && count.next())
-            result = tr("Connected: the lab's register holds %1 records from %2 benches.")
+            result = Texts::tr("Connected: the lab's register holds %1 records from %2 benches.")
                          .arg(count.value(0).toLongLong())
                          .arg(count.value(1).toLongLong());
         else

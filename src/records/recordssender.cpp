@@ -25,10 +25,11 @@ constexpr std::chrono::seconds lookInterval { 2 };
 // A sync command waits this long for another program that is sending the same records.
 constexpr std::chrono::seconds lockPatience { 30 };
 
-QString tr(const char *text)
+// Texts outside any window, in the translations under "Records".
+struct Texts
 {
-    return QCoreApplication::translate("Records", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Records)
+};
 
 const char insertOnServer[]
     = "INSERT INTO events (id, run, kind, utc_ms, utc_offset_s, sensor_serial, fixture_serial,"
@@ -125,7 +126,8 @@ private:
             // The server tells the benches' records apart by it: nothing goes without it.
             if (!m_source.isEmpty())
                 return true;
-            *error = tr("The records at %1 cannot say which records they are.").arg(m_databasePath);
+            *error = Texts::tr("The records at %1 cannot say which records they are.")
+                         .arg(m_databasePath);
         }
         RecordsDatabase::close(m_local);
         return false;
@@ -306,7 +308,8 @@ bool RecordsSender::sendAll(const QString &databasePath, const QString &server, 
 {
     QLockFile sending(databasePath + QStringLiteral(".sending"));
     if (!sending.tryLock(int(std::chrono::milliseconds(lockPatience).count()))) {
-        status->lastError = tr("Another program is sending these records to the server now.");
+        status->lastError
+            = Texts::tr("Another program is sending these records to the server now.");
         return false;
     }
     SendingSession session(databasePath, server);

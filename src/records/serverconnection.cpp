@@ -9,10 +9,11 @@ namespace {
 constexpr int connectTimeoutSeconds = 10;
 constexpr char serverSetting[] = "records/server";
 
-QString tr(const char *text)
+// Texts outside any window, in the translations under "Records".
+struct Texts
 {
-    return QCoreApplication::translate("Records", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Records)
+};
 
 // Qt joins its connect options with blanks into libpq's connection string; a dead host must not
 // hold a sender for minutes.
@@ -52,25 +53,26 @@ QString describeServerError(const QString &driverText)
         return detail.contains(QLatin1String(words), Qt::CaseInsensitive);
     };
     if (says("authentication failed") || says("no password supplied"))
-        return tr("The server refused the account's name or password (the password is kept in "
-                  ".pgpass or PGPASSFILE): %1")
+        return Texts::tr(
+            "The server refused the account's name or password (the password is kept in "
+            ".pgpass or PGPASSFILE): %1")
             .arg(detail);
     if (says("SSL") || says("certificate"))
-        return tr("The secure connection (TLS) to the server failed: %1").arg(detail);
+        return Texts::tr("The secure connection (TLS) to the server failed: %1").arg(detail);
     if (says("relation \"events\" does not exist"))
-        return tr("The server has no calibration register yet; its owner sets it up with "
-                  "cvu-records server-init: %1")
+        return Texts::tr("The server has no calibration register yet; its owner sets it up with "
+                         "cvu-records server-init: %1")
             .arg(detail);
     if (says("permission denied"))
-        return tr("The account may not use the register; make it a member of cvu_bench: %1")
+        return Texts::tr("The account may not use the register; make it a member of cvu_bench: %1")
             .arg(detail);
     if (says("could not connect") || says("connection refused")
         || says("could not translate host name") || says("timeout expired")
         || says("network is unreachable") || says("server closed the connection")
         || says("no connection to the server") || says("terminating connection")
         || says("is the server running") || says("the database system is"))
-        return tr("The server cannot be reached: %1").arg(detail);
+        return Texts::tr("The server cannot be reached: %1").arg(detail);
     if (says("database") && says("does not exist"))
-        return tr("The server has no database of that name: %1").arg(detail);
-    return tr("The server refused: %1").arg(detail);
+        return Texts::tr("The server has no database of that name: %1").arg(detail);
+    return Texts::tr("The server refused: %1").arg(detail);
 }
