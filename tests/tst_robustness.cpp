@@ -257,6 +257,9 @@ private slots:
             answerer.pressButton(QMessageBox::Cancel);
 
         QVERIFY(session.identify());
+        // The warning comes when the first event cannot be written; a technician reads it before
+        // going on.
+        QVERIFY(QTest::qWaitFor([&] { return warnings == 1; }, 5000));
         session.startCalibration();
         QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(20)));
         QVERIFY(session.waitIdle());
