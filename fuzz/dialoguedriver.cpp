@@ -75,7 +75,7 @@ DialogueDriver::DialogueDriver(FuzzInput &input)
 {
     m_dialog = std::make_unique<CalibrationDlg>(nullptr,
         offeredPorts(QStringList { QStringLiteral("ttyFUZZ0") },
-            [this](const QString &, QString *) { return openPort(); }));
+            [this](const QString &, OpenFailure *) { return openPort(); }));
     m_technician.setDialog(m_dialog.get());
     m_answerer.setFallback([this](QWidget *modal) { answer(modal); });
 }

@@ -18,6 +18,18 @@ QString linuxDriverName(const QString &portName)
         return {};
     return QFileInfo(driver.symLinkTarget()).fileName();
 }
+
+OpenError openErrorOf(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return OpenError::NotFound;
+    case QSerialPort::PermissionError:
+        return OpenError::Permission;
+    default:
+        return OpenError::Other;
+    }
+}
 }
 
 PortAccess systemPortAccess()
@@ -86,7 +98,7 @@ QList<PortInfo> systemPorts()
     return ports;
 }
 
-QIODevice *openSerialPort(const QString &portName, QString *errorText)
+QIODevice *openSerialPort(const QString &portName, OpenFailure *failure)
 {
     auto *port = new QSerialPort(portName);
     port->setBaudRate(QSerialPort::Baud19200);
@@ -95,8 +107,8 @@ QIODevice *openSerialPort(const QString &portName, QString *errorText)
     port->setStopBits(QSerialPort::OneStop);
     port->setFlowControl(QSerialPort::NoFlowControl);
     if (!port->open(QIODevice::ReadWrite)) {
-        if (errorText)
-            *errorText = port->errorString();
+        if (failure)
+            *failure = { openErrorOf(port->error()), port->errorString() };
         delete port;
         return nullptr;
     }

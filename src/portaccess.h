@@ -1,6 +1,8 @@
 #ifndef PORTACCESS_H
 #define PORTACCESS_H
 
+#include "portproblems.h"
+
 #include <QList>
 #include <QString>
 #include <functional>
@@ -19,9 +21,9 @@ struct PortInfo
 inline constexpr char ftdiEnumeratorName[] = "FTDIBUS";
 
 using PortLister = std::function<QList<PortInfo>()>;
-// Opens the named port ready for the fixture's line settings. Returns nullptr and a reason when
-// it cannot; the caller owns the device.
-using PortOpener = std::function<QIODevice *(const QString &portName, QString *errorText)>;
+// Opens the named port ready for the fixture's line settings. Returns nullptr and why when it
+// cannot; the caller owns the device.
+using PortOpener = std::function<QIODevice *(const QString &portName, OpenFailure *failure)>;
 
 // Where the dialog finds and opens ports. The program uses the system's serial ports; the demo
 // and the tests hand in their own.
@@ -48,6 +50,6 @@ QStringList ftdiPortNames(const QList<PortInfo> &ports);
 bool naturallyBefore(const QString &a, const QString &b);
 
 QList<PortInfo> systemPorts();
-QIODevice *openSerialPort(const QString &portName, QString *errorText);
+QIODevice *openSerialPort(const QString &portName, OpenFailure *failure);
 
 #endif

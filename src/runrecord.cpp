@@ -1,6 +1,7 @@
 #include "runrecord.h"
 
 #include <algorithm>
+#include <cmath>
 
 bool ValidationRecord::complete() const
 {
@@ -82,4 +83,20 @@ QList<EditedField> editedFields(const RunRecord &recorded, const RunRecord &show
             edited.append({ compared.name, recordedText, shownText });
     }
     return edited;
+}
+
+std::optional<double> RunRecord::slopeChangePercent() const
+{
+    const std::optional<double> old = finiteNumberOf(slope.text);
+    const std::optional<double> updated = finiteNumberOf(newSlopeText());
+    if (!old || !updated || *old == 0)
+        return std::nullopt;
+    return (*updated - *old) / std::abs(*old) * 100.0;
+}
+
+std::optional<double> finiteNumberOf(const QString &text)
+{
+    bool ok = false;
+    const double number = text.trimmed().toDouble(&ok);
+    return ok && std::isfinite(number) ? std::optional<double>(number) : std::nullopt;
 }

@@ -112,7 +112,13 @@ struct RunRecord
     QString stepText(int step) const;
     QString newSlopeText() const { return calibration ? calibration->slopeText : QString(); }
     QString newOffsetText() const { return calibration ? calibration->offsetText : QString(); }
+    // MC's change from the constant read to the new one, in percent of the one read; none where
+    // either is not a number or the one read is zero.
+    std::optional<double> slopeChangePercent() const;
 };
+
+// The number a device's text says, where it is a finite one.
+std::optional<double> finiteNumberOf(const QString &text);
 
 // A field whose text differs from what the device or the measurement gave.
 struct EditedField

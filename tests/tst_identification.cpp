@@ -233,8 +233,17 @@ private slots:
         QCOMPARE(ports->count(), 1);
         QCOMPARE(ports->currentText(), QStringLiteral("/dev/no-such-fixture"));
 
+        BoxAnswerer answerer;
+        SeenBox cannotOpen;
+        answerer.pressButton(QMessageBox::Ok, &cannotOpen);
         QTest::mouseClick(connectButton, Qt::LeftButton);
 
+        QVERIFY(answerer.waitUntilAnswered());
+        QCOMPARE(cannotOpen.title, QStringLiteral("Cannot open /dev/no-such-fixture"));
+        QCOMPARE(cannotOpen.text,
+            QStringLiteral("/dev/no-such-fixture is no longer there: the fixture was unplugged, or "
+                           "its cable came loose. Plug it in, choose its port from the list and "
+                           "press Connect."));
         QCOMPARE(dialog.findChild<QLabel *>("infobar_status")->text(),
             QStringLiteral("device failed to open"));
         QCOMPARE(connectButton->text(), QStringLiteral("Connect"));

@@ -89,7 +89,8 @@ private slots:
         QCOMPARE(session.status(), QStringLiteral("Validation Complete"));
         const QList<QByteArray> commands = session.simulator.commands();
         for (int step = 1; step < validationStepCount; ++step)
-            QCOMPARE(session.statusAtCommand.at(commands.indexOf("V" + QByteArray::number(step + 1))),
+            QCOMPARE(
+                session.statusAtCommand.at(commands.indexOf("V" + QByteArray::number(step + 1))),
                 QStringLiteral("Acquired Step %1, continuing to sample").arg(step));
         const QStringList expected { "2.8", "120", "600", "1000", "1700" };
         for (int step = 1; step <= 5; ++step) {
@@ -166,6 +167,9 @@ private slots:
         QCOMPARE(session.field("calLE_NewCoff")->text(), QStringLiteral("-175.21040"));
         QCOMPARE(store.title, QStringLiteral("Important Information"));
         QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(15)));
+        QCOMPARE(store.informativeText,
+            QStringLiteral("The new slope MC differs from the present one by 80.0 %. Check the "
+                           "standard solutions and the cell before storing."));
 
         const QByteArray today
             = QDate::currentDate().toString(QStringLiteral("MM/dd/yy")).toLatin1();
@@ -208,17 +212,82 @@ private slots:
                 "validation: passed" }));
         const QList<RecordEvent> events = recordedEvents();
         const QCborMap kept = events.at(3).payload;
+        QVERIFY(kept.value(QLatin1String(Key::warned)).toBool());
         QCOMPARE(keptText(kept.value(QLatin1String(Key::oldSlope))), QStringLiteral("0.969556"));
-        QCOMPARE(kept.value(QLatin1String(Key::oldSlope)).toMap().value(QLatin1String(Key::reply)).toByteArray(),
+        QCOMPARE(kept.value(QLatin1String(Key::oldSlope))
+                     .toMap()
+                     .value(QLatin1String(Key::reply))
+                     .toByteArray(),
             QByteArray("MC = 0.969556\r\n"));
         QCOMPARE(kept.value(QLatin1String(Key::newSlope)).toString(), QStringLiteral("1.745200"));
-        QCOMPARE(events.at(4).payload.value(QLatin1String(Key::command)).toByteArray(), QByteArray("mc=1.745200\r"));
-        QCOMPARE(events.at(1).payload.value(QLatin1String(Key::phase)).toString(), QLatin1String(Phase::asFound));
-        QCOMPARE(events.at(9).payload.value(QLatin1String(Key::phase)).toString(), QLatin1String(Phase::asLeft));
-        QCOMPARE(events.at(9).payload.value(QLatin1String(Key::steps)).toArray().at(1).toMap().value(QLatin1String(Key::text)).toString(),
+        QCOMPARE(events.at(4).payload.value(QLatin1String(Key::command)).toByteArray(),
+            QByteArray("mc=1.745200\r"));
+        QCOMPARE(events.at(1).payload.value(QLatin1String(Key::phase)).toString(),
+            QLatin1String(Phase::asFound));
+        QCOMPARE(events.at(9).payload.value(QLatin1String(Key::phase)).toString(),
+            QLatin1String(Phase::asLeft));
+        QCOMPARE(events.at(9)
+                     .payload.value(QLatin1String(Key::steps))
+                     .toArray()
+                     .at(1)
+                     .toMap()
+                     .value(QLatin1String(Key::text))
+                     .toString(),
             session.field("calLE_Step2")->text());
         for (const RecordEvent &event : events)
             QCOMPARE(event.run, events.first().run);
+    }
+
+    // A slope that moved more than 10 % from the sensor's present one is flagged on the store
+    // question, whose text and buttons stay as they are, and Return then declines.
+    void largeSlopeChangeIsFlagged_data()
+    {
+        QTest::addColumn<double>("presentFactor");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("30 %") << 1 / 1.3
+                              << "The new slope MC differs from the present one by 30.0 %. Check "
+                                 "the standard solutions and the cell before storing.";
+        QTest::newRow("2 %") << 1 / 1.02 << QString();
+    }
+
+    void largeSlopeChangeIsFlagged()
+    {
+        QFETCH(double, presentFactor);
+        QFETCH(QString, warning);
+        SimulatorOptions sensor;
+        sensor.mc *= presentFactor;
+        FixtureSession session(sensor);
+        QVERIFY(session.identify());
+        BoxAnswerer answerer;
+        SeenBox store;
+        answerer.answerNext(
+            [&](QWidget *modal) {
+                auto *box = qobject_cast<QMessageBox *>(modal);
+                store = BoxAnswerer::seen(box);
+                if (warning.isEmpty())
+                    BoxAnswerer::press(box, QMessageBox::No);
+                else
+                    QTest::keyClick(box, Qt::Key_Return);
+            },
+            BoxAnswerer::ofType<QMessageBox>());
+
+        session.startCalibration();
+        QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(10)));
+        QCOMPARE(store.text,
+            QStringLiteral("The Calibration Sequence has completed. User should select YES to "
+                           "store new constants and start new Validation Process or select NO to "
+                           "invalidate the Calibration just undertaken."));
+        QCOMPARE(store.buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(store.informativeText, warning);
+        QCOMPARE(store.icon, warning.isEmpty() ? QMessageBox::Information : QMessageBox::Warning);
+        QCOMPARE(store.defaultButton == QMessageBox::No, !warning.isEmpty());
+        QTRY_COMPARE(recordedKinds().constLast(), QStringLiteral("store declined"));
+        QCOMPARE(lastRecorded(EventKind::storeDeclined)
+                     .payload.value(QLatin1String(Key::warned))
+                     .toBool(),
+            !warning.isEmpty());
+        QCOMPARE(session.simulator.mc(), sensor.mc);
+        QVERIFY(session.waitIdle());
     }
 
     void calibrationEndsWithoutStoring_data()
@@ -329,7 +398,8 @@ private slots:
         const QCborMap calibration = recordedEvents().at(1).payload;
         QCOMPARE(calibration.value(QLatin1String(Key::lowAverage)).toInteger(), 100);
         QCOMPARE(calibration.value(QLatin1String(Key::highAverage)).toInteger(), 1100);
-        QCOMPARE(calibration.value(QLatin1String(Key::newOffset)).toString(), QStringLiteral("-171.72000"));
+        QCOMPARE(calibration.value(QLatin1String(Key::newOffset)).toString(),
+            QStringLiteral("-171.72000"));
         const QCborArray low = calibration.value(QLatin1String(Key::low)).toArray();
         QCOMPARE(low.size(), 9);
         QCOMPARE(calibration.value(QLatin1String(Key::high)).toArray().size(), 6);

@@ -50,7 +50,7 @@ std::unique_ptr<CalibrationDlg> newDialog()
         PortAccess { [] {
                         return QList<PortInfo> { { "ttyUSB0", "FTDIBUS" } };
                     },
-            [](const QString &, QString *) -> QIODevice * { return nullptr; } });
+            [](const QString &, OpenFailure *) -> QIODevice * { return nullptr; } });
 }
 
 QStringList visibleOf(const QWidget &dialog, const QStringList &names)

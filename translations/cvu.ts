@@ -385,6 +385,18 @@
         <source>Calibration records</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>No KR-5M-LD-CV-LNK found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot open %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The new slope MC differs from the present one by %1 %. Check the standard solutions and the cell before storing.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Certificate</name>
@@ -396,42 +408,124 @@
         <source>Sensor %1 has no run %2.</source>
         <translation type="unfinished"></translation>
     </message>
-</context>
-<context>
-    <name>FixtureRunsModel</name>
     <message>
-        <source>Date</source>
+        <source>Step %1: no reading</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Sensor</source>
+        <source>Step %1  %2 pS/m   reading %3 pS/m   bounds %4 to %5   %6</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Fixture calibration date</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>FixturesModel</name>
-    <message>
-        <source>Serial</source>
+        <source>PASS</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Model</source>
+        <source>FAIL</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Calibration date</source>
+        <source>The run of %1 did not end with a passing validation; it has no certificate.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Runs</source>
+        <source>Calibration Certificate</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Last run</source>
+        <source>Certificate number: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Instrument</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1, serial number %2, firmware %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>As found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Adjustment</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Constants before: MC %1, BC %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Constants after: MC %1, BC %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>As left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No adjustment was made; the results as found are the results as left.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Decision rule</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A step passes when its reading lies within the step&apos;s bounds; no guard band is applied.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reference standard</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1, serial number %2, firmware %3, calibrated %4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The reference standard was out of its calibration interval at the time of this calibration.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ambient conditions were not recorded.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Technician: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Date: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Next due: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Program: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The report of this run was saved with edited fields: %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This run was imported from an earlier calibration history.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Record: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibration Certificate %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot write %1.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -443,6 +537,81 @@
     </message>
     <message>
         <source>TextLabel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Why?</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PortProblems</name>
+    <message>
+        <source>%1 (process %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is in use by another program: a terminal program, a second copy of this utility or another tool for the fixture. Close it, then press Connect.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is in use by another program, or locked by one: a terminal program, a second copy of this utility, or ModemManager probing the port. Close it, then press Connect.
+
+(%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is in use by another program: %2. Close it, then press Connect.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ModemManager probes every new serial port for a modem. Stop it while you work with the fixture:
+
+sudo systemctl stop ModemManager</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your account %1 was added to the group &quot;%2&quot;, which may use %3, but this session began before that. Log out and log in again (or restart the computer), then press Connect.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your account %1 may not use %2: the port belongs to the group &quot;%3&quot;, and the account is not in it. Add it with this command, then log out and log in again:
+
+sudo usermod -aG %3 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is no longer there: the fixture was unplugged, or its cable came loose. Plug it in, choose its port from the list and press Connect.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 could not be opened: %2. Check that the fixture is plugged in, choose its port again and press Connect.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No FTDI serial port is listed. Windows needs FTDI&apos;s VCP driver for the KR-5M-LD-CV-LNK: Windows Update usually installs it when the fixture is plugged in; otherwise install the &quot;VCP driver&quot; from FTDI. Then the fixture appears in Device Manager under Ports (COM &amp; LPT) as &quot;USB Serial Port (COMn)&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The computer sees no FTDI USB device, so no KR-5M-LD-CV-LNK is connected. Check the USB cable at both ends (some cables carry power only, no data) and try another USB port.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>An FTDI USB device, as the KR-5M-LD-CV-LNK is, is plugged in, but no serial port appeared for it: the braille-display service brltty claims such devices. If no braille display is used on this computer, remove it, then unplug the fixture and plug it in again:
+
+sudo apt remove brltty</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>An FTDI USB device, as the KR-5M-LD-CV-LNK is, is plugged in, but the FTDI serial driver (ftdi_sio) is not loaded. Load it, then unplug the fixture and plug it in again:
+
+sudo modprobe ftdi_sio
+
+If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt install linux-modules-extra-$(uname -r)).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>An FTDI USB device, as the KR-5M-LD-CV-LNK is, is plugged in, but no serial port appeared for it. Unplug the fixture and plug it in again; if still no port appears, the system log (sudo dmesg) says why.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -474,6 +643,54 @@
     </message>
     <message>
         <source>Cannot write the calibration records %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No server is set: name one with --server, or in the settings of cvu-records.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The records at %1 cannot say which records they are.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Another program is sending these records to the server now.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server refused the account&apos;s name or password (the password is kept in .pgpass or PGPASSFILE): %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The secure connection (TLS) to the server failed: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server has no calibration register yet; its owner sets it up with cvu-records server-init: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The account may not use the register; make it a member of cvu_bench: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server cannot be reached: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server has no database of that name: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server refused: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No server is set: the records stay on this computer.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connected: the lab&apos;s register holds %1 records from %2 benches.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -509,6 +726,154 @@
     </message>
     <message>
         <source>Not validated</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PASS</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>FAIL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MC %1 → %2%3, BC %4 → %5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, not confirmed stored</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (out of its calibration interval)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (imported)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Serial</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Model</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Firmware</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Last run</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Last calibration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Next due</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bench</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Technician</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fixture</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>As found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Adjustment</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>As left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Report</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibration date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Runs</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sensor</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fixture calibration date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> as found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stored</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> stored</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Step %1 %2, %3: %4 pS/m (bounds %5 to %6, %7)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MC, slope (pS/m per count)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MC</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BC, offset (pS/m)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BC</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Step %1, %2 pS/m: reading (pS/m) within %3 to %4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>as found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>as left</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -646,78 +1011,32 @@
         <source>Cannot write %1: %2</source>
         <translation type="unfinished"></translation>
     </message>
-</context>
-<context>
-    <name>RunsModel</name>
     <message>
-        <source>%1 (imported)</source>
+        <source>The lab&apos;s register on the server, every bench: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Date</source>
+        <source> (the lab&apos;s server is not shown: %1)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Technician</source>
+        <source>Looking at what waits for the server...</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Fixture</source>
+        <source>All records of this computer are on the server.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>As found</source>
+        <source>1 record waiting for the server.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Adjustment</source>
+        <source>%1 records waiting for the server.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>As left</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Report</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>SensorsModel</name>
-    <message>
-        <source>%1 (imported)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Serial</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Model</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Firmware</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Last run</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Result</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Last calibration</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Next due</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Status</source>
+        <source>Last error: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -753,6 +1072,18 @@
     </message>
     <message>
         <source>Address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The lab&apos;s server</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A PostgreSQL connection string or service name, for example host=records.lab dbname=cvu user=bench1 sslmode=verify-full, or service=lab. The password is never kept here: libpq reads it from .pgpass. Empty: the records stay on this computer.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Test connection</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -929,17 +1260,25 @@ p, li { white-space: pre-wrap; }
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>The lab&apos;s server, a libpq connection string or service name; given without a value, the one the settings name. With verify: check the server&apos;s records.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>The calibration register of the Conductivity Validation Utility. Without a command it opens the register window.
 
 Commands:
   verify                            check that no record was changed since it was written
   export --csv FILE                 write every record as a line of a CSV file
   certificate --serial SERIAL [--run ID] --output FILE.pdf
-                                    write a run&apos;s calibration certificate</source>
+                                    write a run&apos;s calibration certificate
+  sync [--server CONNINFO]          send what waits for the lab&apos;s server, and say whether
+                                    everything is there
+  server-init --server CONNINFO     set the lab&apos;s register up on its server (as its owner)
+  verify --server [CONNINFO]        check every bench&apos;s records on the server</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>verify, export or certificate</source>
+        <source>verify, export, certificate, sync or server-init</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

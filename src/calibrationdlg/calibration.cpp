@@ -2,6 +2,7 @@
 
 #include "calibrationdlg.h"
 #include "runevents.h"
+#include "slopewarning.h"
 #include "states.h"
 
 void CalibrationDlg::startCalibrationRecord()
@@ -110,16 +111,21 @@ void CalibrationDlg::askToStoreConstants()
                "correctly in the fixture and run the Calibration again."),
             QMessageBox::Ok);
     } else {
-        const int answer = runMessageBox(QMessageBox::Information, tr("Important Information"),
+        // A slope that moved far is flagged, and Return then does not store it.
+        const QString warning = slopeChangeWarning(m_run, slopeWarningPercent());
+        const bool warned = !warning.isEmpty();
+        const int answer = runMessageBox(warned ? QMessageBox::Warning : QMessageBox::Information,
+            tr("Important Information"),
             tr("The Calibration Sequence has completed. User should select YES to store new "
                "constants and start new Validation Process or select NO to invalidate the "
                "Calibration just undertaken."),
-            QMessageBox::Yes | QMessageBox::No);
+            QMessageBox::Yes | QMessageBox::No, warned ? QMessageBox::No : QMessageBox::NoButton,
+            warning);
         if (answer == QMessageBox::Yes && m_port) {
-            keepRecordThenStore();
+            keepRecordThenStore(warned);
             return;
         }
-        record(storeDeclinedEvent(m_run, false));
+        record(storeDeclinedEvent(m_run, warned));
     }
     endCalibrationWithoutStoring();
 }

@@ -54,6 +54,9 @@ private:
 
     // Ports and connection (connection.cpp)
     void fillPortList();
+    void refreshPortList();
+    void sayNoFixtureFound();
+    void explainNoFixture();
     QStringList offerFtdiPorts();
     void findFixtureAgain();
     bool chosenPortIsGone() const;
@@ -110,7 +113,8 @@ private:
     void record(const RecordEvent &event);
     void recordIdentification();
     void endRun(const QString &reason);
-    void keepRecordThenStore();
+    // warned: the store question flagged the new slope as far from the present one.
+    void keepRecordThenStore(bool warned);
     void onRecordCommitted(const QUuid &event, bool stored, const QString &reason);
     void recordNotKept(const QString &reason);
     void warnRecordsNotWritten(const QString &error);
@@ -124,7 +128,8 @@ private:
         const QString &text, QMessageBox::StandardButtons buttons, QWidget *parent = nullptr);
     int runMessageBox(QMessageBox::Icon icon, const QString &title, const QString &text,
         QMessageBox::StandardButtons buttons,
-        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton,
+        const QString &informativeText = {});
     void showFileWarning(const QString &title, const QString &text);
 
     QMessageBox *m_msgBox = nullptr;

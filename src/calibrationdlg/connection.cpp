@@ -1,9 +1,9 @@
 // Finding the fixture's port, connecting to it, starting a run, and letting the port go.
 
 #include "calibrationdlg.h"
-#include "runevents.h"
 #include "logging.h"
 #include "responsetick.h"
+#include "runevents.h"
 #include "states.h"
 
 #include <QComboBox>
@@ -16,7 +16,30 @@ void CalibrationDlg::fillPortList()
     ui->Validate_RB->hide();
     ui->line_1->hide();
     hideValues();
-    offerFtdiPorts();
+    if (offerFtdiPorts().isEmpty())
+        sayNoFixtureFound();
+}
+
+// The drop-down is about to open: a fixture plugged in since the list was read is offered too.
+void CalibrationDlg::refreshPortList()
+{
+    const QStringList names = offerFtdiPorts();
+    if (names.isEmpty())
+        sayNoFixtureFound();
+    else if (ui->calDlg_statusbar->offersWhy())
+        setStatus(tr("User must select correct port from dropdown box and press connect."));
+}
+
+void CalibrationDlg::sayNoFixtureFound()
+{
+    setStatus(tr("No port of a KR-5M-LD-CV-LNK found. Plug the fixture in, then press Connect."));
+    ui->calDlg_statusbar->offerWhy();
+}
+
+void CalibrationDlg::explainNoFixture()
+{
+    runMessageBox(QMessageBox::Information, tr("No KR-5M-LD-CV-LNK found"),
+        noFixtureText(usbFacts()), QMessageBox::Ok);
 }
 
 // The FTDI ports the system lists now, with the technician's choice kept where its port is
@@ -39,8 +62,7 @@ void CalibrationDlg::findFixtureAgain()
 {
     const QStringList names = offerFtdiPorts();
     if (names.isEmpty())
-        setStatus(tr("No port of a KR-5M-LD-CV-LNK found. Plug the fixture in, then press "
-                     "Connect."));
+        sayNoFixtureFound();
     else
         setStatus(tr("Choose the KR-5M-LD-CV-LNK's port, %1, and press Connect.")
                       .arg(names.join(tr(" or "))));
@@ -82,12 +104,14 @@ void CalibrationDlg::connectToFixture()
     qCDebug(lcPort) << m_portName;
     setBusy(true);
 
-    QString error;
-    m_port = m_ports.openPort(m_portName, &error);
+    OpenFailure failure;
+    m_port = m_ports.openPort(m_portName, &failure);
     if (!m_port) {
-        qCDebug(lcPort) << "device failed to open:" << error;
+        qCDebug(lcPort) << "device failed to open:" << failure.libraryText;
         setBusy(false);
         setStatus(tr("device failed to open"));
+        runMessageBox(QMessageBox::Warning, tr("Cannot open %1").arg(m_portName),
+            openFailureText(m_portName, failure, portFacts(m_portName)), QMessageBox::Ok);
         return;
     }
     m_port->setParent(this);

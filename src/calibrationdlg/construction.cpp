@@ -36,11 +36,17 @@ CalibrationDlg::CalibrationDlg(QWidget *parent, const PortAccess &ports)
     m_recordLimit = new QTimer(this);
     m_recordLimit->setSingleShot(true);
     m_recordLimit->setInterval(recordCommitLimit);
-    connect(m_recordLimit, &QTimer::timeout, this,
-        [this] { recordNotKept(tr("the records did not answer within %1 s").arg(recordCommitLimit.count() / 1000)); });
+    connect(m_recordLimit, &QTimer::timeout, this, [this] {
+        recordNotKept(
+            tr("the records did not answer within %1 s").arg(recordCommitLimit.count() / 1000));
+    });
     connect(&m_records, &RecordsLog::committed, this, &CalibrationDlg::onRecordCommitted);
     connect(&m_records, &RecordsLog::writeFailed, this, &CalibrationDlg::warnRecordsNotWritten);
     connect(&m_records, &RecordsLog::notice, this, &CalibrationDlg::tellAboutRecords);
+
+    connect(ui->calibrationDlgCB_comport, &PortComboBox::aboutToShowPorts, this,
+        &CalibrationDlg::refreshPortList);
+    connect(ui->calDlg_statusbar, &InfoBar::whyRequested, this, &CalibrationDlg::explainNoFixture);
 
     setStatus(tr("User must select correct port from dropdown box and press connect."));
     fillPortList();
@@ -208,11 +214,13 @@ QMessageBox *CalibrationDlg::newMessageBox(QMessageBox::Icon icon, const QString
 }
 
 int CalibrationDlg::runMessageBox(QMessageBox::Icon icon, const QString &title, const QString &text,
-    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
+    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton,
+    const QString &informativeText)
 {
     m_msgBox = newMessageBox(icon, title, text, buttons);
     if (defaultButton != QMessageBox::NoButton)
         m_msgBox->setDefaultButton(defaultButton);
+    m_msgBox->setInformativeText(informativeText);
     const int answer = m_msgBox->exec();
     m_msgBox = nullptr;
     return answer;

@@ -30,11 +30,11 @@ void CalibrationDlg::endRun(const QString &reason)
 // The one value nobody can recreate is what the sensor held before it was adjusted: it is on
 // disk before the first save step leaves. The window does not wait for the disk; the records
 // thread answers.
-void CalibrationDlg::keepRecordThenStore()
+void CalibrationDlg::keepRecordThenStore(bool warned)
 {
     setBusy(true);
     m_state = State::keepingRecord;
-    const RecordEvent store = storeEvent(m_run, false);
+    const RecordEvent store = storeEvent(m_run, warned);
     m_awaitedRecord = store.id;
     m_recordLimit->start();
     m_records.commit(store);
@@ -86,8 +86,8 @@ void CalibrationDlg::warnRecordsNotWritten(const QString &error)
 
 void CalibrationDlg::tellAboutRecords(const QString &text)
 {
-    QMessageBox *box = newMessageBox(
-        QMessageBox::Warning, tr("Calibration records"), text, QMessageBox::Ok);
+    QMessageBox *box
+        = newMessageBox(QMessageBox::Warning, tr("Calibration records"), text, QMessageBox::Ok);
     box->setWindowModality(Qt::ApplicationModal);
     box->show();
 }

@@ -32,13 +32,6 @@ std::optional<QDate> deviceDate(const QString &text)
     return date;
 }
 
-std::optional<double> numberOf(const QString &text)
-{
-    bool ok = false;
-    const double number = text.trimmed().toDouble(&ok);
-    return ok && std::isfinite(number) ? std::optional<double>(number) : std::nullopt;
-}
-
 QCborMap identityOf(const DeviceIdentity &device)
 {
     return { { QLatin1String(Key::model), reportedValue(device.model) },
@@ -92,7 +85,7 @@ QCborMap constantsChange(const RunRecord &run, bool warned)
         { QLatin1String(Key::newSlope), run.newSlopeText() },
         { QLatin1String(Key::newOffset), run.newOffsetText() },
         { QLatin1String(Key::warned), warned } };
-    if (const std::optional<double> change = slopeChangePercent(run))
+    if (const std::optional<double> change = run.slopeChangePercent())
         kept.insert(QLatin1String(Key::slopeChange), keptNumber(*change));
     return kept;
 }
@@ -128,7 +121,7 @@ QCborMap reportedValue(const Reported &value)
 {
     QCborMap kept { { QLatin1String(Key::reply), value.reply },
         { QLatin1String(Key::text), value.text } };
-    if (const std::optional<double> number = numberOf(value.text))
+    if (const std::optional<double> number = finiteNumberOf(value.text))
         kept.insert(QLatin1String(Key::number), keptNumber(*number));
     if (const std::optional<QDate> date = deviceDate(value.text))
         kept.insert(QLatin1String(Key::date), date->toString(Qt::ISODate));
@@ -144,15 +137,6 @@ QCborValue keptNumber(double number)
 QString keptText(const QCborValue &value)
 {
     return value.toMap().value(QLatin1String(Key::text)).toString().trimmed();
-}
-
-std::optional<double> slopeChangePercent(const RunRecord &run)
-{
-    const std::optional<double> old = numberOf(run.slope.text);
-    const std::optional<double> updated = numberOf(run.newSlopeText());
-    if (!old || !updated || *old == 0)
-        return std::nullopt;
-    return (*updated - *old) / std::abs(*old) * 100.0;
 }
 
 namespace {

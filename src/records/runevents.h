@@ -91,10 +91,6 @@ RecordEvent reportEvent(const RunRecord &run, const QString &path, bool calibrat
 // The run's end, with the verdict of its last validation and whether new constants were stored.
 RecordEvent endedEvent(const RunRecord &run, const QString &reason);
 
-// MC's change from the constant read to the new one, in percent of the one read; none where
-// either is not a number or the one read is zero.
-std::optional<double> slopeChangePercent(const RunRecord &run);
-
 // A reported value as kept: its reply and its text, and its number or date where it is one.
 QCborMap reportedValue(const Reported &value);
 // A number as kept: whole numbers take the few bytes of an integer.
