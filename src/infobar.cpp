@@ -10,8 +10,8 @@ InfoBar::InfoBar(QWidget *parent)
     // Messages carry text that came from the instrument; a reply that happens to look like
     // markup must show as the characters it is, never be rendered as rich text.
     ui->infobar_status->setTextFormat(Qt::PlainText);
-    ui->infobarPB_why->hide();
-    connect(ui->infobarPB_why, &QPushButton::clicked, this, &InfoBar::whyRequested);
+    ui->infobarTB_why->hide();
+    connect(ui->infobarTB_why, &QToolButton::clicked, this, &InfoBar::whyRequested);
 }
 
 InfoBar::~InfoBar()
@@ -22,17 +22,17 @@ InfoBar::~InfoBar()
 void InfoBar::setText(const QString &text)
 {
     ui->infobar_status->setText(text);
-    ui->infobarPB_why->hide();
+    ui->infobarTB_why->hide();
 }
 
 void InfoBar::offerWhy()
 {
-    ui->infobarPB_why->show();
+    ui->infobarTB_why->show();
 }
 
 bool InfoBar::offersWhy() const
 {
-    return !ui->infobarPB_why->isHidden();
+    return !ui->infobarTB_why->isHidden();
 }
 
 QString InfoBar::text() const

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QFontInfo>
 #include <QLabel>
@@ -137,6 +138,13 @@ private slots:
         QVERIFY(answerer.waitUntilAnswered(std::chrono::seconds(15)));
 
         QVERIFY(session.field("calLE_NewCslp")->isVisible());
+        // No fixture listed: the status says so, with "Why?" beside it.
+        session.listedPorts.clear();
+        auto *ports = session.widget<QComboBox>("calibrationDlgCB_comport");
+        ports->showPopup();
+        ports->hidePopup();
+        QVERIFY(session.widget<QWidget>("infobarTB_why")->isVisible());
+        cut += cutTexts(session.dialog.get());
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join('\n')));
     }
 };

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -229,7 +230,7 @@ private slots:
         FixtureSession session;
         session.listedPorts.clear();
         auto *ports = session.widget<QComboBox>("calibrationDlgCB_comport");
-        auto *why = session.widget<QPushButton>("infobarPB_why");
+        auto *why = session.widget<QToolButton>("infobarTB_why");
         ports->showPopup();
         ports->hidePopup();
         QCOMPARE(ports->count(), 0);
@@ -261,7 +262,7 @@ private slots:
         QCOMPARE(ports->count(), 2);
         QCOMPARE(session.status(),
             QStringLiteral("User must select correct port from dropdown box and press connect."));
-        QVERIFY(!session.widget<QPushButton>("infobarPB_why")->isVisible());
+        QVERIFY(!session.widget<QToolButton>("infobarTB_why")->isVisible());
         ports->setCurrentText(QStringLiteral("/dev/ttyUSB1"));
         session.listedPorts = QStringList { "/dev/ttyUSB1", "/dev/ttyUSB2" };
         ports->showPopup();

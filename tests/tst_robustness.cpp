@@ -1,6 +1,6 @@
 #include "boxanswerer.h"
-#include "offeredports.h"
 #include "fixturesession.h"
+#include "offeredports.h"
 #include "recordsreading.h"
 #include "runevents.h"
 
@@ -93,7 +93,9 @@ private slots:
             QTRY_COMPARE(recordedKinds(),
                 (QStringList { "identified", "calibration: computed", "store", "save step",
                     "save step", "save result: not confirmed", "ended" }));
-            QCOMPARE(keptText(lastRecorded(EventKind::store).payload.value(QLatin1String(Key::oldSlope))),
+            QCOMPARE(
+                keptText(
+                    lastRecorded(EventKind::store).payload.value(QLatin1String(Key::oldSlope))),
                 QStringLiteral("0.969556"));
         }
         QVERIFY(QTest::qWaitFor([] { return !QApplication::activeModalWidget(); }));
@@ -252,7 +254,8 @@ private slots:
             BoxAnswerer::titled("Calibration records"));
         SeenBox notSaved;
         answerer.pressButton(QMessageBox::Yes);
-        answerer.pressButton(answer, &notSaved, BoxAnswerer::titled("Calibration record not saved"));
+        answerer.pressButton(
+            answer, &notSaved, BoxAnswerer::titled("Calibration record not saved"));
         if (answer == QMessageBox::Yes)
             answerer.pressButton(QMessageBox::Cancel);
 
@@ -266,8 +269,9 @@ private slots:
 
         QCOMPARE(warnings, 1);
         QVERIFY(answerer.problems().isEmpty());
-        QVERIFY2(notSaved.text.startsWith(QStringLiteral(
-                     "The calibration record could not be saved: Cannot open the calibration records ")),
+        QVERIFY2(
+            notSaved.text.startsWith(QStringLiteral(
+                "The calibration record could not be saved: Cannot open the calibration records ")),
             qPrintable(notSaved.text));
         const QString presentOffset = QString::number(SimulatorOptions().bc, 'f', 5);
         QVERIFY2(notSaved.text.endsWith(
@@ -281,7 +285,8 @@ private slots:
         QCOMPARE(session.simulator.received().contains("mc="), stored);
         QCOMPARE(session.simulator.mc() == 1.7452, stored);
         if (!stored) {
-            QCOMPARE(session.status(), QStringLiteral("Choose Calibration or Validation, then Continue"));
+            QCOMPARE(session.status(),
+                QStringLiteral("Choose Calibration or Validation, then Continue"));
             QVERIFY(session.runEnabled());
         }
         QFile::remove(folder);
@@ -294,24 +299,28 @@ private slots:
         FixtureSimulator simulator(calibratableSensor());
         QVERIFY(simulator.start());
         QProcess technician;
-        QObject::connect(&simulator, &FixtureSimulator::commandReceived, [&](const QByteArray &command) {
-            if (command.startsWith("mc="))
-                ::kill(pid_t(technician.processId()), SIGKILL);
-        });
+        QObject::connect(
+            &simulator, &FixtureSimulator::commandReceived, [&](const QByteArray &command) {
+                if (command.startsWith("mc="))
+                    ::kill(pid_t(technician.processId()), SIGKILL);
+            });
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         technician.setProcessEnvironment(environment);
-        technician.start(QCoreApplication::applicationFilePath(), { calibrateAndStore, simulator.portPath() });
+        technician.start(
+            QCoreApplication::applicationFilePath(), { calibrateAndStore, simulator.portPath() });
         QVERIFY(technician.waitForStarted());
         QVERIFY(QTest::qWaitFor([&] { return technician.state() == QProcess::NotRunning; }, 30000));
 
         QCOMPARE(technician.exitStatus(), QProcess::CrashExit);
         QVERIFY(simulator.commands().value(simulator.commands().size() - 1).startsWith("mc="));
         const RecordEvent store = lastRecorded(EventKind::store);
-        QCOMPARE(keptText(store.payload.value(QLatin1String(Key::oldSlope))), QStringLiteral("0.969556"));
+        QCOMPARE(keptText(store.payload.value(QLatin1String(Key::oldSlope))),
+            QStringLiteral("0.969556"));
         QCOMPARE(keptText(store.payload.value(QLatin1String(Key::oldOffset))),
             QString::number(SimulatorOptions().bc, 'f', 5));
-        QCOMPARE(store.payload.value(QLatin1String(Key::newSlope)).toString(), QStringLiteral("1.745200"));
+        QCOMPARE(store.payload.value(QLatin1String(Key::newSlope)).toString(),
+            QStringLiteral("1.745200"));
     }
 };
 

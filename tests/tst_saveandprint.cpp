@@ -117,14 +117,18 @@ private slots:
         QCOMPARE(lastRecorded(EventKind::identified).sensorSerial, QByteArray("517"));
         QCOMPARE(written.run, lastRecorded(EventKind::identified).run);
         QCOMPARE(written.payload.value(QLatin1String(Key::path)).toString(), report);
-        QCOMPARE(written.payload.value(QLatin1String(Key::variant)).toString(), QStringLiteral("calibration"));
+        QCOMPARE(written.payload.value(QLatin1String(Key::variant)).toString(),
+            QStringLiteral("calibration"));
         QCOMPARE(written.payload.value(QLatin1String(Key::sha256)).toByteArray(),
             QCryptographicHash::hash(text, QCryptographicHash::Sha256));
         const QCborArray edited = written.payload.value(QLatin1String(Key::edited)).toArray();
         QCOMPARE(edited.size(), 1);
-        QCOMPARE(edited.at(0).toMap().value(QLatin1String(Key::field)).toString(), QStringLiteral("Sensor serial"));
-        QCOMPARE(edited.at(0).toMap().value(QLatin1String(Key::recorded)).toString(), QStringLiteral(" 517\r\n"));
-        QCOMPARE(edited.at(0).toMap().value(QLatin1String(Key::shown)).toString(), QStringLiteral("517-B"));
+        QCOMPARE(edited.at(0).toMap().value(QLatin1String(Key::field)).toString(),
+            QStringLiteral("Sensor serial"));
+        QCOMPARE(edited.at(0).toMap().value(QLatin1String(Key::recorded)).toString(),
+            QStringLiteral(" 517\r\n"));
+        QCOMPARE(edited.at(0).toMap().value(QLatin1String(Key::shown)).toString(),
+            QStringLiteral("517-B"));
     }
 
     void cancelledSaveOfTheSuggestedNameLeavesTheTechnicianFreeToGoOn()
