@@ -4,7 +4,8 @@
 
 bool CalibrationConstants::canBeStored() const
 {
-    return std::isfinite(slope) && std::isfinite(offset) && slopeDisplayText(slope).toDouble() != 0;
+    // Counts rise with conductivity: a slope that is not positive as sent fits no sensor.
+    return std::isfinite(slope) && std::isfinite(offset) && slopeDisplayText(slope).toDouble() > 0;
 }
 
 qint64 sampleAverage(qint64 sum)

@@ -13,9 +13,9 @@ struct CalibrationConstants
 {
     double slope; // MC
     double offset; // BC
-    // Constants the sensor can be given: numbers, and a slope that does not show as zero (which
-    // would make every reading the same). Equal averages, or averages absurdly far apart, give
-    // neither.
+    // Constants the sensor can be given: numbers, and a slope that shows as more than zero (zero
+    // would make every reading the same; below it, readings would fall as conductivity rises).
+    // Equal averages, a high one below the low one, or averages absurdly far apart give none.
     bool canBeStored() const;
 };
 

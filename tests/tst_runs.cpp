@@ -305,6 +305,9 @@ private slots:
         QTest::newRow("equal averages")
             << sensorWithSamples({ 500 }, { 500 }) << QMessageBox::Ok << "Calibration failed"
             << calibrationBytes("rw\r") << "calibration: failed: no usable constants";
+        QTest::newRow("high below low")
+            << sensorWithSamples({ 2800 }, { 1000 }) << QMessageBox::Ok << "Calibration failed"
+            << calibrationBytes("rw\r") << "calibration: failed: no usable constants";
         // The low set and the high set's opening reading, then high sample 1 asked three times.
         QTest::newRow("third unreadable sample")
             << garbled << QMessageBox::Ok << "Calibration failed"
@@ -481,9 +484,11 @@ private slots:
         QCOMPARE(sampleAverage(-9), qint64(-1));
         // So far apart that the slope shows as zero: every reading would be the same.
         QVERIFY(!computeCalibrationConstants(-2147483648LL, 2147483647LL).canBeStored());
+        // The high reference reading below the low one: a falling slope fits no sensor.
         const CalibrationConstants reversed = computeCalibrationConstants(1100, 100);
-        QVERIFY(reversed.canBeStored());
+        QVERIFY(!reversed.canBeStored());
         QCOMPARE(slopeDisplayText(reversed.slope), QStringLiteral("-1.745200"));
+        QVERIFY(computeCalibrationConstants(100, 1100).canBeStored());
     }
 };
 

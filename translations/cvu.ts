@@ -342,10 +342,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>No usable calibration constants can be computed from the low and the high readings: they are equal, or impossibly far apart. Nothing was written to the sensor. Check that the KR-5M-LD sits correctly in the fixture and run the Calibration again.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Sample %1 could not be read, asking the sensor again</source>
         <translation type="unfinished"></translation>
     </message>
@@ -395,6 +391,10 @@
     </message>
     <message>
         <source>The new slope MC differs from the present one by %1 %. Check the standard solutions and the cell before storing.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No usable calibration constants can be computed from the low and the high readings: they are equal, the high one is below the low one, or they are impossibly far apart. Nothing was written to the sensor. Check that the KR-5M-LD sits correctly in the fixture and run the Calibration again.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -106,7 +106,8 @@ void CalibrationDlg::askToStoreConstants()
     if (!m_run.calibration->canBeStored()) {
         runMessageBox(QMessageBox::Warning, tr("Calibration failed"),
             tr("No usable calibration constants can be computed from the low and the high "
-               "readings: they are equal, or impossibly far apart. Nothing was written to the "
+               "readings: they are equal, the high one is below the low one, or they are "
+               "impossibly far apart. Nothing was written to the "
                "sensor. Check that the KR-5M-LD sits "
                "correctly in the fixture and run the Calibration again."),
             QMessageBox::Ok);
