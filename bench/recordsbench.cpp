@@ -22,18 +22,6 @@ constexpr double blockGoalMs = 16.0;
 constexpr double growthGoalRatio = 1.5;
 constexpr double bytesPerRunGoal = 4096.0;
 
-RecordEvent sampleEvent()
-{
-    RunRecord run;
-    run.id = QUuid::createUuid();
-    run.slope = { "MC = 0.969556\r\n", " 0.969556\r\n" };
-    run.offset = { "BC = 0.41\r\n", " 0.41\r\n" };
-    run.calibration.emplace();
-    run.calibration->slopeText = QStringLiteral("1.745200");
-    run.calibration->offsetText = QStringLiteral("-171.72000");
-    return storeEvent(run, false);
-}
-
 // From handing the event to the records thread to hearing it is on disk, as the dialog does.
 double commitMs(RecordsLog &log)
 {
@@ -42,7 +30,7 @@ double commitMs(RecordsLog &log)
         = QObject::connect(&log, &RecordsLog::committed, &answered, &QEventLoop::quit);
     QTimer::singleShot(std::chrono::seconds(10), &answered, &QEventLoop::quit);
     const qint64 startNs = monotonicNs();
-    log.commit(sampleEvent());
+    log.commit(sampleStoreEvent());
     answered.exec();
     QObject::disconnect(connection);
     return nsToMs(monotonicNs() - startNs);
@@ -111,6 +99,18 @@ double bytesPerRun(const RecordsFigures &figures)
 {
     return figures.growthRuns ? double(figures.growth.bytes) / figures.growthRuns : 0;
 }
+}
+
+RecordEvent sampleStoreEvent()
+{
+    RunRecord run;
+    run.id = QUuid::createUuid();
+    run.slope = { "MC = 0.969556\r\n", " 0.969556\r\n" };
+    run.offset = { "BC = 0.41\r\n", " 0.41\r\n" };
+    run.calibration.emplace();
+    run.calibration->slopeText = QStringLiteral("1.745200");
+    run.calibration->offsetText = QStringLiteral("-171.72000");
+    return storeEvent(run, false);
 }
 
 RecordsFigures measureRecords(

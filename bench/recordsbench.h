@@ -1,6 +1,7 @@
 #ifndef RECORDSBENCH_H
 #define RECORDSBENCH_H
 
+#include "recordevent.h"
 #include "responsivenessbench.h"
 #include "summary.h"
 #include "syntheticrecords.h"
@@ -22,6 +23,9 @@ struct RecordsFigures
 // The growth figures are those of building the big lab's records, passed in.
 RecordsFigures measureRecords(
     int commits, int calibrations, const SyntheticFigures &growth, int runs);
+
+// A store event of a run with the sample sensor's constants, made anew each time.
+RecordEvent sampleStoreEvent();
 
 struct Goal
 {

@@ -81,18 +81,6 @@ bool arrived(QSqlQuery &look, const QUuid &id)
     return look.exec() && look.next() && look.value(0).toInt() > 0;
 }
 
-RecordEvent arrivingEvent()
-{
-    RunRecord run;
-    run.id = timeOrderedUuid();
-    run.slope = { "MC = 0.969556\r\n", " 0.969556\r\n" };
-    run.offset = { "BC = 0.41\r\n", " 0.41\r\n" };
-    run.calibration.emplace();
-    run.calibration->slopeText = QStringLiteral("1.745200");
-    run.calibration->offsetText = QStringLiteral("-171.72000");
-    return storeEvent(run, false);
-}
-
 // From the records thread's word that an event is on disk here to the event being visible on
 // the server, one event at a time with the sender running as in the dialog's program; each
 // beside one bare row inserted and committed.
@@ -105,10 +93,10 @@ std::pair<Summary, Summary> arrivals(
     look.prepare(QStringLiteral("SELECT count(*) FROM events WHERE id = ?"));
     QSqlQuery bare(watch);
     bare.prepare(QLatin1String(bareInsert));
-    const RecordsDatabase::StoredEvent sample { 0, arrivingEvent(), {}, {} };
+    const RecordsDatabase::StoredEvent sample { 0, sampleStoreEvent(), {}, {} };
     QList<double> arrivalTimes, bareTimes;
     for (int i = 0; i < count; ++i) {
-        const RecordEvent event = arrivingEvent();
+        const RecordEvent event = sampleStoreEvent();
         QSignalSpy committed(&log, &RecordsLog::committed);
         log.commit(event);
         if (!committed.wait(int(std::chrono::milliseconds(arrivalPatience).count())))

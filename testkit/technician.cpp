@@ -3,8 +3,8 @@
 #include "calibrationdlg.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
 #include <QRadioButton>

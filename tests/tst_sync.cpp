@@ -42,25 +42,6 @@ bool writeRuns(const QString &path, int runs, int firstSerial = 1000)
     return written;
 }
 
-QList<RecordsDatabase::StoredEvent> storedEvents(const QString &path)
-{
-    const QString connection = QStringLiteral("test-stored");
-    QList<RecordsDatabase::StoredEvent> events;
-    QString error;
-    if (RecordsDatabase::openForReading(path, connection, &error)) {
-        QSqlDatabase db = QSqlDatabase::database(connection);
-        RecordsDatabase::readEvents(
-            db, 0,
-            [&](const RecordsDatabase::StoredEvent &stored) {
-                events.append(stored);
-                return true;
-            },
-            &error);
-    }
-    RecordsDatabase::close(connection);
-    return events;
-}
-
 QByteArray sourceOf(const QString &path)
 {
     const QString connection = QStringLiteral("test-identity");

@@ -1,10 +1,10 @@
 // The report of a passed validation, and printing a report file.
 
 #include "calibrationdlg.h"
-#include "runevents.h"
 #include "logging.h"
 #include "report.h"
 #include "reportprinter.h"
+#include "runevents.h"
 #include "states.h"
 
 #include <QDate>
@@ -44,8 +44,8 @@ void CalibrationDlg::saveReport()
         enableNextRun();
         return;
     }
-    record(reportEvent(m_run, fileName, ui->Calibrate_RB->isChecked(), report,
-        editedFields(m_run, shown)));
+    record(reportEvent(
+        m_run, fileName, ui->Calibrate_RB->isChecked(), report, editedFields(m_run, shown)));
     setStatus(tr("File Written - Use Print Button for hard copy"));
     qCDebug(lcReport) << "about to show the button";
     ui->calibrationDlg_Print->show();

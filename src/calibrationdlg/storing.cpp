@@ -2,9 +2,9 @@
 // by the response timer; only the save command is answered.
 
 #include "calibrationdlg.h"
-#include "runevents.h"
 #include "logging.h"
 #include "responsetick.h"
+#include "runevents.h"
 #include "states.h"
 
 #include <QDate>

@@ -1,9 +1,9 @@
 // A validation run: five reference steps, each PASS or FAIL against its bounds.
 
 #include "calibrationdlg.h"
-#include "runevents.h"
 #include "logging.h"
 #include "responsetick.h"
+#include "runevents.h"
 #include "states.h"
 
 #include <QTimer>

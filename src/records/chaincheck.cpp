@@ -53,7 +53,7 @@ QList<BenchChainCheck> checkServerChains(QSqlDatabase &server, QString *error)
     QSqlQuery query(server);
     query.setForwardOnly(true);
     if (!query.exec(
-            QStringLiteral("SELECT source, source_seq, bench, id, run, kind, utc_ms, utc_offset_s,"
+            QStringLiteral("SELECT source, bench, source_seq, id, run, kind, utc_ms, utc_offset_s,"
                            " sensor_serial, fixture_serial, verdict, payload, hash FROM events"
                            " ORDER BY source, source_seq"))) {
         *error = query.lastError().text();
@@ -70,22 +70,12 @@ QList<BenchChainCheck> checkServerChains(QSqlDatabase &server, QString *error)
             source = query.value(0).toByteArray();
             chain = ChainFollower();
             broken = false;
-            checks.append({ query.value(2).toString(), {} });
+            checks.append({ query.value(1).toString(), {} });
         }
-        RecordsDatabase::StoredEvent stored;
-        RecordEvent &event = stored.event;
-        event.id = QUuid::fromRfc4122(query.value(3).toByteArray());
-        event.run = QUuid::fromRfc4122(query.value(4).toByteArray());
-        event.kind = query.value(5).toString();
-        event.utcMs = query.value(6).toLongLong();
-        event.utcOffsetSeconds = query.value(7).toInt();
-        event.sensorSerial = query.value(8).toByteArray();
-        event.fixtureSerial = query.value(9).toByteArray();
-        event.verdict = query.value(10).toString();
-        stored.storedPayload = query.value(11).toByteArray();
-        stored.hash = query.value(12).toByteArray();
+        // The bench's own sequence number stands where the event's place in its records would.
+        const RecordsDatabase::StoredEvent stored = RecordsDatabase::storedEventOf(query, 2);
         if (!broken)
-            broken = !chain.take(stored, query.value(1).toLongLong());
+            broken = !chain.take(stored, stored.seq);
     }
     if (!checks.isEmpty())
         checks.last().check = chain.result(true);

@@ -200,24 +200,6 @@ const char insertStatement[]
 const char selectColumns[] = "SELECT seq, id, run, kind, utc_ms, utc_offset_s, sensor_serial,"
                              " fixture_serial, verdict, payload, hash FROM events ";
 
-RecordsDatabase::StoredEvent storedEventOf(const QSqlQuery &query)
-{
-    RecordsDatabase::StoredEvent stored;
-    stored.seq = query.value(0).toLongLong();
-    RecordEvent &event = stored.event;
-    event.id = QUuid::fromRfc4122(query.value(1).toByteArray());
-    event.run = QUuid::fromRfc4122(query.value(2).toByteArray());
-    event.kind = query.value(3).toString();
-    event.utcMs = query.value(4).toLongLong();
-    event.utcOffsetSeconds = query.value(5).toInt();
-    event.sensorSerial = query.value(6).toByteArray();
-    event.fixtureSerial = query.value(7).toByteArray();
-    event.verdict = query.value(8).toString();
-    stored.storedPayload = query.value(9).toByteArray();
-    event.payload = decodedPayload(stored.storedPayload);
-    stored.hash = query.value(10).toByteArray();
-    return stored;
-}
 }
 
 namespace RecordsDatabase {
@@ -288,6 +270,25 @@ void close(const QString &connectionName)
         db.close();
     }
     QSqlDatabase::removeDatabase(connectionName);
+}
+
+StoredEvent storedEventOf(const QSqlQuery &query, int firstColumn)
+{
+    StoredEvent stored;
+    stored.seq = query.value(firstColumn).toLongLong();
+    RecordEvent &event = stored.event;
+    event.id = QUuid::fromRfc4122(query.value(firstColumn + 1).toByteArray());
+    event.run = QUuid::fromRfc4122(query.value(firstColumn + 2).toByteArray());
+    event.kind = query.value(firstColumn + 3).toString();
+    event.utcMs = query.value(firstColumn + 4).toLongLong();
+    event.utcOffsetSeconds = query.value(firstColumn + 5).toInt();
+    event.sensorSerial = query.value(firstColumn + 6).toByteArray();
+    event.fixtureSerial = query.value(firstColumn + 7).toByteArray();
+    event.verdict = query.value(firstColumn + 8).toString();
+    stored.storedPayload = query.value(firstColumn + 9).toByteArray();
+    event.payload = decodedPayload(stored.storedPayload);
+    stored.hash = query.value(firstColumn + 10).toByteArray();
+    return stored;
 }
 
 QByteArray databaseIdentity(QSqlDatabase &db)

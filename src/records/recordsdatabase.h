@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <chrono>
 #include <optional>
@@ -52,6 +53,11 @@ struct StoredEvent
     QByteArray storedPayload;
     QByteArray hash;
 };
+
+// An event as a query over the events' columns reads it, from the column of its sequence
+// number on: seq, id, run, kind, utc_ms, utc_offset_s, sensor_serial, fixture_serial, verdict,
+// payload, hash.
+StoredEvent storedEventOf(const QSqlQuery &query, int firstColumn = 0);
 
 // Reads the events in their order, from after the given sequence number, handing each to the
 // visitor; it stops early when the visitor returns false.
