@@ -57,8 +57,7 @@ void bindBare(QSqlQuery &insert, const RecordsDatabase::StoredEvent &stored)
 }
 
 // The server's own time for the rows: the sender's batches into a plain table, logged and synced
-// as the register is, nothing read here, no keys, no
-// triggers.
+// as the register is, nothing read here, no keys, no triggers.
 double bareSeconds(QSqlDatabase &server, const QList<RecordsDatabase::StoredEvent> &events)
 {
     const qint64 startNs = monotonicNs();
