@@ -7,6 +7,7 @@
 #include "recordslog.h"
 #include "recordssender.h"
 #include "runevents.h"
+#include "storedrecords.h"
 #include "syntheticrecords.h"
 
 #include <QCoreApplication>
@@ -27,24 +28,6 @@ const char bareTable[]
       " utc_offset_s integer, sensor_serial bytea, fixture_serial bytea, verdict text,"
       " payload bytea, hash bytea)";
 const char bareInsert[] = "INSERT INTO bare_events VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
-
-QList<RecordsDatabase::StoredEvent> allEvents(const QString &path)
-{
-    QList<RecordsDatabase::StoredEvent> events;
-    QString error;
-    if (RecordsDatabase::openForReading(path, QStringLiteral("sync-bench-read"), &error)) {
-        QSqlDatabase db = QSqlDatabase::database(QStringLiteral("sync-bench-read"));
-        RecordsDatabase::readEvents(
-            db, 0,
-            [&](const RecordsDatabase::StoredEvent &stored) {
-                events.append(stored);
-                return true;
-            },
-            &error);
-    }
-    RecordsDatabase::close(QStringLiteral("sync-bench-read"));
-    return events;
-}
 
 void bindBare(QSqlQuery &insert, const RecordsDatabase::StoredEvent &stored)
 {
@@ -139,7 +122,7 @@ SyncFigures measureSync(int backlogRuns, int arrivalCount)
         lab.runs = backlogRuns;
         lab.sensors = std::max(1, backlogRuns / 20);
         figures.backlogEvents = buildSyntheticRecords(backlog, lab).events;
-        figures.bareSeconds = bareSeconds(watch, allEvents(backlog));
+        figures.bareSeconds = bareSeconds(watch, storedEvents(backlog));
         SyncStatus status;
         const qint64 startNs = monotonicNs();
         if (!RecordsSender::sendAll(backlog, server, &status))

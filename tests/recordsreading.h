@@ -1,35 +1,14 @@
 #ifndef RECORDSREADING_H
 #define RECORDSREADING_H
 
-#include "recordsdatabase.h"
+#include "storedrecords.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
-// The program's calibration records as a test reads them back, through a connection of its
-// own, with each event's place and hash.
-inline QList<RecordsDatabase::StoredEvent> storedEvents(
-    const QString &path = RecordsDatabase::defaultPath())
-{
-    const QString connection = QStringLiteral("test-reader");
-    QList<RecordsDatabase::StoredEvent> events;
-    QString error;
-    if (RecordsDatabase::openForReading(path, connection, &error)) {
-        QSqlDatabase db = QSqlDatabase::database(connection);
-        RecordsDatabase::readEvents(
-            db, 0,
-            [&](const RecordsDatabase::StoredEvent &stored) {
-                events.append(stored);
-                return true;
-            },
-            &error);
-    }
-    RecordsDatabase::close(connection);
-    return events;
-}
-
+// The program's calibration records as a test reads them back.
 inline QList<RecordEvent> recordedEvents(const QString &path = RecordsDatabase::defaultPath())
 {
     QList<RecordEvent> events;
