@@ -2,10 +2,12 @@
 
 #include "company.h"
 #include "registermodels.h"
+#include "savefile.h"
 #include "stepbounds.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
-#include <QFile>
+#include <QDir>
 #include <QLocale>
 #include <QPageSize>
 #include <QPainter>
@@ -163,22 +165,25 @@ void setCertificatePaper(QPagedPaintDevice &device)
 
 bool writeCertificatePdf(const Certificate &certificate, const QString &path, QString *error)
 {
+    // Drawn whole into memory first: what reaches the file is a complete PDF or nothing.
+    QBuffer pdfBytes;
+    pdfBytes.open(QIODevice::WriteOnly);
     {
-        QPdfWriter pdf(path);
+        QPdfWriter pdf(&pdfBytes);
         pdf.setResolution(pdfResolution);
         setCertificatePaper(pdf);
         pdf.setTitle(Texts::tr("Calibration Certificate %1").arg(certificate.number));
         pdf.setCreator(certificate.run.program);
         QPainter painter;
         if (!painter.begin(&pdf)) {
-            *error = Texts::tr("Cannot write %1.").arg(path);
+            *error = Texts::tr("Cannot draw the certificate.");
             return false;
         }
         drawCertificate(painter, pdf, certificate);
     }
-    if (QFile(path).size() == 0) {
-        *error = Texts::tr("Cannot write %1.").arg(path);
-        return false;
-    }
-    return true;
+    QString reason;
+    if (writeFileWhole(path, pdfBytes.data(), &reason))
+        return true;
+    *error = Texts::tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
+    return false;
 }

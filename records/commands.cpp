@@ -6,10 +6,11 @@
 #include "recordsdatabase.h"
 #include "recordssender.h"
 #include "registerconfig.h"
+#include "savefile.h"
+#include "serverinit.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QSaveFile>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -46,6 +47,18 @@ private:
     bool m_open = false;
     QString m_error;
 };
+
+// An output is never written over the records it is made from.
+bool refusedAsRecords(const QString &outputPath, const QString &databasePath, QTextStream &err)
+{
+    if (!RecordsDatabase::isRecordsFile(outputPath, databasePath))
+        return false;
+    err << QCoreApplication::translate(
+        "Records", "%1 is the records database or one of its files: choose another file to write.")
+               .arg(QDir::toNativeSeparators(outputPath))
+        << Qt::endl;
+    return true;
+}
 
 // A connection of its own for the command's work, gone when the work is done.
 class ReadConnection
@@ -97,6 +110,8 @@ int verify(const QString &databasePath, QTextStream &out, QTextStream &err)
 int exportCsv(
     const QString &databasePath, const QString &csvPath, QTextStream &out, QTextStream &err)
 {
+    if (refusedAsRecords(csvPath, databasePath, err))
+        return 2;
     ReadConnection connection(databasePath);
     if (!connection.isOpen()) {
         err << connection.error() << Qt::endl;
@@ -106,7 +121,8 @@ int exportCsv(
     QSaveFile file(csvPath);
     QSqlDatabase db = connection.database();
     QString error;
-    if (!file.open(QIODevice::WriteOnly) || !exportHistoryCsv(db, file, &error) || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || !exportHistoryCsv(db, file, &error)
+        || !commitWhole(file, &error)) {
         err << QDir::toNativeSeparators(csvPath) << ": "
             << (error.isEmpty() ? file.errorString() : error) << Qt::endl;
         return 2;
@@ -118,6 +134,8 @@ int exportCsv(
 int certificate(const QString &databasePath, const QByteArray &serial, const QString &run,
     const QString &pdfPath, QTextStream &out, QTextStream &err)
 {
+    if (refusedAsRecords(pdfPath, databasePath, err))
+        return 2;
     ReadConnection connection(databasePath);
     if (!connection.isOpen()) {
         err << connection.error() << Qt::endl;
@@ -162,26 +180,30 @@ int sync(const QString &databasePath, const QString &server, QTextStream &out, Q
         return 2;
     }
     SyncStatus status;
-    if (RecordsSender::sendAll(databasePath, server, &status)) {
+    const bool complete = RecordsSender::sendAll(databasePath, server, &status);
+    if (!status.notice.isEmpty())
+        err << status.notice << Qt::endl;
+    if (complete) {
         out << "all records are on the server" << Qt::endl;
         return 0;
     }
-    err << status.waiting << " records waiting for the server: " << status.lastError << Qt::endl;
+    if (status.waiting >= 0)
+        err << status.waiting << " records waiting for the server: ";
+    err << status.lastError << Qt::endl;
     return 1;
 }
 
 int serverInit(const QString &server, QTextStream &out, QTextStream &err)
 {
     ServerConnection connection(server);
-    QFile schema(QStringLiteral(":/cvu/server-schema.sql"));
-    if (!connection.isOpen() || !schema.open(QIODevice::ReadOnly)) {
+    if (!connection.isOpen()) {
         err << connection.error() << Qt::endl;
         return 2;
     }
-    // One script, run as one: libpq takes several statements at once when none is bound.
-    QSqlQuery query(connection.database());
-    if (!query.exec(QString::fromUtf8(schema.readAll()))) {
-        err << describeServerError(query.lastError().text()) << Qt::endl;
+    QSqlDatabase db = connection.database();
+    QString error;
+    if (!setUpRegister(db, &error)) {
+        err << error << Qt::endl;
         return 1;
     }
     out << "the lab's calibration register is set up on the server" << Qt::endl;
@@ -205,7 +227,7 @@ int verifyServer(const QString &server, QTextStream &out, QTextStream &err)
     bool intact = true;
     for (const BenchChainCheck &bench : benches) {
         intact = intact && bench.check.intact;
-        out << bench.bench << ": "
+        out << bench.bench << " (records " << bench.source.toHex() << "): "
             << (bench.check.intact
                        ? QStringLiteral("records intact: %1 events").arg(bench.check.events)
                        : QStringLiteral("records broken after %1 intact events: %2")

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QLoggingCategory>
 
 #ifdef Q_OS_WIN
 #include <cstdio>
@@ -141,6 +142,10 @@ int main(int argc, char *argv[])
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
+    // A command's terminal is a person's, or a script's: the program's debug traces stay out
+    // of it unless QT_LOGGING_RULES asks for them.
+    if (command)
+        QLoggingCategory::setFilterRules(QStringLiteral("cvu.*.debug=false"));
     installTranslations(app);
     QCommandLineParser parser;
     const Options options;

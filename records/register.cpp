@@ -19,7 +19,10 @@ const QString imported = QLatin1String(EventKind::imported);
 std::optional<QSqlQuery> query(QSqlDatabase db, const BoundQuery &bound, QString *error)
 {
     QSqlQuery query(db);
-    query.setForwardOnly(true);
+    // The register asks while it reads another answer. SQLite keeps every answer open; Qt's
+    // PostgreSQL driver reads a forward-only one row by row and drops it at the next question,
+    // so there each answer is read whole first.
+    query.setForwardOnly(db.driverName() != QLatin1String("QPSQL"));
     query.prepare(bound.statement);
     for (const QVariant &value : bound.values)
         query.addBindValue(value);

@@ -1,6 +1,7 @@
 #include "registerwindow.h"
 
 #include "registercsv.h"
+#include "savefile.h"
 #include "sensorcharts.h"
 #include "serverregister.h"
 #include "settingsdialog.h"
@@ -16,7 +17,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
@@ -88,7 +88,7 @@ void RegisterWindow::useServer(const QString &server)
     if (m_lastError.isEmpty())
         reload();
     if (!m_lastError.isEmpty())
-        ui->registerLBL_source->setText(m_lastError);
+        ui->registerLBL_source->setFullText(m_lastError);
     ui->registerLBL_sync->setVisible(!server.isEmpty());
     if (!server.isEmpty())
         m_sender = std::make_unique<RecordsSender>(m_databasePath, server);
@@ -101,11 +101,13 @@ void RegisterWindow::openSource(const QString &server)
     QString serverError;
     if (!server.isEmpty() && openServerRegister(server, m_connection, &serverError)) {
         m_showsServer = true;
-        ui->registerLBL_source->setText(
-            tr("The lab's register on the server, every bench: %1").arg(server));
+        ui->registerLBL_source->setFullText(tr("The lab's register on the server, every bench: %1")
+                                                .arg(serverWithoutPassword(server)));
         return;
     }
+    RecordsDatabase::close(m_connection);
     QString error;
+    m_readWithLog = QFileInfo::exists(m_databasePath + QStringLiteral("-wal"));
     if (!RecordsDatabase::openForReading(m_databasePath, m_connection, &error)) {
         m_lastError = error;
         return;
@@ -114,7 +116,7 @@ void RegisterWindow::openSource(const QString &server)
         = tr("Records of this computer: %1").arg(QDir::toNativeSeparators(m_databasePath));
     if (!server.isEmpty())
         source += tr(" (the lab's server is not shown: %1)").arg(serverError);
-    ui->registerLBL_source->setText(source);
+    ui->registerLBL_source->setFullText(source);
 }
 
 void RegisterWindow::showSyncStatus()
@@ -133,7 +135,7 @@ void RegisterWindow::showSyncStatus()
         text = tr("%1 records waiting for the server.").arg(status.waiting);
     if (!status.lastError.isEmpty())
         text += QLatin1Char(' ') + tr("Last error: %1").arg(status.lastError);
-    ui->registerLBL_sync->setText(text);
+    ui->registerLBL_sync->setFullText(text);
 }
 
 RegisterWindow::~RegisterWindow()
@@ -142,8 +144,18 @@ RegisterWindow::~RegisterWindow()
     RecordsDatabase::close(m_connection);
 }
 
-class Register RegisterWindow::registerOfRecords() const
+class Register RegisterWindow::registerOfRecords()
 {
+    // Records read as they stood while no program wrote them are opened again once one
+    // does, so what it writes is seen and never read while it moves within the file.
+    if (!m_showsServer
+        && m_readWithLog != QFileInfo::exists(m_databasePath + QStringLiteral("-wal"))) {
+        RecordsDatabase::close(m_connection);
+        QString error;
+        if (!RecordsDatabase::openForReading(m_databasePath, m_connection, &error))
+            m_lastError = error;
+        m_readWithLog = QFileInfo::exists(m_databasePath + QStringLiteral("-wal"));
+    }
     return Register(QSqlDatabase::database(m_connection, false), m_config.settings);
 }
 
@@ -168,7 +180,7 @@ bool RegisterWindow::reload()
 void RegisterWindow::showCounts()
 {
     const QMap<SensorStatus, int> counts = m_sensors.statusCounts();
-    ui->sensorsLBL_counts->setText(
+    ui->sensorsLBL_counts->setFullText(
         tr("%1 sensors: OK %2, due within %3 days %4, overdue %5, last run failed %6")
             .arg(m_sensors.rowCount())
             .arg(counts.value(SensorStatus::Ok))
@@ -185,7 +197,7 @@ void RegisterWindow::showSensor(const QByteArray &serial)
     m_sensorSerial = serial;
     m_runs.setRuns(runs);
     addReportButtons();
-    ui->sensorLBL_title->setText(runs.isEmpty()
+    ui->sensorLBL_title->setFullText(runs.isEmpty()
             ? tr("Sensor %1").arg(QString::fromUtf8(serial))
             : tr("%1, serial number %2: %3 runs")
                   .arg(runs.first().sensorModel, QString::fromUtf8(serial))
@@ -244,7 +256,8 @@ void RegisterWindow::on_sensorsPB_export_clicked()
 void RegisterWindow::on_sensorPB_export_clicked()
 {
     QString error;
-    saveCsv(QStringLiteral("KR-5M-LD_%1_history.csv").arg(QString::fromUtf8(m_sensorSerial)),
+    saveCsv(QStringLiteral("KR-5M-LD_%1_history.csv")
+                .arg(fileNamePart(QString::fromUtf8(m_sensorSerial))),
         sensorHistoryCsv(registerOfRecords().runsOf(m_sensorSerial, &error)));
 }
 
@@ -277,7 +290,9 @@ void RegisterWindow::on_sensorPB_certificate_clicked()
     const QString path = QFileDialog::getSaveFileName(this, tr("Save Certificate"),
         documentsPath(certificate->number + QStringLiteral(".pdf")), tr("PDF files (*.pdf)"));
     QString error;
-    if (!path.isEmpty() && !writeCertificatePdf(*certificate, path, &error))
+    if (path.isEmpty() || refusedAsRecords(path))
+        return;
+    if (!writeCertificatePdf(*certificate, path, &error))
         tell(tr("Certificate"), error);
 }
 
@@ -319,7 +334,7 @@ void RegisterWindow::showFixtureRuns()
     QStringList sensors;
     for (const QByteArray &sensor : m_fixtureRuns.sensors())
         sensors.append(QString::fromUtf8(sensor));
-    ui->fixturesLBL_sensors->setText(
+    ui->fixturesLBL_sensors->setFullText(
         tr("%1 sensors checked with fixture %2 since %3: %4")
             .arg(sensors.size())
             .arg(QString::fromUtf8(serial), ui->fixturesDE_since->date().toString(Qt::ISODate),
@@ -354,13 +369,24 @@ bool RegisterWindow::saveCsv(const QString &suggestedName, const QByteArray &csv
 {
     const QString path = QFileDialog::getSaveFileName(
         this, tr("Export"), documentsPath(suggestedName), tr("CSV files (*.csv)"));
-    if (path.isEmpty())
+    if (path.isEmpty() || refusedAsRecords(path))
         return false;
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(csv) == csv.size() && file.commit())
+    QString error;
+    if (writeFileWhole(path, csv, &error))
         return true;
-    tell(tr("Export"), tr("Cannot write %1: %2").arg(path, file.errorString()));
+    tell(tr("Export"), tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), error));
     return false;
+}
+
+// An output is never written over the records it is made from.
+bool RegisterWindow::refusedAsRecords(const QString &path)
+{
+    if (!RecordsDatabase::isRecordsFile(path, m_databasePath))
+        return false;
+    tell(tr("Export"),
+        tr("%1 is the records database or one of its files: choose another file to write.")
+            .arg(QDir::toNativeSeparators(path)));
+    return true;
 }
 
 void RegisterWindow::tell(const QString &title, const QString &text)

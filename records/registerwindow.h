@@ -47,13 +47,14 @@ private slots:
     void on_actionQuit_triggered();
 
 private:
-    class Register registerOfRecords() const;
+    class Register registerOfRecords();
     void showCounts();
     void showFixtures();
     void showFixtureRuns();
     void addReportButtons();
     std::optional<Certificate> chosenCertificate();
     bool saveCsv(const QString &suggestedName, const QByteArray &csv);
+    bool refusedAsRecords(const QString &path);
     void tell(const QString &title, const QString &text);
     void useServer(const QString &server);
     void openSource(const QString &server);
@@ -72,6 +73,7 @@ private:
     QSortFilterProxyModel m_fixtureRunsView;
     QByteArray m_sensorSerial; // the one the Sensor tab shows
     bool m_showsServer = false;
+    bool m_readWithLog = false; // the local records had a log (-wal) when they were opened
     std::unique_ptr<RecordsSender> m_sender;
 };
 

@@ -2,6 +2,7 @@
 
 #include "recordsdatabase.h"
 #include "recordssender.h"
+#include "serverinit.h"
 
 #include <QCoreApplication>
 #include <QSqlError>
@@ -22,11 +23,9 @@ bool openServerRegister(const QString &server, const QString &connectionName, QS
 {
     if (!openServerConnection(server, connectionName, error))
         return false;
-    QSqlQuery look(QSqlDatabase::database(connectionName));
-    if (look.exec(QStringLiteral("SELECT 1 FROM events LIMIT 1")))
-        return true;
-    *error = describeServerError(look.lastError().text());
-    return false;
+    QSqlDatabase db = QSqlDatabase::database(connectionName);
+    *error = registerProblem(db);
+    return error->isEmpty();
 }
 
 QString testServer(const QString &server)

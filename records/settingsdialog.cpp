@@ -1,9 +1,11 @@
 #include "settingsdialog.h"
 
+#include "serverconnection.h"
 #include "serverregister.h"
 #include "ui_settingsdialog.h"
 
 #include <QApplication>
+#include <QMessageBox>
 
 SettingsDialog::SettingsDialog(const RegisterConfig &config, QWidget *parent)
     : QDialog(parent)
@@ -23,6 +25,25 @@ void SettingsDialog::on_settingsPB_testServer_clicked()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ui->settingsLBL_serverResult->setText(testServer(ui->settingsLE_server->text().trimmed()));
     QApplication::restoreOverrideCursor();
+}
+
+void SettingsDialog::accept()
+{
+    const QString server = ui->settingsLE_server->text().trimmed();
+    const ServerAddress address = parseServerAddress(server);
+    QString refusal;
+    if (!server.isEmpty() && !address.valid)
+        refusal = tr("The server's connection string cannot be read: %1").arg(address.error);
+    else if (address.hasPassword())
+        refusal = tr("A password is never kept in the settings. Put it in the account's .pgpass "
+                     "file (or the file PGPASSFILE names) and leave it out here.");
+    if (refusal.isEmpty()) {
+        QDialog::accept();
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, tr("Settings"), refusal, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 SettingsDialog::~SettingsDialog()

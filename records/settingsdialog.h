@@ -21,6 +21,10 @@ public:
 
     RegisterConfig config() const;
 
+public slots:
+    // Refuses a server written with a password in it: passwords are never kept.
+    void accept() override;
+
 private slots:
     void on_settingsPB_testServer_clicked();
 

@@ -1,19 +1,13 @@
 #include "report.h"
 
 #include "company.h"
+#include "savefile.h"
 
 #include <QDate>
 #include <QLocale>
 #include <QSaveFile>
 
 namespace {
-// Plain ASCII, because the name also travels on USB sticks, network shares and e-mail.
-bool isSafeInFileName(QChar c)
-{
-    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')
-        || c == u'-' || c == u'_' || c == u'.';
-}
-
 const QByteArray lineEnd = QByteArrayLiteral("\r\n");
 
 QByteArray fieldBytes(const QString &text)
@@ -125,24 +119,19 @@ bool writeReportFile(const QString &path, const QByteArray &contents, QString *e
     // QSaveFile writes beside the target and renames only after every byte is down, so a full
     // disk never leaves the technician with half a report in place of the old one. A shared
     // folder may refuse new files while the report in it may be written: then it is replaced in
-    // place, every error still caught. The explicit flush matters: Qt 6.4's commit() renames
-    // even when its own final flush of the buffered bytes fails.
+    // place, every error still caught.
     QSaveFile file(path);
     file.setDirectWriteFallback(true);
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size()
-        && file.flush() && file.commit();
-    if (!written && errorText)
+    if (file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size())
+        return commitWhole(file, errorText);
+    if (errorText)
         *errorText = file.errorString();
-    return written;
+    return false;
 }
 
 QString suggestedReportName(const QString &sensorSerial, const QDate &date, bool calibrationReport)
 {
-    QString serial = sensorSerial.trimmed();
-    for (QChar &c : serial) {
-        if (!isSafeInFileName(c))
-            c = u'_';
-    }
+    QString serial = fileNamePart(sensorSerial);
     if (serial.isEmpty())
         serial = QStringLiteral("unknown");
     return QStringLiteral("KR-5M-LD_%1_%2_%3.txt")

@@ -38,6 +38,23 @@ inline RecordEvent lastRecorded(
     return {};
 }
 
+// The events written to the records at the path as one transaction, through a connection that
+// is closed again, as a program that ends leaves them: no log beside them.
+inline bool writeRecords(const QString &path, const QList<RecordEvent> &events)
+{
+    const QString connection = QStringLiteral("test-records-writer");
+    QString error;
+    bool written = RecordsDatabase::openForWriting(path, connection, &error);
+    {
+        QSqlDatabase db = QSqlDatabase::database(connection);
+        written = written && RecordsDatabase::appendEvents(db, events, &error);
+    }
+    RecordsDatabase::close(connection);
+    if (!written)
+        qWarning("cannot write the records %s: %s", qPrintable(path), qPrintable(error));
+    return written;
+}
+
 // No records from earlier tests, even where one made their folder a plain file.
 inline void removeRecords()
 {

@@ -47,4 +47,11 @@ inline QList<RecordEvent> sampleRunEvents(const RunRecord &run)
         storeEvent(run, false) };
 }
 
+// The events of a run whose one validation passed, closed as a technician closes it.
+inline QList<RecordEvent> passedRunEvents(const RunRecord &run)
+{
+    return { identifiedEvent(run, RunContext::ofThisProgram()), validationEvent(run),
+        endedEvent(run, QStringLiteral("closed")) };
+}
+
 #endif

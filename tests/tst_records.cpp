@@ -6,9 +6,11 @@
 #include "protocol.h"
 #include "recordsdatabase.h"
 #include "recordslog.h"
+#include "recordsprogram.h"
 #include "recordsreading.h"
 #include "runevents.h"
 #include "samplerun.h"
+#include "smallfilesystem.h"
 #include "testfiles.h"
 
 #include <QCborArray>
@@ -27,6 +29,7 @@
 
 namespace {
 constexpr char writeUntilKilled[] = "--write-until-killed";
+constexpr char recordOneEvent[] = "--record-one-event";
 
 bool appendAll(RecordsLog &log, const QList<RecordEvent> &events)
 {
@@ -94,6 +97,26 @@ int writeEventsUntilKilled(const QString &path)
     });
     log.commit(identifiedEvent(run, RunContext::ofThisProgram()));
     return QCoreApplication::exec();
+}
+
+// A program that starts, records one event, and ends: what opens the records (and imports an
+// old history) at its start.
+int recordOne(const QString &path)
+{
+    RecordsLog log(path);
+    log.append(identifiedEvent(runReporting("517"), RunContext::ofThisProgram()));
+    return log.waitUntilWritten(std::chrono::seconds(20)) ? 0 : 1;
+}
+
+// Records with the log (-wal) and its index (-shm) a writer killed in its work leaves.
+bool killWriterMidWork(const QString &path)
+{
+    QProcess writer;
+    writer.start(QCoreApplication::applicationFilePath(), { writeUntilKilled, path });
+    if (!writer.waitForStarted() || !writer.waitForReadyRead(10000))
+        return false;
+    writer.kill();
+    return writer.waitForFinished() && QFile::exists(path + QStringLiteral("-wal"));
 }
 }
 
@@ -463,6 +486,240 @@ private slots:
             QVERIFY2(stored.contains(id), qPrintable(id));
     }
 
+    // Commands that only read leave every file as it was, a killed writer's log included, and
+    // make none: run by another account on a shared folder, they leave nothing the owner could
+    // then not write.
+    void readingLeavesTheRecordsAsTheyWere()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("shared"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + QStringLiteral("/records.sqlite");
+        QVERIFY(writeRecords(path, passedRunEvents(runReporting("517"))));
+        QVERIFY(killWriterMidWork(path));
+        const QString outputs = m_dir.filePath(QStringLiteral("outputs"));
+        QVERIFY(QDir().mkpath(outputs));
+        const auto unchangedBy = [&](const QStringList &command, bool asNobody) {
+            const QMap<QString, QString> before = folderState(folder);
+            const Said said = runRecordsProgram(command + QStringList { "--database", path },
+                asNobody ? std::function<void()>(becomeNobody) : std::function<void()>());
+            const QMap<QString, QString> after = folderState(folder);
+            if (said.status != 0 || before != after)
+                qWarning() << command << said.all() << before << after;
+            return said.status == 0 && before == after;
+        };
+        const auto commandsWritingTo = [](const QString &outputs) {
+            return QList<QStringList> { { "verify" },
+                { "export", "--csv", outputs + QStringLiteral("/history.csv") },
+                { "certificate", "--serial", "517", "--output",
+                    outputs + QStringLiteral("/certificate.pdf") } };
+        };
+        for (const QStringList &command : commandsWritingTo(outputs))
+            QVERIFY(unchangedBy(command, false));
+
+        if (geteuid() != 0)
+            QSKIP("only root can read as another account here");
+        const auto readable
+            = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+        for (const QString &file : QDir(folder).entryList(QDir::Files))
+            QVERIFY(QFile::setPermissions(folder + QLatin1Char('/') + file, readable));
+        QVERIFY(QFile::setPermissions(m_dir.path(),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther));
+        const QString othersOutputs = m_dir.filePath(QStringLiteral("others-outputs"));
+        QVERIFY(QDir().mkpath(othersOutputs));
+        QVERIFY(QFile::setPermissions(othersOutputs,
+            readable | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther | QFile::WriteGroup
+                | QFile::WriteOther));
+        QVERIFY(QFile::setPermissions(
+            folder, readable | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther));
+        for (const QStringList &command : commandsWritingTo(othersOutputs))
+            QVERIFY(unchangedBy(command, true));
+        // The owner writes on, its log and index still its own.
+        QVERIFY(writeRecords(path, passedRunEvents(runReporting("518"))));
+        // Records a writer closed properly have no log: they are read as they stand.
+        QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
+        QVERIFY(unchangedBy({ "verify" }, true));
+        QVERIFY(!QFile::exists(path + QStringLiteral("-shm")));
+    }
+
+    // An output named after the records, one of their files, or a link to them, is refused and
+    // the records stay whole.
+    void outputsNeverOverwriteTheRecords()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("outputs-refused"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + QStringLiteral("/records.sqlite");
+        QVERIFY(writeRecords(path, passedRunEvents(runReporting("517"))));
+        const QString link = m_dir.filePath(QStringLiteral("link-to-records.csv"));
+        QVERIFY(QFile::link(path, link));
+        const QMap<QString, QString> before = folderState(folder);
+        for (const QString &output :
+            { path, path + QStringLiteral("-wal"), path + QStringLiteral("-shm"), link }) {
+            for (const QStringList &command : { QStringList { "export", "--csv", output },
+                     QStringList { "certificate", "--serial", "517", "--output", output } }) {
+                const Said said = runRecordsProgram(command + QStringList { "--database", path });
+                QCOMPARE(said.status, 2);
+                QCOMPARE(said.err.trimmed(),
+                    QDir::toNativeSeparators(output)
+                        + QStringLiteral(" is the records database or one of its files: choose "
+                                         "another file to write."));
+            }
+        }
+        QCOMPARE(folderState(folder), before);
+        QVERIFY(!RecordsDatabase::isRecordsFile(folder + QStringLiteral("/records.csv"), path));
+    }
+
+    // Records of a newer version are refused by the writer before anything in them changes, and
+    // by every reader with that reason.
+    void aNewerVersionsRecordsAreLeftAlone()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("newer"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + QStringLiteral("/records.sqlite");
+        QVERIFY(writeRecords(path, passedRunEvents(runReporting("517"))));
+        {
+            // As the newer version would leave it: another journal mode, another version.
+            QString error;
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "newer");
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec("PRAGMA journal_mode=DELETE"));
+            QVERIFY(QSqlQuery(db).exec("PRAGMA user_version=99"));
+        }
+        RecordsDatabase::close("newer");
+        const QMap<QString, QString> before = folderState(folder);
+        const QString newer
+            = QStringLiteral("come from a newer version of this program (schema 99");
+        {
+            RecordsLog log(path);
+            QSignalSpy failures(&log, &RecordsLog::writeFailed);
+            log.append(identifiedEvent(runReporting("518"), RunContext::ofThisProgram()));
+            QVERIFY(failures.wait(5000));
+            QVERIFY2(failures.first().first().toString().contains(newer),
+                qPrintable(failures.first().first().toString()));
+        }
+        QCOMPARE(folderState(folder), before);
+        for (const QStringList &command : { QStringList { "verify" },
+                 QStringList { "export", "--csv", m_dir.filePath("newer.csv") },
+                 QStringList { "certificate", "--serial", "517", "--output",
+                     m_dir.filePath("newer.pdf") } }) {
+            const Said said = runRecordsProgram(command + QStringList { "--database", path });
+            QCOMPARE(said.status, 2);
+            QVERIFY2(said.err.contains(newer), qPrintable(said.err));
+        }
+        QCOMPARE(folderState(folder), before);
+    }
+
+    // A file that holds no records says so, and stays as it is.
+    void aFileThatIsNoRecordsIsNamed_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::newRow("zero bytes") << QByteArray();
+        QTest::newRow("text") << QByteArray("Serial,Date\r\n517,2026-12-07\r\n");
+        QTest::newRow("a damaged header") << QByteArray("SQLite format 3\0garbled", 23);
+    }
+
+    void aFileThatIsNoRecordsIsNamed()
+    {
+        QFETCH(QByteArray, contents);
+        const QString path
+            = m_dir.filePath(QStringLiteral("foreign-%1.sqlite").arg(QTest::currentDataTag()));
+        QVERIFY(writeBytes(path, contents));
+        for (const QStringList &command : { QStringList { "verify" },
+                 QStringList { "export", "--csv", m_dir.filePath("foreign.csv") } }) {
+            const Said said = runRecordsProgram(command + QStringList { "--database", path });
+            QCOMPARE(said.status, 2);
+            QCOMPARE(said.err.trimmed(),
+                QStringLiteral("The file %1 is damaged or is not a calibration records database.")
+                    .arg(QDir::toNativeSeparators(path)));
+        }
+        QCOMPARE(fileContents(path), contents);
+        QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
+    }
+
+    // On a full disk an export or a certificate is refused with its reason, and a file of that
+    // name keeps what it held.
+    void aFullDiskKeepsTheOldFile()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("for-full-disk.sqlite"));
+        QList<RecordEvent> runs;
+        for (int run = 0; run < 20; ++run)
+            runs += passedRunEvents(runReporting(QByteArray::number(517 + run)));
+        QVERIFY(writeRecords(path, runs));
+        SmallFileSystem small;
+        QTemporaryDir fallback;
+        const QString folder = small.isMounted() ? small.filePath({}) : fallback.path();
+        if (!small.isMounted())
+            qInfo("no small file system (%s): the files' size is limited instead",
+                qPrintable(small.whyNot()));
+        const QByteArray old = "what the file held before\r\n";
+        const QStringList outputs { folder + QStringLiteral("/history.csv"),
+            folder + QStringLiteral("/certificate.pdf") };
+        for (const QString &output : outputs)
+            QVERIFY(writeBytes(output, old));
+        QVERIFY(!small.isMounted() || small.filled());
+        const auto fullDisk = small.isMounted() ? std::function<void()>() : fileSizeLimit(4096);
+        const Said exported
+            = runRecordsProgram({ "export", "--csv", outputs[0], "--database", path }, fullDisk);
+        const Said certified = runRecordsProgram(
+            { "certificate", "--serial", "517", "--output", outputs[1], "--database", path },
+            fullDisk);
+        for (const Said &said : { exported, certified }) {
+            QCOMPARE(said.status, 2);
+            QVERIFY2(
+                said.err.contains(small.isMounted() ? "No space left on device" : "Cannot write")
+                    || said.err.contains("too large"),
+                qPrintable(said.err));
+            QVERIFY2(!said.out.contains("exported to") && !said.out.contains("written to"),
+                qPrintable(said.out));
+        }
+        for (const QString &output : outputs)
+            QCOMPARE(fileContents(output), old);
+    }
+
+    // However many programs start at once, an old history is imported once.
+    void programsStartingTogetherImportTheHistoryOnce()
+    {
+        for (int round = 0; round < 10; ++round) {
+            const QString folder = m_dir.filePath(QStringLiteral("together-%1").arg(round));
+            QVERIFY(QDir().mkpath(folder));
+            const QString path = folder + QStringLiteral("/records.sqlite");
+            QVERIFY(writeBytes(RecordsDatabase::legacyHistoryPath(path),
+                legacyHeader + legacyLine("517", "Identified")
+                    + legacyLine("517", "Validation failed")));
+            QProcess first, second;
+            for (QProcess *program : { &first, &second })
+                program->start(QCoreApplication::applicationFilePath(), { recordOneEvent, path });
+            for (QProcess *program : { &first, &second }) {
+                QVERIFY(program->waitForFinished(30000));
+                QCOMPARE(program->exitCode(), 0);
+            }
+            QStringList kinds = recordedKinds(path);
+            QCOMPARE(kinds.count(QStringLiteral("imported")), 1);
+            QCOMPARE(kinds.count(QStringLiteral("imported: failed")), 1);
+            QCOMPARE(kinds.count(QStringLiteral("import finished")), 1);
+            QCOMPARE(kinds.count(QStringLiteral("identified")), 2);
+        }
+    }
+
+    // Text a spreadsheet would run as a formula is marked as text; numbers stay numbers.
+    void spreadsheetFormulasAreNeutralised()
+    {
+        QCOMPARE(HistoryCsv::line({ "=HYPERLINK(\"http://x\")", "+1+2", "-cmd", "@SUM(A1)", "\tTAB",
+                     "-90.50", "+3", "2.8", "-1e3", "517", "" }),
+            QByteArray(
+                "\"'=HYPERLINK(\"\"http://x\"\")\",'+1+2,'-cmd,'@SUM(A1),'\tTAB,-90.50,+3,2.8,"
+                "-1e3,517,\r\n"));
+        const QString path = m_dir.filePath(QStringLiteral("formula.sqlite"));
+        QVERIFY(writeRecords(path, passedRunEvents(runReporting("=1+2"))));
+        const QString csv = m_dir.filePath(QStringLiteral("formula.csv"));
+        QString said;
+        QTextStream out(&said);
+        QCOMPARE(RecordsCommand::exportCsv(path, csv, out, out), 0);
+        const QList<HistoryCsv::Record> records = HistoryCsv::parse(fileContents(csv));
+        const qsizetype serial = HistoryCsv::columns().indexOf(QStringLiteral("Sensor serial"));
+        QCOMPARE(records.at(1).fields.at(serial), QStringLiteral("'=1+2"));
+    }
+
 private:
     QTemporaryDir m_dir;
 };
@@ -472,6 +729,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     if (argc == 3 && qstrcmp(argv[1], writeUntilKilled) == 0)
         return writeEventsUntilKilled(QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && qstrcmp(argv[1], recordOneEvent) == 0)
+        return recordOne(QString::fromLocal8Bit(argv[2]));
     RecordsTest test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -525,7 +525,11 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Cannot write %1.</source>
+        <source>Cannot draw the certificate.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -618,10 +622,6 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
 <context>
     <name>Records</name>
     <message>
-        <source>The records were written by a newer version of this program (schema %1).</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Cannot move the damaged %1 aside.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -691,6 +691,102 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
     </message>
     <message>
         <source>Connected: the lab&apos;s register holds %1 records from %2 benches.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file %1 is damaged or is not a calibration records database.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The records %1 come from a newer version of this program (schema %2; this version knows schema %3 and older). Use the newer version to read them.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There are no records at %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot read the records %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The records %1 end at event %2, before event %3 that the lab&apos;s server holds: events were removed from the file, or it was put back from an older copy. The server keeps them; recording goes on from the server&apos;s event %3 at event %4.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The records %1 differ from what the lab&apos;s server holds after event %2: the file was put back from an older copy, or changed. The file&apos;s events since are kept, as they are, in event %3, which goes on from the server&apos;s event %4.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The records %1 were begun on the computer %2 (records %3); this is %4. A copy of a bench&apos;s records is not sent: its events would be taken for that bench&apos;s.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot make the lock file %1 beside the records: the folder cannot be written.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server takes these events but does not keep them (a rule on the server may discard them): it holds this bench&apos;s records only up to an earlier event.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>out of memory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(a connection string libpq cannot read)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s connection string cannot be read: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s connection string cannot be used: the value of %1 holds a &apos;;&apos;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s table events is not the lab&apos;s calibration register (it has another shape); its owner sets the register up in a database of its own with cvu-records server-init: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is the records database or one of its files: choose another file to write.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The owner may not create roles. A superuser gives it that right with: ALTER ROLE &lt;owner&gt; CREATEROLE; (or makes it with createuser --createrole).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>An object of that name in this database belongs to another role. Set the register up as the database&apos;s owner, in a database of its own.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The database already holds a table events that is not the register. Set the register up in a database of its own.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The role lacks a right the register needs: run server-init as the database&apos;s owner, a role that may create roles.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Step %1 of %2 of the register&apos;s setup failed (%3): %4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server has no calibration register yet; its owner sets it up with cvu-records server-init.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s table events is not the lab&apos;s calibration register (it lacks %1): its owner sets the register up with cvu-records server-init, in a database of its own.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s register has no group role cvu_bench: its owner runs cvu-records server-init again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s register lacks the triggers that keep it append-only and each bench&apos;s chain whole: its owner runs cvu-records server-init again.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1039,6 +1135,10 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
         <source>Last error: %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 is the records database or one of its files: choose another file to write.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>SettingsDialog</name>
@@ -1084,6 +1184,18 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
     </message>
     <message>
         <source>Test connection</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s connection string cannot be read: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A password is never kept in the settings. Put it in the account&apos;s .pgpass file (or the file PGPASSFILE names) and leave it out here.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Settings</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

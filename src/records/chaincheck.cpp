@@ -70,7 +70,7 @@ QList<BenchChainCheck> checkServerChains(QSqlDatabase &server, QString *error)
             source = query.value(0).toByteArray();
             chain = ChainFollower();
             broken = false;
-            checks.append({ query.value(1).toString(), {} });
+            checks.append({ query.value(1).toString(), source, {} });
         }
         // The bench's own sequence number stands where the event's place in its records would.
         const RecordsDatabase::StoredEvent stored = RecordsDatabase::storedEventOf(query, 2);

@@ -19,7 +19,8 @@ ChainCheck checkChain(QSqlDatabase &db, QString *error);
 // The same for each bench's events on the lab's server, each bench's chain on its own.
 struct BenchChainCheck
 {
-    QString bench;
+    QString bench; // the computer's name
+    QByteArray source; // the records' own identity: two benches on one computer differ in it
     ChainCheck check;
 };
 QList<BenchChainCheck> checkServerChains(QSqlDatabase &server, QString *error);

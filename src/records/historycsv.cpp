@@ -1,5 +1,6 @@
 #include "historycsv.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace HistoryCsv {
@@ -35,11 +36,21 @@ QString field(const QString &value)
 }
 }
 
+QString neutralised(const QString &value)
+{
+    static const QRegularExpression number(
+        QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (value.isEmpty() || !formulaStarts.contains(value.front()) || number.match(value).hasMatch())
+        return value;
+    return u'\'' + value;
+}
+
 QByteArray line(const QStringList &values)
 {
     QStringList fields;
     for (const QString &value : values)
-        fields.append(field(value));
+        fields.append(field(neutralised(value)));
     return fields.join(u',').toUtf8() + "\r\n";
 }
 

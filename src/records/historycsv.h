@@ -18,7 +18,13 @@ const QStringList &columns();
 // every non-ASCII letter, such as one in the user name within a report's path.
 inline const QByteArray byteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
 
+// One line of the file, each text neutralised first.
 QByteArray line(const QStringList &values);
+
+// A text a spreadsheet would take for a formula (one that begins with '=', '+', '-', '@', a tab
+// or a carriage return) begins with an apostrophe instead, as spreadsheets themselves mark
+// text; a number, such as -90.50, stays a number.
+QString neutralised(const QString &value);
 
 // One line of a CSV file: its fields, and its bytes as they stood in the file.
 struct Record

@@ -132,18 +132,29 @@ bool importLegacyHistory(QSqlDatabase &db, const QString &csvPath, QString *erro
     file.close();
     const QByteArray fileHash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
     error->clear();
-    if (!alreadyImported(db, fileHash, error)) {
-        if (!error->isEmpty())
-            return false;
+    // Looked for and added under one write lock: two programs starting together both find the
+    // file, and only the first imports it.
+    QSqlQuery transaction(db);
+    if (!transaction.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        *error = transaction.lastError().text();
+        return false;
+    }
+    const bool imported = alreadyImported(db, fileHash, error);
+    if (!imported && error->isEmpty()) {
         QList<RecordEvent> events = importedEvents(HistoryCsv::parse(bytes));
         RecordEvent finished = newEvent(EventKind::importFinished, timeOrderedUuid());
         finished.payload = { { QLatin1String(Key::file), QFileInfo(csvPath).fileName() },
             { QLatin1String(Key::sha256), fileHash },
             { QLatin1String(Key::lines), qint64(events.size()) } };
         events.append(finished);
-        if (!RecordsDatabase::appendEvents(db, events, error))
-            return false;
-        qCDebug(lcRecords) << "imported" << events.size() - 1 << "lines of" << csvPath;
+        if (RecordsDatabase::insertEvents(db, events, error))
+            qCDebug(lcRecords) << "imported" << events.size() - 1 << "lines of" << csvPath;
+    }
+    if (!error->isEmpty() || !transaction.exec(QStringLiteral("COMMIT"))) {
+        if (error->isEmpty())
+            *error = transaction.lastError().text();
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        return false;
     }
     if (!QFile::rename(csvPath, importedName(csvPath)))
         qCWarning(lcRecords) << "imported, but cannot rename" << csvPath;

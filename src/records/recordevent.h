@@ -40,6 +40,23 @@ inline constexpr char report[] = "report";
 inline constexpr char ended[] = "ended";
 inline constexpr char imported[] = "imported";
 inline constexpr char importFinished[] = "import finished";
+// The chain goes on from a server's acknowledged event instead of the file's last one: the file
+// ended before it (events removed, or put back from an older copy), or differs from it.
+inline constexpr char resumed[] = "resumed";
+}
+
+// The values a resumed event keeps: why, the server's event it continues from, where the file
+// stood, and the file's own events the server does not hold, each as stored.
+namespace ResumeKey {
+inline constexpr char reason[] = "reason";
+inline constexpr char server[] = "server";
+inline constexpr char serverSeq[] = "server seq";
+inline constexpr char serverHash[] = "server hash";
+inline constexpr char fileSeq[] = "file seq";
+inline constexpr char fileHash[] = "file hash";
+inline constexpr char diverged[] = "diverged";
+inline constexpr char endedBefore[] = "ended before";
+inline constexpr char differed[] = "differed";
 }
 
 namespace Verdict {

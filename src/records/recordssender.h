@@ -13,6 +13,9 @@ struct SyncStatus
 {
     qint64 waiting = -1; // committed here, not yet acknowledged there; -1 before the first look
     QString lastError; // in words; empty while all goes well
+    // What the server's answer showed of the file, in words, for a person to be told: the
+    // records end before what the server holds, or differ from it.
+    QString notice;
     QDateTime lastSent;
 };
 
@@ -26,9 +29,13 @@ inline constexpr int senderBatch = 500;
 // acknowledged, oldest first, in batches, each batch in one server transaction whose inserts
 // skip an event the server already has (INSERT ... ON CONFLICT (id) DO NOTHING); the events are
 // marked sent here only after the server committed them. A batch cut off half-way is simply
-// sent again: nothing is lost, nothing doubled. It works on a thread of its own, retrying with
-// growing pauses while the server cannot be reached, and never holds up a window. Only one
-// program sends a database's events at a time: a lock file beside the database says which.
+// sent again: nothing is lost, nothing doubled. It asks the server where the records stand
+// there when it begins and after a failure, and remembers the server's answer (its last event's
+// place and hash); a file that ends before it or differs from it resumes its chain from the
+// server's head and says so. It works on a thread of its own, retrying with growing pauses
+// while the server cannot be reached, and never holds up a window. Only one program sends a
+// database's events at a time: a lock file beside the database says which. A file begun on
+// another computer is a copy, and is not sent.
 class RecordsSender
 {
 public:
@@ -41,8 +48,9 @@ public:
 
     SyncStatus status() const;
 
-    // Sends what waits, in this thread, until nothing does or something fails: for a command
-    // run by a timer or a script. True when everything is on the server.
+    // Sends what waits, in this thread, until the server confirms it holds every event of the
+    // records, or something fails: for a command run by a timer or a script. True only on the
+    // server's word.
     static bool sendAll(const QString &databasePath, const QString &server, SyncStatus *status);
 
     // The records thread tells every sender of a database the moment it committed an event.
