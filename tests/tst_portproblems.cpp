@@ -130,14 +130,17 @@ private slots:
         QVERIFY(QFile::link(node, root.filePath(QStringLiteral("proc/4242/fd/7"))));
         facts = portFacts(node);
         QCOMPARE(facts.holders.size(), 1);
-        QVERIFY(openFailureText(node, denied, facts, Platform::Linux)
-                    .startsWith(QStringLiteral("%1 is in use by another program: ModemManager "
-                                               "(process 4242). Close it, then press Connect.\n\n"
-                                               "ModemManager probes")
-                                    .arg(node)));
-        QVERIFY(openFailureText(QStringLiteral("COM3"), denied, PortFacts(), Platform::Windows)
-                    .startsWith(
-                        QLatin1String("COM3 is in use by another program: a terminal program")));
+        // Every remedy whole: a command a technician types must be exact.
+        QCOMPARE(openFailureText(node, denied, facts, Platform::Linux),
+            QStringLiteral("%1 is in use by another program: ModemManager (process 4242). Close "
+                           "it, then press Connect.\n\nModemManager probes every new serial port "
+                           "for a modem. Stop it while you work with the fixture:\n\nsudo "
+                           "systemctl stop ModemManager")
+                .arg(node));
+        QCOMPARE(openFailureText(QStringLiteral("COM3"), denied, PortFacts(), Platform::Windows),
+            QStringLiteral("COM3 is in use by another program: a terminal program, a second copy "
+                           "of this utility or another tool for the fixture. Close it, then press "
+                           "Connect."));
         PortFacts present;
         present.exists = true;
         QCOMPARE(openFailureText(node, { OpenError::Other, QStringLiteral("Input/output error") },
@@ -219,13 +222,25 @@ private slots:
             writeFile(root.filePath(QStringLiteral("sys/bus/usb/devices/1-2/idVendor")), "0403\n"));
         QVERIFY(
             writeFile(root.filePath(QStringLiteral("sys/bus/usb/devices/1-1/idVendor")), "1d6b\n"));
-        QVERIFY(noFixtureText(usbFacts(), Platform::Linux)
-                    .contains(QLatin1String("sudo modprobe ftdi_sio")));
+        QCOMPARE(noFixtureText(usbFacts(), Platform::Linux),
+            QStringLiteral("An FTDI USB device, as the KR-5M-LD-CV-LNK is, is plugged in, but the "
+                           "FTDI serial driver (ftdi_sio) is not loaded. Load it, then unplug the "
+                           "fixture and plug it in again:\n\nsudo modprobe ftdi_sio\n\nIf that "
+                           "fails, the kernel's extra modules are missing (on Ubuntu: sudo apt "
+                           "install linux-modules-extra-$(uname -r))."));
         QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("sys/module/ftdi_sio"))));
-        QVERIFY(noFixtureText(usbFacts(), Platform::Linux).contains(QLatin1String("sudo dmesg")));
+        QCOMPARE(noFixtureText(usbFacts(), Platform::Linux),
+            QStringLiteral("An FTDI USB device, as the KR-5M-LD-CV-LNK is, is plugged in, but no "
+                           "serial port appeared for it. Unplug the fixture and plug it in again; "
+                           "if still no port appears, the system log (sudo dmesg) says why."));
         QVERIFY(writeFile(
             root.filePath(QStringLiteral("usr/lib/udev/rules.d/85-brltty.rules")), "#\n"));
-        QVERIFY(noFixtureText(usbFacts(), Platform::Windows).contains(QLatin1String("VCP driver")));
+        QCOMPARE(noFixtureText(usbFacts(), Platform::Windows),
+            QStringLiteral("No FTDI serial port is listed. Windows needs FTDI's VCP driver for the "
+                           "KR-5M-LD-CV-LNK: Windows Update usually installs it when the fixture "
+                           "is plugged in; otherwise install the \"VCP driver\" from FTDI. Then "
+                           "the fixture appears in Device Manager under Ports (COM & LPT) as \"USB "
+                           "Serial Port (COMn)\"."));
 
         FixtureSession session;
         session.listedPorts.clear();
@@ -242,7 +257,12 @@ private slots:
         QTest::mouseClick(why, Qt::LeftButton);
         QVERIFY(answerer.waitUntilAnswered());
         QCOMPARE(box.title, QStringLiteral("No KR-5M-LD-CV-LNK found"));
-        QVERIFY2(box.text.endsWith(QLatin1String("sudo apt remove brltty")), qPrintable(box.text));
+        QCOMPARE(box.text,
+            QStringLiteral("An FTDI USB device, as the KR-5M-LD-CV-LNK is, is plugged in, but no "
+                           "serial port appeared for it: the braille-display service brltty claims "
+                           "such devices. If no braille display is used on this computer, remove "
+                           "it, then unplug the fixture and plug it in again:\n\nsudo apt remove "
+                           "brltty"));
     }
 
     // A fixture plugged in after the dialog opened is offered when the drop-down opens, and the

@@ -332,6 +332,71 @@ private slots:
             QStringLiteral("validation report; Sensor serial edited from \"517\" to \"518\""));
     }
 
+    // Every column of the export, on a run that fills each: what the devices said, where and by
+    // whom, and each event's own values.
+    void exportFillsEveryColumn()
+    {
+        RunRecord run = runReporting("517");
+        run.calibration->lowAverage = 100;
+        run.calibration->highAverage = 1100;
+        const QList<RecordEvent> events { identifiedEvent(run, RunContext::ofThisProgram()),
+            validationEvent(run), calibrationEvent(run, Verdict::computed), storeEvent(run, false),
+            saveStepEvent(run, "mc=1.745200\r"), saveResultEvent(run, Verdict::confirmed),
+            reportEvent(run, QStringLiteral("/reports/517.txt"), true, "report", {}),
+            endedEvent(run, QStringLiteral("closed")) };
+        const QString path = m_dir.filePath(QStringLiteral("every-column.sqlite"));
+        QVERIFY(writeRecords(path, events));
+        const QString csv = m_dir.filePath(QStringLiteral("every-column.csv"));
+        QString said;
+        QTextStream out(&said);
+        QCOMPARE(RecordsCommand::exportCsv(path, csv, out, out), 0);
+        const QList<HistoryCsv::Record> lines = HistoryCsv::parse(fileContents(csv));
+        QCOMPARE(lines.size(), events.size() + 1);
+
+        const RunContext context = RunContext::ofThisProgram();
+        const QMap<QString, QString> everyLine { { "Fixture model", "KR-5M-LD-CV-LNK" },
+            { "Fixture serial", "1047" }, { "Fixture version", "1.2" }, { "Sensor serial", "517" },
+            { "Sensor firmware", "517" }, { "Fixture calibration date", "01/10/12" },
+            { "Sensor model", "KR-5M-LD" }, { "Sensor calibration date", "06/14/12" },
+            { "Computer", context.computer }, { "Account", context.login },
+            { "Technician", context.fullName }, { "Program", context.program.trimmed() },
+            { "Run", run.id.toString(QUuid::WithoutBraces) } };
+        const QList<QMap<QString, QString>> ownValues {
+            { { "Event", "Identified" } },
+            { { "Event", "Validation passed" }, { "Step 1", "2.9" }, { "Step 2", "118" },
+                { "Step 3", "603" }, { "Step 4", "1004" }, { "Step 5", "1698" },
+                { "Phase", "as found" } },
+            { { "Event", "Calibration computed" }, { "Low average", "100" },
+                { "High average", "1100" }, { "New MC", "1.745200" }, { "New BC", "-171.72000" } },
+            { { "Event", "Constants sent" }, { "Old MC", "0.969556" }, { "Old BC", "0.41" },
+                { "New MC", "1.745200" }, { "New BC", "-171.72000" } },
+            { { "Event", "Save step" }, { "Details", "mc=1.745200<CR>" } },
+            { { "Event", "Save confirmed" } },
+            { { "Event", "Report written" }, { "Report file", "/reports/517.txt" },
+                { "Details", "calibration report" } },
+            { { "Event", "Run ended" }, { "Details", "closed" } },
+        };
+        for (qsizetype line = 1; line < lines.size(); ++line) {
+            const RecordEvent &event = events.at(line - 1);
+            QMap<QString, QString> expected = everyLine;
+            expected.insert(ownValues.at(line - 1));
+            const QDateTime local = event.localTime();
+            expected.insert("Date", local.toString("yyyy-MM-dd"));
+            expected.insert("Time", local.toString("HH:mm:ss"));
+            expected.insert("Event id", event.id.toString(QUuid::WithoutBraces));
+            expected.insert("UTC time",
+                QDateTime::fromMSecsSinceEpoch(event.utcMs, Qt::UTC).toString(Qt::ISODate));
+            for (qsizetype column = 0; column < HistoryCsv::columns().size(); ++column) {
+                const QString title = HistoryCsv::columns().at(column);
+                QVERIFY2(lines.at(line).fields.value(column) == expected.value(title),
+                    qPrintable(QStringLiteral("line %1, %2: \"%3\" not \"%4\"")
+                                   .arg(line)
+                                   .arg(title, lines.at(line).fields.value(column),
+                                       expected.value(title))));
+            }
+        }
+    }
+
     // Another program holds the database past the busy timeout: the commit is refused with the
     // reason, and the event is written once the other lets go.
     void lockedDatabaseDelaysEventsButLosesNone()

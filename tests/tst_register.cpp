@@ -2,19 +2,26 @@
 #include "certificate.h"
 #include "chartscale.h"
 #include "commands.h"
+#include "elidedlabel.h"
+#include "filesizelimit.h"
 #include "fixturesession.h"
 #include "historycsv.h"
 #include "recordsreading.h"
 #include "registercsv.h"
 #include "registermodels.h"
 #include "registerwindow.h"
+#include "samplerun.h"
 #include "sensorcharts.h"
+#include "smallfilesystem.h"
 #include "testfiles.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSortFilterProxyModel>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -130,7 +137,9 @@ private slots:
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write(HistoryCsv::line(HistoryCsv::legacyColumns())
             + "2025-01-10,09:00:00,KR-5M-LD-CV-LNK,1047,1.2,999,0.86,Validation "
-              "passed,2.9,118,603,1004,1698,,,,,,,\r\n");
+              "passed,2.9,118,603,1004,1698,,,,,,,\r\n"
+            + "2025-01-11,09:00:00,KR-5M-LD-CV-LNK,1047,1.2,998,0.86,Validation "
+              "failed,2.9,118,703,1004,1698,,,,,,,\r\n");
         old.close();
         SimulatorOptions healthy;
         healthy.fixtureSerial = "2210";
@@ -157,8 +166,13 @@ private slots:
         const Register records = openRecords();
         const QList<SensorSummary> sensors = records.sensors(&error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
-        QCOMPARE(sensors.size(), 4);
+        QCOMPARE(sensors.size(), 5);
         const QDate now = QDate::currentDate();
+        // An imported failed validation counts as the failure it was.
+        QCOMPARE(sensorOf(sensors, "998")->lastResult, RunResult::Failed);
+        QCOMPARE(statusText(dueState(*sensorOf(sensors, "998"), now, RegisterSettings())),
+            QStringLiteral("Last run failed"));
+        QCOMPARE(records.runsOf("998", &error).first().asFound->steps[2]->passed, false);
         QCOMPARE(statusText(dueState(*sensorOf(sensors, "517"), now, RegisterSettings())),
             QStringLiteral("OK"));
         QCOMPARE(statusText(dueState(*sensorOf(sensors, "700"), now, RegisterSettings())),
@@ -182,7 +196,7 @@ private slots:
         const QList<FixtureSummary> fixtures = records.fixtures(&error);
         QCOMPARE(fixtures.size(), 2);
         QCOMPARE(fixtures.at(0).serial, QByteArray("1047"));
-        QCOMPARE(fixtures.at(0).runs, 3);
+        QCOMPARE(fixtures.at(0).runs, 4);
         QList<QByteArray> checked;
         for (const FixtureRun &run : records.runsWithFixture("1047", now, &error))
             checked.append(run.sensorSerial);
@@ -242,7 +256,7 @@ private slots:
         QAbstractItemModelTester fixtureRunsTester(
             &fixtureRunsModel, QAbstractItemModelTester::FailureReportingMode::QtTest);
         fixtureRunsModel.setRuns(fixtureRuns);
-        QCOMPARE(fixtureRunsModel.sensors(), (QList<QByteArray> { "700", "600", "999" }));
+        QCOMPARE(fixtureRunsModel.sensors(), (QList<QByteArray> { "700", "600", "998", "999" }));
 
         // Each step against its bounds, the calibrated run's readings as found and as left.
         const QList<ChartPanel> readings = readingsPanels(runs);
@@ -295,7 +309,7 @@ private slots:
         const QList<SensorSummary> sensors = openRecords().sensors(&error);
         const QList<HistoryCsv::Record> list
             = HistoryCsv::parse(sensorsCsv(sensors, QDate::currentDate(), RegisterSettings()));
-        QCOMPARE(list.size(), 5);
+        QCOMPARE(list.size(), 6);
         QCOMPARE(list.at(0).fields.value(8), QStringLiteral("Status"));
         const QList<HistoryCsv::Record> history
             = HistoryCsv::parse(sensorHistoryCsv(openRecords().runsOf("600", &error)));
@@ -336,8 +350,8 @@ private slots:
         RegisterWindow window(RecordsDatabase::defaultPath(), QString());
         window.show();
         auto *list = window.findChild<QTableView *>("sensorsTV_list");
-        QCOMPARE(list->model()->rowCount(), 4);
-        QTest::keyClicks(window.findChild<QLineEdit *>("sensorsLE_filter"), "99");
+        QCOMPARE(list->model()->rowCount(), 5);
+        QTest::keyClicks(window.findChild<QLineEdit *>("sensorsLE_filter"), "999");
         QCOMPARE(list->model()->rowCount(), 1);
         window.showSensor("600");
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -352,6 +366,71 @@ private slots:
         QVERIFY2(QToolTip::text().startsWith("Step 3 as left, ")
                 && QToolTip::text().endsWith(": 600 pS/m (bounds 555 to 645, PASS)"),
             qPrintable(QToolTip::text()));
+    }
+
+    // Default file names are cleaned of what a device may send (a path, a line break), long
+    // texts never widen the window, and an export that cannot be written says so and keeps the
+    // file that was there.
+    void windowExportsAreWholeAndSafelyNamed()
+    {
+        const QString path = m_reports.filePath("hostile.sqlite");
+        const QByteArray longSerial(500, '7');
+        QList<RecordEvent> events;
+        for (const QByteArray &serial :
+            { QByteArray("../../tmp/x"), QByteArray("line\nbreak"), longSerial })
+            events += passedRunEvents(runReporting(serial));
+        QVERIFY(writeRecords(path, events));
+        RegisterWindow window(path, QString());
+        window.show();
+        const QString documents
+            = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        const auto proposedFor = [&](const QByteArray &serial) {
+            window.showSensor(serial);
+            QString proposed;
+            BoxAnswerer answerer;
+            answerer.answerNext(
+                [&](QWidget *modal) {
+                    auto *dialog = qobject_cast<QFileDialog *>(modal);
+                    proposed = dialog->selectedFiles().value(0);
+                    dialog->reject();
+                },
+                BoxAnswerer::ofType<QFileDialog>());
+            window.findChild<QPushButton *>("sensorPB_export")->click();
+            return proposed;
+        };
+        QCOMPARE(proposedFor("../../tmp/x"), documents + "/KR-5M-LD_.._.._tmp_x_history.csv");
+        QCOMPARE(proposedFor("line\nbreak"), documents + "/KR-5M-LD_line_break_history.csv");
+        QCOMPARE(
+            proposedFor(longSerial), documents + "/KR-5M-LD_" + QString(64, '7') + "_history.csv");
+        auto *title = window.findChild<ElidedLabel *>("sensorLBL_title");
+        QVERIFY(title->fullText().contains(QString::fromLatin1(longSerial)));
+        QVERIFY(title->text().size() < title->fullText().size());
+        QCOMPARE(title->toolTip(), title->fullText());
+        QVERIFY2(window.minimumSizeHint().width() < 1000,
+            qPrintable(QString::number(window.minimumSizeHint().width())));
+
+        SmallFileSystem small;
+        QTemporaryDir fallback;
+        const QString target = (small.isMounted() ? small.filePath({}) : fallback.path())
+            + QStringLiteral("/history.csv");
+        const QByteArray old = "what the file held before\r\n";
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+        file.close();
+        QVERIFY(!small.isMounted() || small.filled());
+        BoxAnswerer answerer;
+        answerer.chooseFile(target);
+        SeenBox told;
+        answerer.pressButton(QMessageBox::Ok, &told);
+        window.showSensor("../../tmp/x");
+        const auto exportHistory
+            = [&] { return window.findChild<QPushButton *>("sensorPB_export")->click(), true; };
+        QVERIFY(small.isMounted() ? exportHistory() : withFileSizeLimit(64, exportHistory));
+        QVERIFY(answerer.waitUntilAnswered());
+        QCOMPARE(told.title, QStringLiteral("Export"));
+        QVERIFY2(told.text.startsWith("Cannot write " + QDir::toNativeSeparators(target) + ": "),
+            qPrintable(told.text));
+        QCOMPARE(fileContents(target), old);
     }
 
 private:

@@ -248,6 +248,11 @@ private slots:
                               << "The new slope MC differs from the present one by 30.0 %. Check "
                                  "the standard solutions and the cell before storing.";
         QTest::newRow("2 %") << 1 / 1.02 << QString();
+        // A slope that fell as far is as suspect as one that rose.
+        QTest::newRow("30 % lower") << 1 / 0.7
+                                    << "The new slope MC differs from the present one by 30.0 %. "
+                                       "Check the standard solutions and the cell before storing.";
+        QTest::newRow("2 % lower") << 1 / 0.98 << QString();
     }
 
     void largeSlopeChangeIsFlagged()

@@ -405,6 +405,8 @@ private slots:
         QList<RecordEvent> events;
         for (const QByteArray &serial : serials)
             events += sampleRunEvents(runReporting(serial));
+        // The first sensor comes again, and passes.
+        events += passedRunEvents(runReporting(serials.first()));
         QVERIFY(writeRecords(bench, events));
         SyncStatus status;
         QVERIFY2(RecordsSender::sendAll(
@@ -422,6 +424,13 @@ private slots:
                 return sensor.serial == identified.sensorSerial;
             }));
         }
+        // Each answer read whole on the server too: both runs, and how the latest ended.
+        const Register onServer(ownerDatabase(), RegisterSettings());
+        QCOMPARE(onServer.runsOf(serials.first(), &error).size(), 2);
+        const auto again = std::find_if(sensors.cbegin(), sensors.cend(),
+            [&](const SensorSummary &sensor) { return sensor.serial == serials.first(); });
+        QVERIFY(again != sensors.cend());
+        QCOMPARE(again->lastResult, RunResult::Passed);
     }
 
     // What cannot be reached or is refused is said in words, for the settings' test button and
