@@ -48,6 +48,18 @@ private:
     QString m_error;
 };
 
+// "records intact: N events", or each finding on a line of its own.
+void sayCheck(const RecordsCheck &check, const QString &what, QTextStream &out)
+{
+    if (check.intact()) {
+        out << what << " intact: " << check.events << " events" << Qt::endl;
+        return;
+    }
+    out << what << " not intact (" << check.events << " events read):" << Qt::endl;
+    for (const QString &finding : check.findings)
+        out << "  " << finding << Qt::endl;
+}
+
 // An output is never written over the records it is made from.
 bool refusedAsRecords(const QString &outputPath, const QString &databasePath, QTextStream &err)
 {
@@ -84,7 +96,7 @@ private:
 
 namespace RecordsCommand {
 
-int verify(const QString &databasePath, QTextStream &out, QTextStream &err)
+int verify(const QString &databasePath, const QString &server, QTextStream &out, QTextStream &err)
 {
     ReadConnection connection(databasePath);
     if (!connection.isOpen()) {
@@ -93,18 +105,32 @@ int verify(const QString &databasePath, QTextStream &out, QTextStream &err)
     }
     QSqlDatabase db = connection.database();
     QString error;
-    const ChainCheck check = checkChain(db, &error);
+    const RecordsCheck check = checkRecords(db, &error);
     if (!error.isEmpty()) {
         err << QDir::toNativeSeparators(databasePath) << ": " << error << Qt::endl;
         return 2;
     }
-    if (!check.intact) {
-        out << "records broken after " << check.events << " intact events: " << check.firstMismatch
+    sayCheck(check, QStringLiteral("records"), out);
+    if (server.isEmpty())
+        return check.intact() ? 0 : 1;
+    // The file's own check cannot see its end or a rewrite made before a copy left it: the
+    // server's copy can.
+    ServerConnection lab(server);
+    const QString labName = serverWithoutPassword(server);
+    if (!lab.isOpen()) {
+        out << "not compared with the lab's server (" << labName << "): " << lab.error()
             << Qt::endl;
         return 1;
     }
-    out << "records intact: " << check.events << " events" << Qt::endl;
-    return 0;
+    QSqlDatabase labDb = lab.database();
+    const RecordsCheck compared = compareWithServer(db, labDb, &error);
+    if (!error.isEmpty()) {
+        out << "not compared with the lab's server (" << labName
+            << "): " << describeServerError(error) << Qt::endl;
+        return 1;
+    }
+    sayCheck(compared, QStringLiteral("as the lab's server (%1) holds them").arg(labName), out);
+    return check.intact() && compared.intact() ? 0 : 1;
 }
 
 int exportCsv(
@@ -210,6 +236,36 @@ int serverInit(const QString &server, QTextStream &out, QTextStream &err)
     return 0;
 }
 
+int serverAdmit(const QString &server, const QString &role, const QString &bench, QTextStream &out,
+    QTextStream &err)
+{
+    ServerConnection connection(server);
+    if (!connection.isOpen()) {
+        err << connection.error() << Qt::endl;
+        return 2;
+    }
+    QSqlQuery admit(connection.database());
+    admit.prepare(QStringLiteral("INSERT INTO admissions (role, bench) SELECT rolname, ? FROM"
+                                 " pg_roles WHERE rolname = ?"));
+    admit.addBindValue(bench);
+    admit.addBindValue(role);
+    if (!admit.exec()) {
+        err << describeServerError(admit.lastError().text()) << Qt::endl;
+        return 1;
+    }
+    if (admit.numRowsAffected() != 1) {
+        err << QCoreApplication::translate("Records", "The server has no role %1.").arg(role)
+            << Qt::endl;
+        return 1;
+    }
+    out << QCoreApplication::translate("Records",
+        "role %1 may send the records of one more bench, or its records under the computer name "
+        "%2, once")
+               .arg(role, bench)
+        << Qt::endl;
+    return 0;
+}
+
 int verifyServer(const QString &server, QTextStream &out, QTextStream &err)
 {
     ServerConnection connection(server);
@@ -226,14 +282,11 @@ int verifyServer(const QString &server, QTextStream &out, QTextStream &err)
     }
     bool intact = true;
     for (const BenchChainCheck &bench : benches) {
-        intact = intact && bench.check.intact;
-        out << bench.bench << " (records " << bench.source.toHex() << "): "
-            << (bench.check.intact
-                       ? QStringLiteral("records intact: %1 events").arg(bench.check.events)
-                       : QStringLiteral("records broken after %1 intact events: %2")
-                             .arg(bench.check.events)
-                             .arg(bench.check.firstMismatch))
-            << Qt::endl;
+        intact = intact && bench.check.intact();
+        sayCheck(bench.check,
+            QStringLiteral("%1 (records %2)")
+                .arg(bench.bench, QString::fromLatin1(bench.source.toHex())),
+            out);
     }
     return intact ? 0 : 1;
 }

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QLoggingCategory>
 
 #ifdef Q_OS_WIN
@@ -19,7 +20,8 @@
 #endif
 
 namespace {
-const QStringList commandNames { "verify", "export", "certificate", "sync", "server-init" };
+const QStringList commandNames { "verify", "export", "certificate", "sync", "server-init",
+    "server-admit" };
 const QStringList answersWithoutWindow { "-h", "--help", "--help-all", "-v", "--version" };
 
 // A command, or a question about the program, makes no window.
@@ -49,6 +51,13 @@ struct Options
     QCommandLineOption output { QStringLiteral("output"),
         QCoreApplication::translate("cvu-records", "With certificate: the PDF file to write."),
         QStringLiteral("FILE.pdf") };
+    QCommandLineOption role { QStringLiteral("role"),
+        QCoreApplication::translate("cvu-records", "With server-admit: the bench's login role."),
+        QStringLiteral("ROLE") };
+    QCommandLineOption bench { QStringLiteral("bench"),
+        QCoreApplication::translate(
+            "cvu-records", "With server-admit: the bench's computer name, as it sends it."),
+        QStringLiteral("NAME") };
     QCommandLineOption server { QStringLiteral("server"),
         QCoreApplication::translate("cvu-records",
             "The lab's server, a libpq connection string or service name; given without a value, "
@@ -82,14 +91,19 @@ void describe(QCommandLineParser &parser, const Options &options)
         "                                    everything is there\n"
         "  server-init --server CONNINFO     set the lab's register up on its server (as its "
         "owner)\n"
+        "  server-admit --server CONNINFO --role ROLE --bench NAME\n"
+        "                                    let a bench role send one more bench's records, "
+        "or\n"
+        "                                    its records under a new computer name (as the "
+        "owner)\n"
         "  verify --server [CONNINFO]        check every bench's records on the server"));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({ options.database, options.csv, options.serial, options.run, options.output,
-        options.server });
+        options.role, options.bench, options.server });
     parser.addPositionalArgument(QStringLiteral("command"),
         QCoreApplication::translate(
-            "cvu-records", "verify, export, certificate, sync or server-init"),
+            "cvu-records", "verify, export, certificate, sync, server-init or server-admit"),
         QStringLiteral("[command]"));
 }
 
@@ -100,14 +114,23 @@ int runCommand(const QString &command, const QCommandLineParser &parser, const O
     QTextStream err(stderr);
     const QString server
         = parser.isSet(options.server) ? parser.value(options.server) : configuredServer();
-    if (command == QLatin1String("verify") && parser.isSet(options.server))
-        return RecordsCommand::verifyServer(server, out, err);
+    if (command == QLatin1String("verify") && parser.isSet(options.server)) {
+        // The benches' chains on the server, and these records against it where there are any.
+        const int onServer = RecordsCommand::verifyServer(server, out, err);
+        if (!QFileInfo::exists(database) && !parser.isSet(options.database))
+            return onServer;
+        return std::max(onServer, RecordsCommand::verify(database, server, out, err));
+    }
     if (command == QLatin1String("verify"))
-        return RecordsCommand::verify(database, out, err);
+        return RecordsCommand::verify(database, server, out, err);
     if (command == QLatin1String("sync"))
         return RecordsCommand::sync(database, server, out, err);
     if (command == QLatin1String("server-init") && parser.isSet(options.server))
         return RecordsCommand::serverInit(server, out, err);
+    if (command == QLatin1String("server-admit") && parser.isSet(options.server)
+        && parser.isSet(options.role) && parser.isSet(options.bench))
+        return RecordsCommand::serverAdmit(
+            server, parser.value(options.role), parser.value(options.bench), out, err);
     if (command == QLatin1String("export") && parser.isSet(options.csv))
         return RecordsCommand::exportCsv(database, parser.value(options.csv), out, err);
     if (command == QLatin1String("certificate") && parser.isSet(options.serial)

@@ -1,5 +1,6 @@
 #include "registerwindow.h"
 
+#include "chaincheck.h"
 #include "registercsv.h"
 #include "savefile.h"
 #include "sensorcharts.h"
@@ -114,6 +115,15 @@ void RegisterWindow::openSource(const QString &server)
     }
     QString source
         = tr("Records of this computer: %1").arg(QDir::toNativeSeparators(m_databasePath));
+    // What the records' owner must know at once: a copy, or records that end before what the
+    // lab's server holds.
+    QSqlDatabase records = QSqlDatabase::database(m_connection);
+    const QString standing = recordsStanding(records, m_databasePath);
+    if (!standing.isEmpty()) {
+        source += QLatin1Char(' ') + standing;
+        QTimer::singleShot(
+            0, this, [this, standing] { tell(tr("Calibration Records"), standing); });
+    }
     if (!server.isEmpty())
         source += tr(" (the lab's server is not shown: %1)").arg(serverError);
     ui->registerLBL_source->setFullText(source);

@@ -44,7 +44,7 @@ inline RunRecord runReporting(const QByteArray &sensorText)
 inline QList<RecordEvent> sampleRunEvents(const RunRecord &run)
 {
     return { identifiedEvent(run, RunContext::ofThisProgram()), validationEvent(run),
-        storeEvent(run, false) };
+        calibrationEvent(run, Verdict::computed), storeEvent(run, false) };
 }
 
 // The events of a run whose one validation passed, closed as a technician closes it.

@@ -11,6 +11,7 @@
 #include "runevents.h"
 #include "samplerun.h"
 #include "smallfilesystem.h"
+#include "tamperer.h"
 #include "testfiles.h"
 
 #include <QCborArray>
@@ -66,7 +67,7 @@ int verifyStatus(const QString &path, QString *said)
     QTextStream out(said);
     QString errors;
     QTextStream err(&errors);
-    const int status = RecordsCommand::verify(path, out, err);
+    const int status = RecordsCommand::verify(path, QString(), out, err);
     out.flush();
     *said += errors;
     return status;
@@ -106,6 +107,22 @@ int recordOne(const QString &path)
     RecordsLog log(path);
     log.append(identifiedEvent(runReporting("517"), RunContext::ofThisProgram()));
     return log.waitUntilWritten(std::chrono::seconds(20)) ? 0 : 1;
+}
+
+// A run that was calibrated: failed as found, adjusted, confirmed stored, passed as left, closed.
+QList<RecordEvent> calibratedRunEvents(RunRecord run)
+{
+    run.validation->steps[0]->text = QStringLiteral("-94.2");
+    run.validation->steps[0]->passed = false;
+    QList<RecordEvent> events { identifiedEvent(run, RunContext::ofThisProgram()),
+        validationEvent(run), calibrationEvent(run, Verdict::computed), storeEvent(run, false),
+        saveStepEvent(run, "mc=1.745200\r"), saveResultEvent(run, Verdict::confirmed) };
+    run.store = StoreRecord { {}, true };
+    run.validation->phase = ValidationPhase::AsLeft;
+    run.validation->steps[0]->text = QStringLiteral("2.8");
+    run.validation->steps[0]->passed = true;
+    events += { validationEvent(run), endedEvent(run, QStringLiteral("closed")) };
+    return events;
 }
 
 // Records with the log (-wal) and its index (-shm) a writer killed in its work leaves.
@@ -176,7 +193,7 @@ private slots:
         QCOMPARE(read.first().sensorSerial, run.sensor.serial.text.trimmed().toLatin1());
         QString said;
         QCOMPARE(verifyStatus(path, &said), 0);
-        QCOMPARE(said.trimmed(), QStringLiteral("records intact: 3 events"));
+        QCOMPARE(said.trimmed(), QStringLiteral("records intact: 4 events"));
     }
 
     // Nothing in the program can change an event; one changed behind its back is found.
@@ -209,8 +226,11 @@ private slots:
 
         QString said;
         QCOMPARE(verifyStatus(path, &said), 1);
-        QVERIFY2(said.startsWith(
-                     QLatin1String("records broken after 1 intact events: event 2 (validation")),
+        const QString changedId = recordedEvents(path).at(1).id.toString(QUuid::WithoutBraces);
+        QVERIFY2(said.startsWith(QLatin1String("records not intact (4 events read):\n  the trigger "
+                                               "events_never_change is missing from the records' "
+                                               "schema\n  event 2 (validation, "))
+                && said.contains(changedId + ") does not match its record\n"),
             qPrintable(said));
     }
 
@@ -307,7 +327,7 @@ private slots:
         QCOMPARE(RecordsCommand::exportCsv(path, exported, out, out), 0);
 
         const QList<HistoryCsv::Record> records = HistoryCsv::parse(fileContents(exported));
-        QCOMPARE(records.size(), 7);
+        QCOMPARE(records.size(), 8);
         QCOMPARE(records[0].fields.mid(0, HistoryCsv::legacyColumns().size()),
             HistoryCsv::legacyColumns());
         QCOMPARE(records[0].fields, HistoryCsv::columns());
@@ -324,11 +344,11 @@ private slots:
         QCOMPARE(value(4, "Event"), QStringLiteral("Validation passed"));
         QCOMPARE(value(4, "Step 3"), QStringLiteral("603"));
         QCOMPARE(value(4, "Phase"), QLatin1String(Phase::asFound));
-        QCOMPARE(value(5, "Event"), QStringLiteral("Constants sent"));
-        QCOMPARE(value(5, "Old MC"), QStringLiteral("0.969556"));
-        QCOMPARE(value(5, "New MC"), QStringLiteral("1.745200"));
-        QCOMPARE(value(6, "Event"), QStringLiteral("Report written"));
-        QCOMPARE(value(6, "Details"),
+        QCOMPARE(value(6, "Event"), QStringLiteral("Constants sent"));
+        QCOMPARE(value(6, "Old MC"), QStringLiteral("0.969556"));
+        QCOMPARE(value(6, "New MC"), QStringLiteral("1.745200"));
+        QCOMPARE(value(7, "Event"), QStringLiteral("Report written"));
+        QCOMPARE(value(7, "Details"),
             QStringLiteral("validation report; Sensor serial edited from \"517\" to \"518\""));
     }
 
@@ -446,7 +466,7 @@ private slots:
         const RunRecord run = runReporting("517");
         RecordsLog log(path);
         QVERIFY(appendAll(log, sampleRunEvents(run)));
-        RecordEvent large = storeEvent(run, false);
+        RecordEvent large = calibrationEvent(run, Verdict::computed);
         large.payload.insert(QStringLiteral("padding"), QByteArray(256 * 1024, 'p'));
 
         const qint64 room = QFileInfo(path + QStringLiteral("-wal")).size() + 16 * 1024;
@@ -457,7 +477,7 @@ private slots:
         QVERIFY(!answer->reason.isEmpty());
 
         QVERIFY(log.waitUntilWritten(std::chrono::seconds(5)));
-        QCOMPARE(recordedEvents(path).size(), 4);
+        QCOMPARE(recordedEvents(path).size(), 5);
         QString said;
         QCOMPARE(verifyStatus(path, &said), 0);
     }
@@ -537,7 +557,7 @@ private slots:
             QSqlQuery integrity(db);
             QVERIFY(integrity.exec(QStringLiteral("PRAGMA integrity_check")) && integrity.next());
             QCOMPARE(integrity.value(0).toString(), QStringLiteral("ok"));
-            QVERIFY(checkChain(db, &error).intact);
+            QVERIFY(checkRecords(db, &error).intact());
             RecordsDatabase::readEvents(
                 db, 0,
                 [&](const RecordsDatabase::StoredEvent &event) {
@@ -549,6 +569,116 @@ private slots:
         RecordsDatabase::close(QStringLiteral("after"));
         for (const QString &id : committed)
             QVERIFY2(stored.contains(id), qPrintable(id));
+    }
+
+    // Each attack an auditor makes on a copy of real records is found and named; the records
+    // as they were pass.
+    void everyAttackOnTheFileIsFound_data()
+    {
+        QTest::addColumn<int>("attack");
+        QTest::addColumn<QString>("finding");
+        QTest::newRow("a reading changed") << 0 << "event 2 (validation, ";
+        QTest::newRow("the triggers dropped") << 1
+                                              << "the trigger events_never_change is missing from "
+                                                 "the records' schema";
+        QTest::newRow("the last run deleted")
+            << 2
+            << "the records end before event 19, which the lab's server (lab) confirmed it holds";
+        QTest::newRow("a run deleted from the middle, the chain recomputed")
+            << 3 << "events 4 to 6 missing: the records go on with event 7 (";
+        QTest::newRow("the readings as found rewritten, the chain recomputed")
+            << 4 << "event 19 differs from the one the lab's server (lab) confirmed it holds";
+        QTest::newRow("a forged run appended, its hashes valid")
+            << 5 << "event 20 has the same identifier as event 1";
+        QTest::newRow("a forged run with made-up identifiers") << 6 << "event 20 (identified, ";
+    }
+
+    void everyAttackOnTheFileIsFound()
+    {
+        QFETCH(int, attack);
+        QFETCH(QString, finding);
+        const QString path = m_dir.filePath(QStringLiteral("attacked-%1.sqlite").arg(attack));
+        QList<RecordEvent> events;
+        for (const QByteArray &serial : QList<QByteArray> { "517", "518", "519" })
+            events += passedRunEvents(runReporting(serial));
+        events += calibratedRunEvents(runReporting("600"));
+        QList<RecordEvent> more = passedRunEvents(runReporting("601"));
+        events += more.first();
+        events += more.last();
+        QVERIFY(writeRecords(path, events));
+        {
+            // As the sender leaves them: the server confirmed it holds every event.
+            QString error;
+            QVERIFY(RecordsDatabase::openForWriting(path, "acknowledge", &error));
+            QSqlDatabase db = QSqlDatabase::database("acknowledge");
+            const std::optional<RecordsDatabase::ChainPosition> head
+                = RecordsDatabase::head(db, &error);
+            QVERIFY(RecordsDatabase::setAcknowledgement(db, { "lab", *head, head->seq }, &error));
+        }
+        RecordsDatabase::close("acknowledge");
+        QString said;
+        QCOMPARE(verifyStatus(path, &said), 0);
+        QCOMPARE(said, QStringLiteral("records intact: 19 events\n"));
+        {
+            Tamperer tamperer(path);
+            switch (attack) {
+            case 0: {
+                RunRecord changed = runReporting("517");
+                changed.validation->steps[2]->text = QStringLiteral("600");
+                QVERIFY(tamperer.run("UPDATE events SET payload = ? WHERE seq = 2",
+                    { encodedPayload(validationEvent(changed).payload) }));
+                break;
+            }
+            case 1:
+                tamperer.leaveTriggersOut();
+                break;
+            case 2:
+                QVERIFY(tamperer.run("DELETE FROM events WHERE seq >= 18"));
+                break;
+            case 3:
+                QVERIFY(tamperer.run("DELETE FROM events WHERE seq BETWEEN 4 AND 6"));
+                QVERIFY(tamperer.rechainFrom(7));
+                break;
+            case 4: {
+                RunRecord passing = runReporting("600");
+                const RecordEvent asFound = validationEvent(passing);
+                QVERIFY(
+                    tamperer.run("UPDATE events SET payload = ?, verdict = 'passed' WHERE seq = 11",
+                        { encodedPayload(asFound.payload) }));
+                QVERIFY(tamperer.rechainFrom(11));
+                break;
+            }
+            default: {
+                // The first run again, for a sensor that never came in.
+                QList<RecordsDatabase::StoredEvent> first
+                    = RecordsDatabase::eventsOfRun(tamperer.db(), events.first().run, &said);
+                const QUuid forgedRun = QUuid::createUuid();
+                qint64 seq = 19;
+                for (RecordsDatabase::StoredEvent stored : first) {
+                    stored.event.run = forgedRun;
+                    if (attack == 6)
+                        stored.event.id = QUuid::createUuid();
+                    if (!stored.event.sensorSerial.isEmpty())
+                        stored.event.sensorSerial = "999";
+                    QVERIFY(tamperer.run("INSERT INTO events (seq, id, run, kind, utc_ms, "
+                                         "utc_offset_s, sensor_serial, fixture_serial, verdict, "
+                                         "payload, hash) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '')",
+                        { ++seq, stored.event.id.toRfc4122(), forgedRun.toRfc4122(),
+                            stored.event.kind, stored.event.utcMs, stored.event.utcOffsetSeconds,
+                            stored.event.sensorSerial, stored.event.fixtureSerial,
+                            stored.event.verdict.isEmpty()
+                                ? QVariant(QMetaType::fromType<QString>())
+                                : QVariant(stored.event.verdict),
+                            stored.storedPayload }));
+                }
+                QVERIFY(tamperer.rechainFrom(20));
+            }
+            }
+        }
+        said.clear();
+        QCOMPARE(verifyStatus(path, &said), 1);
+        QVERIFY2(said.startsWith("records not intact (") && said.contains("\n  " + finding),
+            qPrintable(said));
     }
 
     // Commands that only read leave every file as it was, a killed writer's log included, and

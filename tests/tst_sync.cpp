@@ -4,6 +4,7 @@
 #include "elidedlabel.h"
 #include "fixturesession.h"
 #include "pgcluster.h"
+#include "recordslog.h"
 #include "recordsprogram.h"
 #include "recordsreading.h"
 #include "recordssender.h"
@@ -12,6 +13,7 @@
 #include "samplerun.h"
 #include "serverregister.h"
 #include "settingsdialog.h"
+#include "tamperer.h"
 #include "testfiles.h"
 
 #include <QApplication>
@@ -20,8 +22,10 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -249,8 +253,8 @@ private slots:
             0);
         QVERIFY(asOwner(QStringLiteral(
             "CREATE ROLE bench_a LOGIN PASSWORD 'right-password' IN ROLE cvu_bench")));
-        for (const char *role :
-            { "bench_b", "bench_c", "bench_d", "bench_e", "bench_f", "bench_g" })
+        for (const char *role : { "bench_b", "bench_c", "bench_d", "bench_e", "bench_f", "bench_g",
+                 "bench_h", "bench_i", "bench_j" })
             QVERIFY(asOwner(QStringLiteral("CREATE ROLE %1 LOGIN IN ROLE cvu_bench").arg(role)));
         // A bench given more than it should have: the trigger still keeps the register whole.
         QVERIFY(asOwner(QStringLiteral("CREATE ROLE careless LOGIN IN ROLE cvu_bench")));
@@ -301,7 +305,7 @@ private slots:
                      },
                      &said),
             0);
-        QCOMPARE(said.count(QStringLiteral("records intact")), 2);
+        QCOMPARE(said.count(QStringLiteral(") intact: ")), 2);
         // Two benches on one computer are told apart by their records' own identity.
         for (const QString &path : { benchA, benchB })
             QVERIFY2(said.contains(QString::fromLatin1(sourceOf(path).toHex())), qPrintable(said));
@@ -361,7 +365,7 @@ private slots:
                      &said),
             1);
         QVERIFY2(said.startsWith(QLatin1String(
-                     "6 records waiting for the server: The server cannot be reached")),
+                     "8 records waiting for the server: The server cannot be reached")),
             qPrintable(said));
         {
             RegisterWindow window(records, server);
@@ -502,7 +506,7 @@ private slots:
                      },
                      &said),
             1);
-        QCOMPARE(said.count(QStringLiteral("records broken")), 1);
+        QCOMPARE(said.count(QStringLiteral(") not intact (")), 1);
     }
 
     // "All records are on the server" is the server's word: asked even when nothing waits
@@ -540,7 +544,7 @@ private slots:
         said = runRecordsProgram(sync);
         QCOMPARE(said.status, 1);
         QCOMPARE(said.err,
-            QStringLiteral("9 records waiting for the server: The server takes these events but "
+            QStringLiteral("12 records waiting for the server: The server takes these events but "
                            "does not keep them (a rule on the server may discard them): it holds "
                            "this bench's records only up to an earlier event.\n"));
         QVERIFY(asOwner("DROP TRIGGER a_discard ON events"));
@@ -687,6 +691,198 @@ private slots:
         QVERIFY(!fileContents(bench).contains("topsecret"));
         QVERIFY(fileContents(bench).contains(
             serverWithoutPassword("host=lab password=topsecret user=bench").toUtf8()));
+    }
+
+    // The server keeps each bench's chain whole: another bench's role cannot add to it, a
+    // bench cannot add what does not continue it, and what is sent again unchanged is skipped.
+    // A rewrite made before it reached the server is found by comparing with the server.
+    void theServerKeepsEachBenchsChain()
+    {
+        const QString bench = m_dir.filePath(QStringLiteral("anchored.sqlite"));
+        QVERIFY(writeRuns(bench, 3));
+        const QString server = m_cluster.socketServer("bench_h");
+        QCOMPARE(runRecordsProgram({ "sync", "--database", bench, "--server", server }).status, 0);
+        QString said;
+        QCOMPARE(commandStatus(
+                     [&](QTextStream &out, QTextStream &err) {
+                         return RecordsCommand::verify(bench, server, out, err);
+                     },
+                     &said),
+            0);
+        QCOMPARE(said,
+            "records intact: 12 events\nas the lab's server (" + serverWithoutPassword(server)
+                + ") holds them intact: 12 events\n");
+
+        // The next event of bench_h's records, as another bench's login would add it.
+        const QList<RecordsDatabase::StoredEvent> events = storedEvents(bench);
+        RecordEvent next = newEvent(EventKind::identified, QUuid::createUuid());
+        const QByteArray payload = encodedPayload(next.payload);
+        const auto insertAs = [&](const QString &role, const QByteArray &hash, qint64 seq,
+                                  const RecordEvent &event, const QByteArray &stored) {
+            const QString connection = "insert-as-" + role;
+            QString error;
+            bool inserted = openServerConnection(m_cluster.socketServer(role), connection, &error);
+            {
+                QSqlQuery insert(QSqlDatabase::database(connection));
+                insert.prepare(
+                    "INSERT INTO events (id, run, kind, utc_ms, utc_offset_s, payload,"
+                    " hash, bench, source, source_seq) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                for (const QVariant &value : { QVariant(event.id.toRfc4122()),
+                         QVariant(event.run.toRfc4122()), QVariant(event.kind),
+                         QVariant(event.utcMs), QVariant(event.utcOffsetSeconds), QVariant(stored),
+                         QVariant(hash), QVariant(QSysInfo::machineHostName()),
+                         QVariant(sourceOf(bench)), QVariant(seq) })
+                    insert.addBindValue(value);
+                inserted = inserted && insert.exec();
+                said = insert.lastError().databaseText();
+            }
+            RecordsDatabase::close(connection);
+            return inserted;
+        };
+        const QByteArray continuing = chainHash(events.last().hash, next, payload);
+        QVERIFY(!insertAs("bench_b", continuing, 13, next, payload));
+        QVERIFY2(said.contains("are sent by role bench_h; role bench_b may not add to them"),
+            qPrintable(said));
+        QVERIFY(!insertAs("bench_h", chainHash("forged", next, payload), 13, next, payload));
+        QVERIFY2(said.contains("event 13 of the records " + sourceOf(bench).toHex()
+                     + " does not continue their chain from the server's event 12"),
+            qPrintable(said));
+        QVERIFY(!insertAs("bench_h", continuing, 12, next, payload));
+        QVERIFY2(said.contains("does not come after the server's event 12"), qPrintable(said));
+        const RecordsDatabase::StoredEvent &last = events.last();
+        QVERIFY2(insertAs("bench_h", last.hash, last.seq, last.event, last.storedPayload),
+            qPrintable(said));
+        QCOMPARE(serverCount(sourceOf(bench)), 12);
+        QSqlQuery seen(ownerDatabase());
+        QVERIFY(seen.exec("SELECT DISTINCT sent_by FROM events WHERE source = '\\x"
+            + sourceOf(bench).toHex() + "'"));
+        QVERIFY(seen.next());
+        QCOMPARE(seen.value(0).toString(), QStringLiteral("bench_h"));
+
+        // Rewritten and rechained after it reached the server, and its mark of the server's
+        // word taken away too: the file alone looks whole, the server's copy tells.
+        {
+            Tamperer tamperer(bench);
+            RunRecord passing = runReporting("1001");
+            passing.validation->steps[3]->text = QStringLiteral("1000");
+            QVERIFY(tamperer.run("UPDATE events SET payload = ? WHERE seq = 6",
+                { encodedPayload(validationEvent(passing).payload) }));
+            QVERIFY(tamperer.rechainFrom(6));
+            QVERIFY(tamperer.run("DELETE FROM sent"));
+        }
+        said.clear();
+        QCOMPARE(commandStatus(
+                     [&](QTextStream &out, QTextStream &err) {
+                         return RecordsCommand::verify(bench, server, out, err);
+                     },
+                     &said),
+            1);
+        QVERIFY2(said.startsWith("records intact: 12 events\n")
+                && said.contains("holds them not intact (12 events read):\n  event 6 differs "
+                                 "from the one the lab's server holds\n"),
+            qPrintable(said));
+
+        // A second bench's records under the same login are the owner's decision.
+        const QString second = m_dir.filePath(QStringLiteral("second.sqlite"));
+        QVERIFY(writeRuns(second, 1));
+        Said synced = runRecordsProgram({ "sync", "--database", second, "--server", server });
+        QCOMPARE(synced.status, 1);
+        const QString host = QSysInfo::machineHostName();
+        QVERIFY2(synced.err.contains("role bench_h already sends the records of a bench; a second "
+                                     "one is admitted by the register's owner (cvu-records "
+                                     "server-admit --role bench_h --bench "
+                     + host + ")"),
+            qPrintable(synced.all()));
+        const Said admitted = runRecordsProgram({ "server-admit", "--server",
+            m_cluster.ownerServer(), "--role", "bench_h", "--bench", host });
+        QCOMPARE(admitted.out,
+            "role bench_h may send the records of one more bench, or its records under the "
+            "computer name "
+                + host + ", once\n");
+        synced = runRecordsProgram({ "sync", "--database", second, "--server", server });
+        QCOMPARE(synced.status, 0);
+    }
+
+    // A bench whose last events were removed, or whose file was put back from an older copy,
+    // goes on recording, loses nothing and says what happened; a copy on another computer is told
+    // apart.
+    void aTruncatedOrRestoredBenchLosesNothing()
+    {
+        const QString truncated = m_dir.filePath(QStringLiteral("truncated.sqlite"));
+        QVERIFY(writeRuns(truncated, 2));
+        const QString server = m_cluster.socketServer("bench_i");
+        QCOMPARE(
+            runRecordsProgram({ "sync", "--database", truncated, "--server", server }).status, 0);
+        {
+            Tamperer tamperer(truncated);
+            QVERIFY(tamperer.run("DELETE FROM events WHERE seq > 5"));
+        }
+        {
+            RecordsLog log(truncated);
+            QSignalSpy notices(&log, &RecordsLog::notice);
+            for (const RecordEvent &event : passedRunEvents(runReporting("3000")))
+                log.append(event);
+            QVERIFY(log.waitUntilWritten(std::chrono::seconds(10)));
+            QTRY_COMPARE(notices.size(), 1);
+            QVERIFY2(notices.first().first().toString().contains(
+                         "do not reach as far as the lab's server confirmed: the records end "
+                         "before event 8, which the lab's server ("),
+                qPrintable(notices.first().first().toString()));
+        }
+        QCOMPARE(recordedKinds(truncated).mid(5),
+            (QStringList { "resumed", "identified", "validation: passed", "ended: passed" }));
+        QCOMPARE(storedEvents(truncated).at(5).seq, 9);
+        Said said = runRecordsProgram({ "sync", "--database", truncated, "--server", server });
+        QCOMPARE(said.status, 0);
+        QCOMPARE(serverCount(sourceOf(truncated)), 12);
+        said = runRecordsProgram({ "verify", "--database", truncated, "--server", server });
+        QCOMPARE(said.status, 1);
+        QVERIFY2(said.out.contains("the records ended at event 5, before event 8 that the lab's "
+                                   "server holds (")
+                && said.out.contains("the lab's server holds events 6 to 8 of these records, "
+                                     "which the file does not"),
+            qPrintable(said.all()));
+
+        // Put back from a backup: its own new events differ from the server's.
+        const QString restored = m_dir.filePath(QStringLiteral("restored.sqlite"));
+        const QString backup = m_dir.filePath(QStringLiteral("restored.backup"));
+        const QString restoredServer = m_cluster.socketServer("bench_j");
+        QVERIFY(writeRuns(restored, 2));
+        QCOMPARE(runRecordsProgram({ "sync", "--database", restored, "--server", restoredServer })
+                     .status,
+            0);
+        QVERIFY(QFile::copy(restored, backup));
+        QVERIFY(writeRuns(restored, 2, 4000));
+        QCOMPARE(runRecordsProgram({ "sync", "--database", restored, "--server", restoredServer })
+                     .status,
+            0);
+        QVERIFY(QFile::remove(restored));
+        QVERIFY(QFile::copy(backup, restored));
+        QVERIFY(writeRuns(restored, 1, 5000));
+        said = runRecordsProgram({ "sync", "--database", restored, "--server", restoredServer });
+        QCOMPARE(said.status, 0);
+        QVERIFY2(said.err.contains("differ from what the lab's server holds after event 8: the "
+                                   "file was put back from an older copy, or changed. The file's "
+                                   "events since are kept, as they are, in event 17, which goes on "
+                                   "from the server's event 16."),
+            qPrintable(said.all()));
+        QCOMPARE(said.out, QStringLiteral("all records are on the server\n"));
+        QCOMPARE(serverCount(sourceOf(restored)), 17);
+
+        // The same records on another computer: told apart, never sent as the bench's.
+        const QString copy = m_dir.filePath(QStringLiteral("copied.sqlite"));
+        QVERIFY(QFile::copy(backup, copy));
+        {
+            Tamperer elsewhere(copy);
+            QVERIFY(elsewhere.run("UPDATE identity SET computer = 'bench-elsewhere'"));
+        }
+        said = runRecordsProgram({ "sync", "--database", copy, "--server", restoredServer });
+        QCOMPARE(said.status, 1);
+        QVERIFY2(said.err.contains("were begun on the computer bench-elsewhere (records "
+                     + sourceOf(copy).toHex() + "); this is " + QSysInfo::machineHostName()
+                     + ": they are a copy"),
+            qPrintable(said.all()));
+        QVERIFY(!said.all().contains("all records are on the server"));
     }
 
 private:

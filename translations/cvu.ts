@@ -718,10 +718,6 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>The records %1 were begun on the computer %2 (records %3); this is %4. A copy of a bench&apos;s records is not sent: its events would be taken for that bench&apos;s.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Cannot make the lock file %1 beside the records: the folder cannot be written.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -787,6 +783,134 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
     </message>
     <message>
         <source>The server&apos;s register lacks the triggers that keep it append-only and each bench&apos;s chain whole: its owner runs cvu-records server-init again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>event %1 (%2, %3)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>event %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>events %1 to %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>and %1 more findings of these kinds</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the %1 %2 is missing from the records&apos; schema</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the %1 %2 was changed from the one the records were made with</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the records hold a %1 %2 they were not made with</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 of run %2 cannot come where it stands: %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 of run %2 is dated before the run&apos;s earlier events</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 begins a run dated before runs already recorded ahead of it: a run added afterwards</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the run had ended</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the run was identified already</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the run has no identification before it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no calibration computed constants to store</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no constants were committed before the save step</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no save step was sent</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no validation passed before the report</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 has an identifier the program did not make at that moment</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>event %1 has the same identifier as event %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 missing: the records go on with %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (%2) does not match its record</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the records ended at event %1, before event %2 that the lab&apos;s server holds (%3): %4 go on from the server&apos;s head</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the records differed from the lab&apos;s server after event %1: the file&apos;s %2 are kept in %3, which goes on from the server&apos;s event %4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 does not come after the event before it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>event %1 differs from the one the lab&apos;s server (%2) confirmed it holds</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the records end before event %1, which the lab&apos;s server (%2) confirmed it holds</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The records %1 were begun on the computer %2 (records %3); this is %4: they are a copy, and are not sent to the lab&apos;s server as that bench&apos;s.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The calibration records %1 do not reach as far as the lab&apos;s server confirmed: %2. Events were removed from the file, or it was put back from an older copy. No sequence number is given twice: recording goes on from the server&apos;s last event, and the server keeps what the file lost.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the lab&apos;s server holds %1 of these records, which the file does not</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>event %1 differs from the one the lab&apos;s server holds</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server has no role %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>role %1 may send the records of one more bench, or its records under the computer name %2, once</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1376,6 +1500,14 @@ p, li { white-space: pre-wrap; }
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>With server-admit: the bench&apos;s login role.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>With server-admit: the bench&apos;s computer name, as it sends it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>The calibration register of the Conductivity Validation Utility. Without a command it opens the register window.
 
 Commands:
@@ -1386,11 +1518,14 @@ Commands:
   sync [--server CONNINFO]          send what waits for the lab&apos;s server, and say whether
                                     everything is there
   server-init --server CONNINFO     set the lab&apos;s register up on its server (as its owner)
+  server-admit --server CONNINFO --role ROLE --bench NAME
+                                    let a bench role send one more bench&apos;s records, or
+                                    its records under a new computer name (as the owner)
   verify --server [CONNINFO]        check every bench&apos;s records on the server</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>verify, export, certificate, sync or server-init</source>
+        <source>verify, export, certificate, sync, server-init or server-admit</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -499,6 +499,39 @@ void close(const QString &connectionName)
     QSqlDatabase::removeDatabase(connectionName);
 }
 
+QList<SchemaObject> schemaObjects(QSqlDatabase &db, QString *error)
+{
+    QSqlQuery query(db);
+    QList<SchemaObject> objects;
+    if (!query.exec(QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master"
+                                   " WHERE sql IS NOT NULL ORDER BY type, name"))) {
+        *error = query.lastError().text();
+        return objects;
+    }
+    while (query.next())
+        objects.append({ query.value(0).toString(), query.value(1).toString(),
+            query.value(2).toString(), query.value(3).toString() });
+    return objects;
+}
+
+QList<SchemaObject> expectedSchema()
+{
+    static const QList<SchemaObject> expected = [] {
+        const QString connection = QStringLiteral("cvu-expected-schema");
+        QList<SchemaObject> objects;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+            db.setDatabaseName(QStringLiteral(":memory:"));
+            QString error;
+            if (db.open() && migrateFrom(db, 0, &error))
+                objects = schemaObjects(db, &error);
+        }
+        close(connection);
+        return objects;
+    }();
+    return expected;
+}
+
 bool isRecordsFile(const QString &outputPath, const QString &databasePath)
 {
     // Where a file would land, through any link: a missing file lands in its folder's real

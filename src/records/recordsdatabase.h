@@ -43,6 +43,22 @@ bool openForWriting(const QString &path, const QString &connectionName, QString 
 bool openForReading(const QString &path, const QString &connectionName, QString *error);
 void close(const QString &connectionName);
 
+// An object of the schema (table, index, trigger) as SQLite keeps it.
+struct SchemaObject
+{
+    QString type, name, table, sql;
+
+    bool operator==(const SchemaObject &other) const
+    {
+        return type == other.type && name == other.name && table == other.table && sql == other.sql;
+    }
+};
+// The objects of a file's schema, SQLite's own automatic indexes left out.
+QList<SchemaObject> schemaObjects(QSqlDatabase &db, QString *error);
+// The schema records of this version have: as a file begun by it has it, objects added by
+// later migrations as they added them.
+QList<SchemaObject> expectedSchema();
+
 // Whether writing a file at outputPath would overwrite these records or one of the files SQLite
 // and the sender keep beside them, also through a symbolic link.
 bool isRecordsFile(const QString &outputPath, const QString &databasePath);

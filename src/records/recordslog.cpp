@@ -1,5 +1,6 @@
 #include "recordslog.h"
 
+#include "chaincheck.h"
 #include "historyimport.h"
 #include "logging.h"
 #include "recordsdatabase.h"
@@ -200,9 +201,12 @@ private:
         lock.unlock();
         QString error, movedAside;
         bool opened = RecordsDatabase::openForWriting(path, connection, &error, &movedAside, check);
+        QString standing;
         if (opened) {
             QSqlDatabase db = QSqlDatabase::database(connection, false);
             opened = importLegacyHistory(db, RecordsDatabase::legacyHistoryPath(path), &error);
+            // Said at once: the records end before what the lab's server holds, or are a copy.
+            standing = recordsStanding(db, path);
         }
         if (!opened)
             RecordsDatabase::close(connection);
@@ -218,6 +222,10 @@ private:
         stopBeforeExit();
         database.open = true;
         database.connection = connection;
+        if (!standing.isEmpty()) {
+            qCWarning(lcRecords) << standing;
+            tell(database, standing);
+        }
         if (!movedAside.isEmpty())
             tell(database,
                 QCoreApplication::translate("Records",

@@ -1,5 +1,6 @@
 #include "recordssender.h"
 
+#include "chaincheck.h"
 #include "logging.h"
 #include "recordsdatabase.h"
 
@@ -213,13 +214,9 @@ private:
                 RecordsDatabase::Creation::ExistingOnly)) {
             QSqlDatabase local = QSqlDatabase::database(m_local);
             const RecordsDatabase::Identity identity = RecordsDatabase::identity(local);
-            const QString here = QSysInfo::machineHostName();
-            if (!identity.computer.isEmpty() && identity.computer != here) {
-                *error = Texts::tr("The records %1 were begun on the computer %2 (records %3); "
-                                   "this is %4. A copy of a bench's records is not sent: its "
-                                   "events would be taken for that bench's.")
-                             .arg(QDir::toNativeSeparators(m_databasePath), identity.computer,
-                                 QString::fromLatin1(identity.database.toHex()), here);
+            const QString copied = copiedRecordsText(identity, m_databasePath);
+            if (!copied.isEmpty()) {
+                *error = copied;
             } else if (identity.database.isEmpty()) {
                 *error = Texts::tr("The records at %1 cannot say which records they are.")
                              .arg(QDir::toNativeSeparators(m_databasePath));
