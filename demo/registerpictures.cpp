@@ -7,9 +7,12 @@
 #include "boxanswerer.h"
 #include "certificate.h"
 #include "fixturesession.h"
+#include "issuing.h"
 #include "recordsdatabase.h"
 #include "registerconfig.h"
 #include "registerwindow.h"
+#include "runevents.h"
+#include "savefile.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -62,17 +65,20 @@ bool fillRecords()
         return false;
     file.close();
     SimulatorOptions healthy;
+    const QByteArray threeMonthsAgo
+        = QDate::currentDate().addMonths(-3).toString(QStringLiteral("MM/dd/yy")).toLatin1();
     SimulatorOptions drifted;
     drifted.sensorSerial = "600";
     drifted.drifted = true;
+    drifted.fixtureSerial = "2210";
+    drifted.fixtureCalDate = threeMonthsAgo;
     SimulatorOptions failing;
     failing.sensorSerial = "700";
     failing.failStep = 4;
     SimulatorOptions recent;
     recent.sensorSerial = "801";
     recent.fixtureSerial = "2210";
-    recent.fixtureCalDate
-        = QDate::currentDate().addMonths(-3).toString(QStringLiteral("MM/dd/yy")).toLatin1();
+    recent.fixtureCalDate = threeMonthsAgo;
     return runAtTheBench(healthy, false) && runAtTheBench(drifted, true)
         && runAtTheBench(failing, false) && runAtTheBench(recent, false);
 }
@@ -118,24 +124,51 @@ bool pictures(const QDir &folder, const QString &prefix)
     return save(window, folder, prefix + QStringLiteral("records-fixtures")) && saved;
 }
 
+// The lab's settings, the fixture's own calibration and the customer, as a lab records them
+// (each a change in the records), then the calibrated sensor's certificate approved and issued.
 bool certificate(const QDir &folder)
 {
+    const QString records = RecordsDatabase::defaultPath();
+    const QString account = RunContext::ofThisProgram().login;
+    const QDate calibrated = QDate::currentDate().addMonths(-3);
+    QList<RecordEvent> changes;
+    for (const auto &[name, value] : QList<std::pair<const char *, QString>> {
+             { "laboratory-name", "Bench Calibration Laboratory" },
+             { "laboratory-address", "1 Lab Lane\\nTestville TV1 2AB" },
+             // A demonstration has one account: it approves its own runs, as a lab may allow.
+             { "self-approval", "yes" }, { "print-next-due", "yes" },
+             { "procedure",
+                 "KR-5M-LD validation and two-point calibration, procedure CP-7 issue 3" } })
+        changes.append(settingEvent(EventKind::setting, {}, QLatin1String(name), value, account));
+    for (const auto &[name, value] :
+        QList<std::pair<const char *, QString>> { { "certificate-number", "RS-2026-0412" },
+            { "laboratory", "National Conductivity Standards Ltd" },
+            { "calibrated", calibrated.toString(Qt::ISODate) },
+            { "due", calibrated.addMonths(12).toString(Qt::ISODate) }, { "u1", "0.05" },
+            { "u2", "1.2" }, { "u3", "3" }, { "u4", "5" }, { "u5", "8" }, { "u-high", "8" },
+            { "k", "2" } })
+        changes.append(
+            settingEvent(EventKind::fixtureSetting, "2210", QLatin1String(name), value, account));
+    changes.append(settingEvent(EventKind::customer, "600", QStringLiteral("name"),
+        QStringLiteral("Riverside Water Works"), account));
     QString error;
-    if (!RecordsDatabase::openForReading(
-            RecordsDatabase::defaultPath(), QStringLiteral("pictures"), &error))
+    if (!recordEvents(records, changes, &error))
         return false;
-    const RegisterConfig config = loadRegisterConfig();
+    if (!RecordsDatabase::openForReading(records, QStringLiteral("pictures"), &error))
+        return false;
     bool written = false;
     {
-        const Register records(QSqlDatabase::database(QStringLiteral("pictures")), config.settings);
-        for (const RunSummary &run : records.runsOf("600", &error)) {
-            if (const std::optional<Certificate> made
-                = certificateFor(run, config.laboratory, config.settings, &error)) {
-                written = writeCertificatePdf(
-                    *made, folder.filePath(QStringLiteral("records-certificate.pdf")), &error);
-                break;
-            }
-        }
+        const Register kept(QSqlDatabase::database(QStringLiteral("pictures")));
+        const QList<RunSummary> runs = kept.runsOf("600", &error);
+        const CertificateOutcome issued = runs.isEmpty()
+            ? CertificateOutcome()
+            : certificateOf(records, kept, runs.first(), CertificateAction::Approve,
+                { QString(), QStringLiteral("21.4"), QStringLiteral("38"),
+                    QStringLiteral("Cell clean, housing undamaged."), {}, {} },
+                account);
+        written = issued.certificate
+            && writeFileWhole(
+                folder.filePath(QStringLiteral("records-certificate.pdf")), issued.pdf, &error);
     }
     RecordsDatabase::close(QStringLiteral("pictures"));
     return written;

@@ -1,28 +1,77 @@
 #include "certificate.h"
 
-#include "company.h"
-#include "registermodels.h"
-#include "savefile.h"
+#include "runevents.h"
 #include "stepbounds.h"
 
 #include <QBuffer>
+#include <QCborArray>
 #include <QCoreApplication>
-#include <QDir>
+#include <QCryptographicHash>
 #include <QLocale>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
 
 namespace {
 constexpr int pdfResolution = 300;
 constexpr double marginMm = 18;
 constexpr double referenceSteps[] = { 2.8, 120, 600, 1000, 1700 };
+const QColor draftColour(0xb0, 0x00, 0x00);
 
 // Texts outside any window, in the translations under "Certificate".
 struct Texts
 {
     Q_DECLARE_TR_FUNCTIONS(Certificate)
 };
+
+// The names a certificate's event keeps its contents under.
+namespace Frozen {
+inline constexpr char run[] = "run";
+inline constexpr char serial[] = "serial";
+inline constexpr char number[] = "number";
+inline constexpr char revision[] = "revision";
+inline constexpr char replaces[] = "replaces";
+inline constexpr char reason[] = "reason";
+inline constexpr char changes[] = "changes";
+inline constexpr char issued[] = "issued";
+inline constexpr char issuer[] = "issuer";
+inline constexpr char approver[] = "approver";
+inline constexpr char approverName[] = "approver name";
+inline constexpr char approved[] = "approved";
+inline constexpr char meaning[] = "meaning";
+inline constexpr char selfApproved[] = "self-approved";
+inline constexpr char laboratory[] = "laboratory";
+inline constexpr char address[] = "address";
+inline constexpr char place[] = "place";
+inline constexpr char procedure[] = "procedure";
+inline constexpr char customer[] = "customer";
+inline constexpr char customerAddress[] = "customer address";
+inline constexpr char condition[] = "condition";
+inline constexpr char temperature[] = "temperature";
+inline constexpr char humidity[] = "humidity";
+inline constexpr char ambientStatement[] = "ambient statement";
+inline constexpr char sensorInterval[] = "sensor interval months";
+inline constexpr char fixtureInterval[] = "fixture interval months";
+inline constexpr char nextDue[] = "next due";
+inline constexpr char decisionRule[] = "decision rule";
+inline constexpr char referenceCertificate[] = "reference certificate";
+inline constexpr char referenceLaboratory[] = "reference laboratory";
+inline constexpr char referenceCalibrated[] = "reference calibrated";
+inline constexpr char referenceDue[] = "reference due";
+inline constexpr char referenceUncertainty[] = "reference uncertainty";
+inline constexpr char referenceK[] = "reference k";
+inline constexpr char referenceHigh[] = "reference high uncertainty";
+inline constexpr char referenceLapses[] = "reference lapses";
+inline constexpr char concession[] = "concession";
+inline constexpr char program[] = "program";
+inline constexpr char anchorSeq[] = "anchor seq";
+inline constexpr char anchorHash[] = "anchor hash";
+inline constexpr char pdfSha256[] = "pdf sha256";
+}
+
+const QString approvalMeaning = QStringLiteral("Approved for issue");
+const QString endMarker = QStringLiteral("End of certificate");
 
 QPageSize paperOfLocale()
 {
@@ -31,11 +80,21 @@ QPageSize paperOfLocale()
         : QPageSize(QPageSize::A4);
 }
 
-QString readingLine(int step, const std::optional<StepResult> &result)
+QString isoDate(const QDate &date)
+{
+    return date.toString(Qt::ISODate);
+}
+
+QString isoMinute(const QDateTime &at)
+{
+    return at.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+QString stepLine(int step, const std::optional<StepResult> &result)
 {
     if (!result)
         return Texts::tr("Step %1: no reading").arg(step);
-    return Texts::tr("Step %1  %2 pS/m   reading %3 pS/m   bounds %4 to %5   %6")
+    return Texts::tr("Step %1  reference %2 pS/m   reading %3 pS/m   bounds %4 to %5 pS/m   %6")
         .arg(step)
         .arg(referenceSteps[step - 1])
         .arg(result->text.trimmed())
@@ -48,15 +107,113 @@ QStringList validationLines(const ValidationResult &validation)
 {
     QStringList lines;
     for (int step = 1; step <= validationStepCount; ++step)
-        lines.append(readingLine(step, validation.steps[size_t(step - 1)]));
+        lines.append(stepLine(step, validation.steps[size_t(step - 1)]));
     return lines;
+}
+
+QString verdictWord(const ValidationResult &validation)
+{
+    return validation.passed ? Texts::tr("passed") : Texts::tr("failed");
+}
+
+// Out of its interval on the day of the run: by the date the fixture reports, by the lab's own
+// record of its calibration, or by that record's due date.
+QStringList lapsesOf(const RunSummary &run, const FixtureReference &reference, int intervalMonths)
+{
+    QStringList lapses;
+    const QDate runDay = run.started.date();
+    if (run.fixture.calibrationDate
+        && outOfInterval(*run.fixture.calibrationDate, runDay, intervalMonths))
+        lapses.append(Texts::tr("the calibration date it reports, %1, was more than %2 months "
+                                "before the run")
+                          .arg(isoDate(*run.fixture.calibrationDate))
+                          .arg(intervalMonths));
+    if (reference.calibrated && outOfInterval(*reference.calibrated, runDay, intervalMonths))
+        lapses.append(Texts::tr("its recorded calibration of %1 was more than %2 months before "
+                                "the run")
+                          .arg(isoDate(*reference.calibrated))
+                          .arg(intervalMonths));
+    if (reference.due && *reference.due < runDay)
+        lapses.append(Texts::tr("its calibration was due on %1").arg(isoDate(*reference.due)));
+    return lapses;
+}
+
+QCborArray textArray(const QStringList &texts)
+{
+    QCborArray array;
+    for (const QString &text : texts)
+        array.append(text);
+    return array;
+}
+
+QStringList textsOf(const QCborValue &value)
+{
+    QStringList texts;
+    for (const QCborValue &text : value.toArray())
+        texts.append(text.toString());
+    return texts;
+}
+
+QString dateText(const std::optional<QDate> &date)
+{
+    return date ? isoDate(*date) : QString();
+}
+
+std::optional<QDate> dateOf(const QCborValue &value)
+{
+    const QDate date = QDate::fromString(value.toString(), Qt::ISODate);
+    return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+}
+
+QCborValue numberOrNull(const std::optional<double> &number)
+{
+    return number ? QCborValue(*number) : QCborValue(QCborValue::Null);
+}
+
+std::optional<double> numberOf(const QCborValue &value)
+{
+    return value.isDouble() || value.isInteger() ? std::optional<double>(value.toDouble())
+                                                 : std::nullopt;
+}
+
+// The values an amendment compares, with the words it names them by.
+const QList<std::pair<const char *, const char *>> &comparedValues()
+{
+    static const QList<std::pair<const char *, const char *>> values {
+        { Frozen::laboratory, QT_TRANSLATE_NOOP("Certificate", "the laboratory's name") },
+        { Frozen::address, QT_TRANSLATE_NOOP("Certificate", "the laboratory's address") },
+        { Frozen::place, QT_TRANSLATE_NOOP("Certificate", "the place of calibration") },
+        { Frozen::procedure, QT_TRANSLATE_NOOP("Certificate", "the method") },
+        { Frozen::customer, QT_TRANSLATE_NOOP("Certificate", "the customer") },
+        { Frozen::customerAddress, QT_TRANSLATE_NOOP("Certificate", "the customer's address") },
+        { Frozen::condition, QT_TRANSLATE_NOOP("Certificate", "the condition as received") },
+        { Frozen::temperature, QT_TRANSLATE_NOOP("Certificate", "the temperature") },
+        { Frozen::humidity, QT_TRANSLATE_NOOP("Certificate", "the humidity") },
+        { Frozen::ambientStatement,
+            QT_TRANSLATE_NOOP("Certificate", "the statement on ambient conditions") },
+        { Frozen::nextDue, QT_TRANSLATE_NOOP("Certificate", "the next due date") },
+        { Frozen::decisionRule, QT_TRANSLATE_NOOP("Certificate", "the decision rule") },
+        { Frozen::referenceCertificate,
+            QT_TRANSLATE_NOOP("Certificate", "the reference standard's certificate") },
+        { Frozen::referenceLaboratory,
+            QT_TRANSLATE_NOOP("Certificate", "the reference standard's calibrating laboratory") },
+        { Frozen::referenceCalibrated,
+            QT_TRANSLATE_NOOP("Certificate", "the reference standard's calibration date") },
+        { Frozen::referenceDue,
+            QT_TRANSLATE_NOOP("Certificate", "the reference standard's due date") },
+        { Frozen::referenceUncertainty,
+            QT_TRANSLATE_NOOP("Certificate", "the reference standard's uncertainties") },
+        { Frozen::referenceK,
+            QT_TRANSLATE_NOOP("Certificate", "the reference standard's coverage factor") },
+        { Frozen::concession, QT_TRANSLATE_NOOP("Certificate", "the concession") },
+    };
+    return values;
 }
 }
 
-Laboratory Laboratory::fromReport()
+QString Certificate::number() const
 {
-    return { QString::fromLatin1(Company::makerName),
-        { QString::fromLatin1(Company::makerStreet), QString::fromLatin1(Company::makerTown) } };
+    return revision == 0 ? baseNumber : QStringLiteral("%1-R%2").arg(baseNumber).arg(revision);
 }
 
 QString certificateNumber(const RunSummary &run)
@@ -68,92 +225,451 @@ QString certificateNumber(const RunSummary &run)
             QString::fromLatin1(identifier.mid(10, 6).toHex().toUpper()));
 }
 
-std::optional<Certificate> certificateFor(const RunSummary &run, const Laboratory &laboratory,
-    const RegisterSettings &settings, QString *why)
+std::optional<Certificate> draftCertificate(const RunSummary &run, const LabRecords &lab,
+    const IssueDetails &details, const QString &issuer, QString *why)
 {
-    if (!run.endedPassing()) {
-        *why = Texts::tr(
-            "The run of %1 did not end with a passing validation; it has no certificate.")
-                   .arg(dateText(run.started));
+    *why = certificateRefusal(run);
+    if (!why->isEmpty())
         return std::nullopt;
+    Certificate certificate;
+    certificate.run = run;
+    certificate.baseNumber = certificateNumber(run);
+    certificate.issued = QDateTime::currentDateTime();
+    certificate.issuer = issuer;
+    certificate.lab = lab.settingsAt();
+    const QByteArray sensor = run.sensorSerial.toUtf8();
+    const QByteArray fixture = run.fixture.serial.toUtf8();
+    certificate.customer = lab.customerOf(sensor);
+    // The fixture's calibration as recorded now, unless it was calibrated again since the run:
+    // then the one in force at the run.
+    certificate.reference = lab.fixtureAt(fixture);
+    if (certificate.reference.calibrated && *certificate.reference.calibrated > run.started.date())
+        certificate.reference = lab.fixtureAt(fixture, run.firstEventSeq);
+    certificate.referenceLapses = lapsesOf(
+        run, certificate.reference, lab.settingsAt(run.firstEventSeq).fixtureIntervalMonths);
+    certificate.condition = details.condition.trimmed();
+    certificate.temperature = details.temperature.trimmed();
+    certificate.humidity = details.humidity.trimmed();
+    certificate.concession = details.concession.trimmed();
+    if (certificate.lab.printNextDue)
+        certificate.nextDue = run.started.date().addMonths(certificate.lab.sensorIntervalMonths);
+    certificate.program = QCoreApplication::applicationName() + QLatin1Char(' ')
+        + QCoreApplication::applicationVersion();
+    certificate.anchorSeq = run.lastEventSeq;
+    certificate.anchorHash = run.lastEventHash;
+    return certificate;
+}
+
+QString approvalRefusal(const Certificate &draft, const QString &approver)
+{
+    if (!draft.lab.laboratorySet())
+        return Texts::tr("The laboratory's name and address are not set: a certificate names the "
+                         "laboratory that issues it. Set them with cvu-records set "
+                         "laboratory-name=... laboratory-address=..., or in Settings.");
+    if (approver == draft.run.account && !draft.lab.selfApproval)
+        return Texts::tr("%1 ran this calibration and may not also approve its certificate: "
+                         "another account approves it, or the lab allows self-approval "
+                         "(cvu-records set self-approval=yes).")
+            .arg(approver);
+    if (!draft.referenceLapses.isEmpty() && draft.concession.isEmpty())
+        return Texts::tr("The reference standard was out of its calibration interval at the time "
+                         "of the run (%1): a certificate is issued only with an approver's "
+                         "concession and its reason.")
+            .arg(draft.referenceLapses.join(QStringLiteral("; ")));
+    return {};
+}
+
+Certificate approved(Certificate draft, const QString &approver, const QString &printedName)
+{
+    const RunContext account = RunContext::ofThisProgram();
+    QString name = printedName.trimmed();
+    if (name.isEmpty())
+        name = approver == account.login && !account.fullName.isEmpty() ? account.fullName
+                                                                        : approver;
+    draft.approval = Approval { approver, name, draft.issued, approver == draft.run.account };
+    return draft;
+}
+
+Certificate nextRevision(Certificate draft, const Certificate &issued, const QString &reason)
+{
+    draft.revision = issued.revision + 1;
+    draft.replaces = issued.number();
+    draft.amendmentReason = reason.trimmed();
+    const QCborMap before = frozen(issued);
+    const QCborMap after = frozen(draft);
+    for (const auto &[key, words] : comparedValues()) {
+        if (before.value(QLatin1String(key)) != after.value(QLatin1String(key)))
+            draft.changes.append(Texts::tr(words));
     }
-    return Certificate { certificateNumber(run), laboratory, run,
-        run.started.date().addMonths(settings.sensorIntervalMonths) };
+    return draft;
+}
+
+QCborMap frozen(const Certificate &certificate)
+{
+    QCborMap map { { QLatin1String(Frozen::run), certificate.run.run.toRfc4122() },
+        { QLatin1String(Frozen::serial), certificate.run.sensorSerial },
+        { QLatin1String(Frozen::number), certificate.baseNumber },
+        { QLatin1String(Frozen::revision), certificate.revision },
+        { QLatin1String(Frozen::replaces), certificate.replaces },
+        { QLatin1String(Frozen::reason), certificate.amendmentReason },
+        { QLatin1String(Frozen::changes), textArray(certificate.changes) },
+        { QLatin1String(Frozen::issued), certificate.issued.toString(Qt::ISODateWithMs) },
+        { QLatin1String(Frozen::issuer), certificate.issuer },
+        { QLatin1String(Frozen::laboratory), certificate.lab.laboratoryName },
+        { QLatin1String(Frozen::address), textArray(certificate.lab.laboratoryAddress) },
+        { QLatin1String(Frozen::place), certificate.lab.place },
+        { QLatin1String(Frozen::procedure), certificate.lab.procedure },
+        { QLatin1String(Frozen::customer), certificate.customer.name },
+        { QLatin1String(Frozen::customerAddress), textArray(certificate.customer.address) },
+        { QLatin1String(Frozen::condition), certificate.condition },
+        { QLatin1String(Frozen::temperature), certificate.temperature },
+        { QLatin1String(Frozen::humidity), certificate.humidity },
+        { QLatin1String(Frozen::ambientStatement), certificate.lab.ambientStatement },
+        { QLatin1String(Frozen::sensorInterval), certificate.lab.sensorIntervalMonths },
+        { QLatin1String(Frozen::fixtureInterval), certificate.lab.fixtureIntervalMonths },
+        { QLatin1String(Frozen::nextDue), isoDate(certificate.nextDue) },
+        { QLatin1String(Frozen::decisionRule), certificate.lab.decisionRule },
+        { QLatin1String(Frozen::referenceCertificate), certificate.reference.certificateNumber },
+        { QLatin1String(Frozen::referenceLaboratory), certificate.reference.laboratory },
+        { QLatin1String(Frozen::referenceCalibrated), dateText(certificate.reference.calibrated) },
+        { QLatin1String(Frozen::referenceDue), dateText(certificate.reference.due) },
+        { QLatin1String(Frozen::referenceK), numberOrNull(certificate.reference.coverageFactor) },
+        { QLatin1String(Frozen::referenceHigh),
+            numberOrNull(certificate.reference.highReferenceUncertainty) },
+        { QLatin1String(Frozen::referenceLapses), textArray(certificate.referenceLapses) },
+        { QLatin1String(Frozen::concession), certificate.concession },
+        { QLatin1String(Frozen::program), certificate.program },
+        { QLatin1String(Frozen::anchorSeq), certificate.anchorSeq },
+        { QLatin1String(Frozen::anchorHash), certificate.anchorHash } };
+    QCborArray uncertainties;
+    for (const std::optional<double> &u : certificate.reference.expandedUncertainty)
+        uncertainties.append(numberOrNull(u));
+    map.insert(QLatin1String(Frozen::referenceUncertainty), uncertainties);
+    if (certificate.approval) {
+        map.insert(QLatin1String(Frozen::approver), certificate.approval->login);
+        map.insert(QLatin1String(Frozen::approverName), certificate.approval->printedName);
+        map.insert(
+            QLatin1String(Frozen::approved), certificate.approval->at.toString(Qt::ISODateWithMs));
+        map.insert(QLatin1String(Frozen::meaning), approvalMeaning);
+        map.insert(QLatin1String(Frozen::selfApproved), certificate.approval->selfApproved);
+    }
+    return map;
+}
+
+Certificate thawed(const QCborMap &content, const RunSummary &run)
+{
+    const auto text = [&](const char *key) { return content.value(QLatin1String(key)).toString(); };
+    const auto value = [&](const char *key) { return content.value(QLatin1String(key)); };
+    Certificate certificate;
+    certificate.run = run;
+    certificate.baseNumber = text(Frozen::number);
+    certificate.revision = int(value(Frozen::revision).toInteger());
+    certificate.replaces = text(Frozen::replaces);
+    certificate.amendmentReason = text(Frozen::reason);
+    certificate.changes = textsOf(value(Frozen::changes));
+    certificate.issued = QDateTime::fromString(text(Frozen::issued), Qt::ISODateWithMs);
+    certificate.issuer = text(Frozen::issuer);
+    LabSettings &lab = certificate.lab;
+    lab.laboratoryName = text(Frozen::laboratory);
+    lab.laboratoryAddress = textsOf(value(Frozen::address));
+    lab.place = text(Frozen::place);
+    lab.procedure = text(Frozen::procedure);
+    lab.ambientStatement = text(Frozen::ambientStatement);
+    lab.sensorIntervalMonths = int(value(Frozen::sensorInterval).toInteger());
+    lab.fixtureIntervalMonths = int(value(Frozen::fixtureInterval).toInteger());
+    lab.decisionRule = text(Frozen::decisionRule);
+    certificate.customer = { text(Frozen::customer), textsOf(value(Frozen::customerAddress)) };
+    certificate.condition = text(Frozen::condition);
+    certificate.temperature = text(Frozen::temperature);
+    certificate.humidity = text(Frozen::humidity);
+    certificate.nextDue = QDate::fromString(text(Frozen::nextDue), Qt::ISODate);
+    lab.printNextDue = certificate.nextDue.isValid();
+    FixtureReference &reference = certificate.reference;
+    reference.certificateNumber = text(Frozen::referenceCertificate);
+    reference.laboratory = text(Frozen::referenceLaboratory);
+    reference.calibrated = dateOf(value(Frozen::referenceCalibrated));
+    reference.due = dateOf(value(Frozen::referenceDue));
+    reference.coverageFactor = numberOf(value(Frozen::referenceK));
+    reference.highReferenceUncertainty = numberOf(value(Frozen::referenceHigh));
+    const QCborArray uncertainties = value(Frozen::referenceUncertainty).toArray();
+    for (size_t step = 0; step < reference.expandedUncertainty.size(); ++step)
+        reference.expandedUncertainty[step] = numberOf(uncertainties.at(qsizetype(step)));
+    certificate.referenceLapses = textsOf(value(Frozen::referenceLapses));
+    certificate.concession = text(Frozen::concession);
+    certificate.program = text(Frozen::program);
+    certificate.anchorSeq = value(Frozen::anchorSeq).toInteger();
+    certificate.anchorHash = value(Frozen::anchorHash).toByteArray();
+    if (content.contains(QLatin1String(Frozen::approver)))
+        certificate.approval = Approval { text(Frozen::approver), text(Frozen::approverName),
+            QDateTime::fromString(text(Frozen::approved), Qt::ISODateWithMs),
+            value(Frozen::selfApproved).toBool() };
+    return certificate;
+}
+
+RecordEvent issueEvent(const Certificate &certificate, const QByteArray &pdfSha256)
+{
+    RecordEvent event = newEvent(EventKind::certificate, timeOrderedUuid());
+    event.payload = frozen(certificate);
+    event.payload.insert(QLatin1String(Frozen::pdfSha256), pdfSha256);
+    return event;
+}
+
+QByteArray issuedPdfSha256(const QCborMap &content)
+{
+    return content.value(QLatin1String(Frozen::pdfSha256)).toByteArray();
 }
 
 QStringList certificateLines(const Certificate &certificate)
 {
     const RunSummary &run = certificate.run;
+    const LabSettings &lab = certificate.lab;
     QStringList lines { Texts::tr("Calibration Certificate"),
-        Texts::tr("Certificate number: %1").arg(certificate.number), certificate.laboratory.name };
-    lines += certificate.laboratory.address;
-    lines += { QString(), Texts::tr("Instrument"),
-        Texts::tr("%1, serial number %2, firmware %3")
-            .arg(run.sensorModel, run.sensorSerial, run.sensorFirmware),
-        QString(), Texts::tr("As found") };
-    if (run.asFound)
-        lines += validationLines(*run.asFound);
-    if (run.adjustment && run.adjustment->confirmed) {
-        lines += { QString(), Texts::tr("Adjustment"),
-            Texts::tr("Constants before: MC %1, BC %2")
-                .arg(run.adjustment->oldSlope, run.adjustment->oldOffset),
-            Texts::tr("Constants after: MC %1, BC %2")
-                .arg(run.adjustment->newSlope, run.adjustment->newOffset),
-            QString(), Texts::tr("As left") };
-        if (run.asLeft)
-            lines += validationLines(*run.asLeft);
+        Texts::tr("Certificate number: %1").arg(certificate.number()) };
+    if (certificate.isDraft())
+        lines.append(Texts::tr("DRAFT – not valid as a certificate"));
+    if (certificate.revision > 0) {
+        lines.append(Texts::tr("Revision %1: replaces %2. Reason: %3")
+                         .arg(certificate.revision)
+                         .arg(certificate.replaces, certificate.amendmentReason));
+        if (!certificate.changes.isEmpty())
+            lines.append(
+                Texts::tr("Changed: %1.").arg(certificate.changes.join(QStringLiteral("; "))));
+    }
+    lines += { QString(), Texts::tr("Laboratory") };
+    if (lab.laboratorySet()) {
+        lines.append(lab.laboratoryName);
+        lines += lab.laboratoryAddress;
     } else {
+        lines.append(Texts::tr("The laboratory's name and address are not set."));
+    }
+    lines.append(lab.place.isEmpty()
+            ? Texts::tr("Place of calibration: the laboratory, at the address above")
+            : Texts::tr("Place of calibration: %1").arg(lab.place));
+    lines += { QString(), Texts::tr("Customer") };
+    if (certificate.customer.name.isEmpty()) {
+        lines.append(Texts::tr("Not stated."));
+    } else {
+        lines.append(certificate.customer.name);
+        lines += certificate.customer.address;
+    }
+    lines += { QString(), Texts::tr("Item calibrated"),
+        Texts::tr("%1 conductivity sensor, serial number %2, firmware %3")
+            .arg(run.sensorModel, run.sensorSerial, run.sensorFirmware),
+        Texts::tr("Condition as received: %1")
+            .arg(run.asFound
+                    ? Texts::tr("it %1 its validation as found").arg(verdictWord(*run.asFound))
+                    : Texts::tr("not validated before it was adjusted")) };
+    if (!certificate.condition.isEmpty())
+        lines.append(certificate.condition);
+    lines += { QString(), Texts::tr("Method"),
+        lab.procedure.isEmpty()
+            ? Texts::tr("Validation at five reference conductivities and two-point calibration in "
+                        "the KR-5M-LD-CV-LNK fixture")
+            : lab.procedure,
+        Texts::tr("Performed with %1").arg(run.program),
+        Texts::tr("Date of calibration: %1").arg(isoDate(run.started.date())),
+        Texts::tr("Date of issue: %1").arg(isoDate(certificate.issued.date())) };
+    if (run.asFound) {
         lines += { QString(),
-            Texts::tr("No adjustment was made; the results as found are the results as left.") };
+            Texts::tr("Results as found (validation of %1)").arg(isoMinute(run.asFound->at)) };
+        lines += validationLines(*run.asFound);
+    }
+    lines += { QString(), Texts::tr("Adjustment") };
+    if (run.adjustment) {
+        const Adjustment &adjustment = *run.adjustment;
+        lines += { Texts::tr("Constants before: MC %1 pS/m per count, BC %2 pS/m")
+                       .arg(adjustment.oldSlope, adjustment.oldOffset),
+            Texts::tr("Constants after: MC %1 pS/m per count, BC %2 pS/m")
+                .arg(adjustment.newSlope, adjustment.newOffset),
+            adjustment.confirmed
+                ? Texts::tr("The sensor confirmed that it saved the new constants.")
+                : adjustment.answered
+                ? Texts::tr("The sensor did not confirm that it saved the new constants; the "
+                            "results as left show the constants it holds.")
+                : Texts::tr("The sensor's answer to saving the new constants is not recorded; the "
+                            "results as left show the constants it holds.") };
+    } else {
+        lines.append(Texts::tr("No adjustment was made."));
+        if (certificate.run.foundAsLeft())
+            lines.append(Texts::tr("The results as found are the results as left."));
+    }
+    if (run.asLeft && !run.foundAsLeft()) {
+        lines += { QString(),
+            Texts::tr("Results as left (validation of %1)").arg(isoMinute(run.asLeft->at)) };
+        lines += validationLines(*run.asLeft);
+    }
+    for (const ValidationResult &other : run.otherValidations) {
+        lines += { QString(),
+            Texts::tr("Other validation in this run (%1, %2)")
+                .arg(isoMinute(other.at), verdictWord(other)) };
+        lines += validationLines(other);
     }
     lines += { QString(), Texts::tr("Decision rule"),
-        Texts::tr("A step passes when its reading lies within the step's bounds; no guard band is "
-                  "applied."),
-        QString(), Texts::tr("Reference standard"),
-        Texts::tr("%1, serial number %2, firmware %3, calibrated %4")
+        Texts::tr("A step passes when its reading lies within the step's bounds, the sensor's "
+                  "specified tolerance; no guard band is applied.") };
+    lines += { QString(), Texts::tr("Reference standard and traceability"),
+        Texts::tr("%1, serial number %2, firmware %3, calibration date as it reports it: %4")
             .arg(run.fixture.model, run.fixture.serial, run.fixture.firmware,
-                run.fixture.calibrationDateText) };
-    if (run.fixture.outOfInterval)
+                run.fixture.calibrationDate
+                    ? isoDate(*run.fixture.calibrationDate)
+                    : Texts::tr("not readable (\"%1\")").arg(run.fixture.calibrationDateText)) };
+    const FixtureReference &reference = certificate.reference;
+    if (reference.recorded()) {
         lines.append(
-            Texts::tr("The reference standard was out of its calibration interval at the time of "
-                      "this calibration."));
-    lines += { Texts::tr("Ambient conditions were not recorded."), QString(),
-        Texts::tr("Technician: %1").arg(run.technician),
-        Texts::tr("Date: %1").arg(run.started.date().toString(Qt::ISODate)),
-        Texts::tr("Next due: %1").arg(certificate.nextDue.toString(Qt::ISODate)),
-        Texts::tr("Program: %1").arg(run.program) };
+            Texts::tr("Calibrated by %1, certificate %2, on %3, due %4.")
+                .arg(reference.laboratory.isEmpty() ? Texts::tr("a laboratory not recorded")
+                                                    : reference.laboratory,
+                    reference.certificateNumber.isEmpty() ? Texts::tr("(number not recorded)")
+                                                          : reference.certificateNumber,
+                    reference.calibrated ? isoDate(*reference.calibrated)
+                                         : Texts::tr("a date not recorded"),
+                    reference.due ? isoDate(*reference.due) : Texts::tr("a date not recorded")));
+        lines.append(Texts::tr("The reference values are traceable to the SI through that "
+                               "calibration of the reference standard."));
+    } else {
+        lines.append(Texts::tr("The reference standard's own calibration is not recorded: the "
+                               "traceability of these results is not stated."));
+    }
+    if (!certificate.referenceLapses.isEmpty()) {
+        lines.append(Texts::tr("The reference standard was out of its calibration interval at the "
+                               "time of this calibration: %1.")
+                         .arg(certificate.referenceLapses.join(QStringLiteral("; "))));
+        if (!certificate.concession.isEmpty())
+            lines.append(Texts::tr("Issued by concession: %1").arg(certificate.concession));
+    }
+    lines += { QString(), Texts::tr("Ambient conditions") };
+    if (!certificate.temperature.isEmpty() || !certificate.humidity.isEmpty())
+        lines.append(Texts::tr("Temperature %1 °C, relative humidity %2 %")
+                         .arg(certificate.temperature.isEmpty() ? Texts::tr("not recorded")
+                                                                : certificate.temperature,
+                             certificate.humidity.isEmpty() ? Texts::tr("not recorded")
+                                                            : certificate.humidity));
+    else if (!lab.ambientStatement.isEmpty())
+        lines.append(lab.ambientStatement);
+    else
+        lines.append(Texts::tr("Ambient conditions were not recorded."));
+    lines.append(QString());
+    if (certificate.nextDue.isValid())
+        lines.append(Texts::tr("Next calibration due: %1, as agreed with the customer.")
+                         .arg(isoDate(certificate.nextDue)));
+    lines += { Texts::tr("The results relate only to the item calibrated."),
+        Texts::tr("This certificate shall not be reproduced except in full."), QString(),
+        Texts::tr("Approval") };
+    if (certificate.approval) {
+        const Approval &approval = *certificate.approval;
+        lines.append(Texts::tr("%1: %2 (account %3), %4")
+                         .arg(approvalMeaning, approval.printedName, approval.login,
+                             isoMinute(approval.at)));
+        if (approval.selfApproved)
+            lines.append(Texts::tr("Approved by the technician who made the calibration, as the "
+                                   "laboratory allows."));
+    } else {
+        lines.append(Texts::tr("Not approved: DRAFT – not valid as a certificate."));
+    }
+    lines.append(Texts::tr("Calibration by %1 (account %2).").arg(run.technician, run.account));
+    lines.append(QString());
     if (!run.editedFields.isEmpty())
         lines.append(Texts::tr("The report of this run was saved with edited fields: %1.")
                          .arg(run.editedFields.join(QStringLiteral(", "))));
-    if (run.imported)
-        lines.append(Texts::tr("This run was imported from an earlier calibration history."));
-    lines.append(Texts::tr("Record: %1").arg(QString::fromLatin1(run.lastEventHash.toHex())));
+    lines.append(Texts::tr("Made by %1 from the records; record: event %2, %3")
+                     .arg(certificate.program)
+                     .arg(certificate.anchorSeq)
+                     .arg(QString::fromLatin1(certificate.anchorHash.toHex())));
+    lines.append(endMarker);
     return lines;
+}
+
+namespace {
+// One line as drawn: its font and the height it takes at the page's width.
+enum class Style { Title, Heading, Body, Draft, End };
+
+Style styleOf(const QString &line, qsizetype index)
+{
+    static const QRegularExpression heading(QStringLiteral(
+        "^(Laboratory|Customer|Item calibrated|Method|Results as found.*|Adjustment|Results as "
+        "left.*|Other validation.*|Decision rule|Reference standard and traceability|Ambient "
+        "conditions|Approval)$"));
+    if (index == 0)
+        return Style::Title;
+    if (line == endMarker)
+        return Style::End;
+    if (line.startsWith(QStringLiteral("DRAFT")))
+        return Style::Draft;
+    return heading.match(line).hasMatch() ? Style::Heading : Style::Body;
+}
+
+QFont fontOf(Style style, const QFont &base)
+{
+    QFont font = base;
+    font.setPointSizeF(style == Style::Title ? 16 : 9.5);
+    font.setBold(style != Style::Body);
+    return font;
+}
+
+struct PlacedLine
+{
+    QString text;
+    Style style;
+    double top;
+};
+
+// The lines in pages: a line that would not fit goes onto the next page, none is dropped.
+QList<QList<PlacedLine>> paginated(QPainter &painter, const QStringList &lines, const QRectF &body)
+{
+    QList<QList<PlacedLine>> pages(1);
+    double y = body.top();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const Style style = styleOf(lines.at(i), i);
+        painter.setFont(fontOf(style, painter.font()));
+        const QString text = lines.at(i).isEmpty() ? QStringLiteral(" ") : lines.at(i);
+        const double height
+            = painter
+                  .boundingRect(QRectF(0, 0, body.width(), body.height()), Qt::TextWordWrap, text)
+                  .height()
+            * (style == Style::Title ? 1.6 : 1.05);
+        if (y + height > body.bottom() && !pages.last().isEmpty()) {
+            pages.append(QList<PlacedLine>());
+            y = body.top();
+        }
+        pages.last().append({ lines.at(i), style, y });
+        y += height;
+    }
+    return pages;
+}
 }
 
 void drawCertificate(QPainter &painter, QPagedPaintDevice &device, const Certificate &certificate)
 {
     const QRectF page = device.pageLayout().paintRectPixels(device.logicalDpiX());
-    QFont body = painter.font();
-    body.setPointSizeF(9.5);
-    QFont heading = body;
-    heading.setBold(true);
-    QFont title = heading;
-    title.setPointSizeF(16);
-    const QStringList lines = certificateLines(certificate);
-    const QSet<QString> headings { Texts::tr("Instrument"), Texts::tr("As found"),
-        Texts::tr("Adjustment"), Texts::tr("As left"), Texts::tr("Decision rule"),
-        Texts::tr("Reference standard") };
-    double y = 0;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString &line = lines.at(i);
-        painter.setFont(i == 0 ? title : headings.contains(line) ? heading : body);
-        const QRectF box(0, y, page.width(), page.height() - y);
-        const QRectF used = painter.boundingRect(
-            box, Qt::TextWordWrap, line.isEmpty() ? QStringLiteral(" ") : line);
-        painter.drawText(box, Qt::TextWordWrap, line);
-        y += used.height() * (i == 0 ? 1.6 : 1.05);
+    const QFont base = painter.font();
+    QFont small = base;
+    small.setPointSizeF(8);
+    const double headerHeight = QFontMetricsF(small, &device).height() * 2;
+    const QRectF body(0, headerHeight, page.width(), page.height() - headerHeight);
+    const QList<QList<PlacedLine>> pages = paginated(painter, certificateLines(certificate), body);
+    for (qsizetype number = 0; number < pages.size(); ++number) {
+        if (number > 0)
+            device.newPage();
+        // Every page names the certificate, its revision and its place among the pages.
+        painter.setFont(small);
+        painter.setPen(certificate.isDraft() ? draftColour : QColor(Qt::black));
+        painter.drawText(QRectF(0, 0, page.width(), headerHeight), Qt::AlignLeft | Qt::AlignTop,
+            (certificate.isDraft()
+                    ? Texts::tr("DRAFT – not valid as a certificate") + QStringLiteral("    ")
+                    : QString())
+                + Texts::tr("Calibration Certificate %1, page %2 of %3")
+                      .arg(certificate.number())
+                      .arg(number + 1)
+                      .arg(pages.size()));
+        for (const PlacedLine &line : pages.at(number)) {
+            painter.setFont(fontOf(line.style, base));
+            painter.setPen(line.style == Style::Draft ? draftColour : QColor(Qt::black));
+            const Qt::Alignment align = line.style == Style::End ? Qt::AlignHCenter : Qt::AlignLeft;
+            painter.drawText(QRectF(0, line.top, page.width(), body.bottom() - line.top),
+                Qt::TextWordWrap | align, line.text);
+        }
     }
+    painter.setFont(base);
 }
 
 void setCertificatePaper(QPagedPaintDevice &device)
@@ -163,27 +679,47 @@ void setCertificatePaper(QPagedPaintDevice &device)
         QMarginsF(marginMm, marginMm, marginMm, marginMm), QPageLayout::Millimeter);
 }
 
-bool writeCertificatePdf(const Certificate &certificate, const QString &path, QString *error)
+QByteArray certificatePdf(const Certificate &certificate)
 {
-    // Drawn whole into memory first: what reaches the file is a complete PDF or nothing.
-    QBuffer pdfBytes;
-    pdfBytes.open(QIODevice::WriteOnly);
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
     {
-        QPdfWriter pdf(&pdfBytes);
+        QPdfWriter pdf(&bytes);
         pdf.setResolution(pdfResolution);
         setCertificatePaper(pdf);
-        pdf.setTitle(Texts::tr("Calibration Certificate %1").arg(certificate.number));
-        pdf.setCreator(certificate.run.program);
-        QPainter painter;
-        if (!painter.begin(&pdf)) {
-            *error = Texts::tr("Cannot draw the certificate.");
-            return false;
-        }
+        pdf.setTitle(Texts::tr("Calibration Certificate %1").arg(certificate.number()));
+        pdf.setCreator(certificate.program);
+        // What the file says of itself, for verify --certificate: which record it came from.
+        pdf.setDocumentXmpMetadata(
+            QStringLiteral("<?xpacket begin='' id='W5M0MpCehiHzreSzNTczkc9d'?><x:xmpmeta "
+                           "xmlns:x='adobe:ns:meta/'><cvu:certificate number='%1' "
+                           "anchor-seq='%2' anchor-hash='%3'/></x:xmpmeta><?xpacket end='w'?>")
+                .arg(certificate.number())
+                .arg(certificate.anchorSeq)
+                .arg(QString::fromLatin1(certificate.anchorHash.toHex()))
+                .toUtf8());
+        QPainter painter(&pdf);
         drawCertificate(painter, pdf, certificate);
     }
-    QString reason;
-    if (writeFileWhole(path, pdfBytes.data(), &reason))
-        return true;
-    *error = Texts::tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
-    return false;
+    // The writer dates the file when it writes it; the date of issue makes the same
+    // certificate the same bytes each time it is printed again.
+    QByteArray pdf = bytes.data();
+    const QByteArray marker = "/CreationDate (D:";
+    const qsizetype at = pdf.indexOf(marker);
+    const QByteArray stamp
+        = certificate.issued.toUTC().toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1();
+    if (at >= 0 && stamp.size() == 14)
+        pdf.replace(at + marker.size(), stamp.size(), stamp);
+    return pdf;
+}
+
+std::optional<CertificateMark> certificateMark(const QByteArray &pdf)
+{
+    static const QRegularExpression mark(QStringLiteral(
+        "<cvu:certificate number='([^']*)' anchor-seq='(\\d+)' anchor-hash='([0-9a-f]*)'/>"));
+    const QRegularExpressionMatch found = mark.match(QString::fromLatin1(pdf));
+    if (!found.hasMatch())
+        return std::nullopt;
+    return CertificateMark { found.captured(1), found.captured(2).toLongLong(),
+        QByteArray::fromHex(found.captured(3).toLatin1()) };
 }

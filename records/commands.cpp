@@ -3,14 +3,18 @@
 #include "certificate.h"
 #include "chaincheck.h"
 #include "historyexport.h"
+#include "issuing.h"
 #include "recordsdatabase.h"
 #include "recordssender.h"
 #include "registerconfig.h"
+#include "runevents.h"
 #include "savefile.h"
 #include "serverinit.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QSaveFile>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -60,6 +64,16 @@ void sayCheck(const RecordsCheck &check, const QString &what, QTextStream &out)
         out << "  " << finding << Qt::endl;
 }
 
+// The event's hash is still the one its content and its predecessor's give.
+bool holdsItsHash(QSqlDatabase &db, const RecordsDatabase::StoredEvent &stored)
+{
+    QString error;
+    const std::optional<RecordsDatabase::StoredEvent> before
+        = RecordsDatabase::eventAt(db, stored.seq - 1, &error);
+    return chainHash(before ? before->hash : QByteArray(), stored.event, stored.storedPayload)
+        == stored.hash;
+}
+
 // An output is never written over the records it is made from.
 bool refusedAsRecords(const QString &outputPath, const QString &databasePath, QTextStream &err)
 {
@@ -87,6 +101,12 @@ public:
     bool isOpen() const { return m_open; }
     QString error() const { return m_error; }
     QSqlDatabase database() const { return QSqlDatabase::database(QLatin1String(connectionName)); }
+    // Let go before the same command writes: a reader's view of the file is then stale.
+    void close()
+    {
+        RecordsDatabase::close(QLatin1String(connectionName));
+        m_open = false;
+    }
 
 private:
     bool m_open = false;
@@ -157,45 +177,174 @@ int exportCsv(
     return 0;
 }
 
-int certificate(const QString &databasePath, const QByteArray &serial, const QString &run,
-    const QString &pdfPath, QTextStream &out, QTextStream &err)
+int certificate(const QString &databasePath, const CertificateRequest &request, QTextStream &out,
+    QTextStream &err)
 {
-    if (refusedAsRecords(pdfPath, databasePath, err))
+    if (refusedAsRecords(request.output, databasePath, err))
         return 2;
     ReadConnection connection(databasePath);
     if (!connection.isOpen()) {
         err << connection.error() << Qt::endl;
         return 2;
     }
-    const RegisterConfig config = loadRegisterConfig();
-    const Register records(connection.database(), config.settings);
+    const Register records(connection.database());
     QString error;
     std::optional<RunSummary> chosen;
-    for (const RunSummary &candidate : records.runsOf(serial, &error)) {
-        const bool named = candidate.run == QUuid::fromString(run);
-        if (named || (run.isEmpty() && candidate.endedPassing())) {
+    QString why = request.run.isEmpty()
+        ? QCoreApplication::translate(
+            "Certificate", "No run of sensor %1 ended with a passing validation.")
+              .arg(QString::fromUtf8(request.serial))
+        : QCoreApplication::translate("Certificate", "Sensor %1 has no run %2.")
+              .arg(QString::fromUtf8(request.serial), request.run);
+    for (const RunSummary &candidate : records.runsOf(request.serial, &error)) {
+        const bool named = candidate.run == QUuid::fromString(request.run);
+        if (named || (request.run.isEmpty() && certificateRefusal(candidate).isEmpty())) {
             chosen = candidate;
             break;
         }
     }
-    QString why = run.isEmpty()
-        ? QCoreApplication::translate(
-            "Certificate", "No run of sensor %1 ended with a passing validation.")
-              .arg(QString::fromUtf8(serial))
-        : QCoreApplication::translate("Certificate", "Sensor %1 has no run %2.")
-              .arg(QString::fromUtf8(serial), run);
-    const std::optional<Certificate> certificate
-        = chosen ? certificateFor(*chosen, config.laboratory, config.settings, &why) : std::nullopt;
-    if (!error.isEmpty() || !certificate) {
+    if (!error.isEmpty() || !chosen) {
         err << (error.isEmpty() ? why : error) << Qt::endl;
         return 1;
     }
-    if (!writeCertificatePdf(*certificate, pdfPath, &error)) {
-        err << error << Qt::endl;
+    const CertificateOutcome outcome = certificateOf(databasePath, records, *chosen, request.action,
+        request.details, RunContext::ofThisProgram().login);
+    if (!outcome.certificate) {
+        err << outcome.refusal << Qt::endl;
+        return 1;
+    }
+    if (!writeFileWhole(request.output, outcome.pdf, &error)) {
+        err << QDir::toNativeSeparators(request.output) << ": " << error << Qt::endl;
+        if (outcome.issuedNow)
+            err << QCoreApplication::translate("Records",
+                "Certificate %1 is issued and recorded: the same command prints it again.")
+                       .arg(outcome.certificate->number())
+                << Qt::endl;
         return 2;
     }
-    out << "certificate " << certificate->number << " written to "
-        << QDir::toNativeSeparators(pdfPath) << Qt::endl;
+    const QString path = QDir::toNativeSeparators(request.output);
+    const Certificate &made = *outcome.certificate;
+    if (made.isDraft())
+        out << "draft of certificate " << made.number() << " written to " << path
+            << ": not valid as a certificate until it is approved (--approve)" << Qt::endl;
+    else if (outcome.issuedNow)
+        out << "certificate " << made.number() << " issued, approved by "
+            << made.approval->printedName << ", and written to " << path << Qt::endl;
+    else
+        out << "certificate " << made.number() << " written to " << path << Qt::endl;
+    return 0;
+}
+
+int verifyCertificate(
+    const QString &databasePath, const QString &pdfPath, QTextStream &out, QTextStream &err)
+{
+    QFile file(pdfPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        err << QDir::toNativeSeparators(pdfPath) << ": " << file.errorString() << Qt::endl;
+        return 2;
+    }
+    const QByteArray pdf = file.readAll();
+    const std::optional<CertificateMark> mark = certificateMark(pdf);
+    if (!mark) {
+        out << QCoreApplication::translate(
+            "Records", "%1 is not a certificate made by this program.")
+                   .arg(QDir::toNativeSeparators(pdfPath))
+            << Qt::endl;
+        return 1;
+    }
+    ReadConnection connection(databasePath);
+    if (!connection.isOpen()) {
+        err << connection.error() << Qt::endl;
+        return 2;
+    }
+    QSqlDatabase db = connection.database();
+    LabRecords lab;
+    QString error;
+    lab.read(db, &error);
+    const std::optional<RecordsDatabase::StoredEvent> anchor
+        = RecordsDatabase::eventAt(db, mark->anchorSeq, &error);
+    const QByteArray sha256 = QCryptographicHash::hash(pdf, QCryptographicHash::Sha256);
+    const bool issued = std::any_of(lab.certificates().cbegin(), lab.certificates().cend(),
+        [&](const LabRecords::Issued &certificate) {
+            return issuedPdfSha256(certificate.content) == sha256;
+        });
+    QStringList findings;
+    if (!anchor)
+        findings.append(QCoreApplication::translate(
+            "Records", "these records end before event %1, which the certificate was issued from")
+                            .arg(mark->anchorSeq));
+    else if (anchor->hash != mark->anchorHash || !holdsItsHash(db, *anchor))
+        findings.append(QCoreApplication::translate("Records",
+            "these records hold another event %1 than the one the certificate was issued from: "
+            "they were changed after it was issued")
+                            .arg(mark->anchorSeq));
+    if (!issued)
+        findings.append(QCoreApplication::translate("Records",
+            "no certificate issued from these records has this file's SHA-256: the file is not "
+            "the one issued (it was changed, or is a draft)"));
+    if (findings.isEmpty()) {
+        out << "certificate " << mark->number << ": issued from these records, from event "
+            << mark->anchorSeq << ", which they hold unchanged; this file is the one issued"
+            << Qt::endl;
+        return 0;
+    }
+    out << "certificate " << mark->number << " does not check against these records:" << Qt::endl;
+    for (const QString &finding : findings)
+        out << "  " << finding << Qt::endl;
+    return 1;
+}
+
+int changeSettings(
+    const QString &databasePath, const SettingsRequest &request, QTextStream &out, QTextStream &err)
+{
+    ReadConnection connection(databasePath);
+    if (!connection.isOpen() && request.kind != QLatin1String(EventKind::setting)) {
+        err << connection.error() << Qt::endl;
+        return 2;
+    }
+    // Each value is taken, or the whole change refused with why, before anything is recorded.
+    QList<RecordEvent> events;
+    const QString account = RunContext::ofThisProgram().login;
+    for (const QString &assignment : request.assignments) {
+        const qsizetype equals = assignment.indexOf(QLatin1Char('='));
+        const QString name = assignment.left(equals).trimmed();
+        const QString value = equals < 0 ? QString() : assignment.mid(equals + 1);
+        QString refusal = equals < 0
+            ? QCoreApplication::translate("Records", "%1 is not NAME=VALUE").arg(assignment)
+            : QString();
+        if (refusal.isEmpty()) {
+            LabSettings settings;
+            FixtureReference fixture;
+            Customer customer;
+            refusal = request.kind == QLatin1String(EventKind::setting)
+                ? applySetting(labSettingNames(), settings, name, value)
+                : request.kind == QLatin1String(EventKind::fixtureSetting)
+                ? applySetting(fixtureSettingNames(), fixture, name, value)
+                : applySetting(customerSettingNames(), customer, name, value);
+        }
+        if (!refusal.isEmpty()) {
+            err << refusal << Qt::endl;
+            return 2;
+        }
+        events.append(settingEvent(
+            request.kind.toLatin1().constData(), request.subject, name, value, account));
+    }
+    if (events.isEmpty()) {
+        err << QCoreApplication::translate("Records", "Nothing to set: give NAME=VALUE.")
+            << Qt::endl;
+        return 2;
+    }
+    connection.close();
+    QString error;
+    if (!recordEvents(databasePath, events, &error,
+            request.kind == QLatin1String(EventKind::setting)
+                ? RecordsDatabase::Creation::CreateIfMissing
+                : RecordsDatabase::Creation::ExistingOnly)) {
+        err << error << Qt::endl;
+        return 1;
+    }
+    out << "recorded " << events.size() << (events.size() == 1 ? " change" : " changes")
+        << Qt::endl;
     return 0;
 }
 

@@ -1,8 +1,28 @@
 #ifndef COMMANDS_H
 #define COMMANDS_H
 
+#include "issuing.h"
+
 #include <QStringList>
 #include <QTextStream>
+
+// What the certificate command is asked for.
+struct CertificateRequest
+{
+    QByteArray serial;
+    QString run; // none: the sensor's latest run that can have a certificate
+    QString output;
+    CertificateAction action = CertificateAction::Show;
+    IssueDetails details;
+};
+
+// A change of the lab's settings, a fixture's reference data or a sensor's customer.
+struct SettingsRequest
+{
+    QString kind; // an EventKind: setting, fixture setting, customer
+    QByteArray subject; // the fixture's or the sensor's serial
+    QStringList assignments; // NAME=VALUE
+};
 
 // The command-line work of cvu-records, each on the database it is given, writing what it has
 // to say to `out` (and failures to `err`), and giving the program's exit status.
@@ -24,10 +44,18 @@ int serverAdmit(const QString &server, const QString &role, const QString &bench
 // Recomputes each bench's chain on the server.
 int verifyServer(const QString &server, QTextStream &out, QTextStream &err);
 
-// The calibration certificate of the sensor's latest run that ended with a passing validation,
-// or of the run named, as a PDF file.
-int certificate(const QString &databasePath, const QByteArray &serial, const QString &run,
-    const QString &pdfPath, QTextStream &out, QTextStream &err);
+// The calibration certificate of the run named, or of the sensor's latest that can have one, as
+// a PDF file: the issued one, else a draft; with Approve it is issued (recorded) first, with
+// Amend its next revision.
+int certificate(const QString &databasePath, const CertificateRequest &request, QTextStream &out,
+    QTextStream &err);
+// Whether these records hold, unchanged, the event the certificate in the PDF was issued from,
+// and the PDF is the one issued.
+int verifyCertificate(
+    const QString &databasePath, const QString &pdfPath, QTextStream &out, QTextStream &err);
+// Records each NAME=VALUE as a change, every one checked before any is recorded.
+int changeSettings(const QString &databasePath, const SettingsRequest &request, QTextStream &out,
+    QTextStream &err);
 }
 
 #endif

@@ -21,7 +21,7 @@
 
 namespace {
 const QStringList commandNames { "verify", "export", "certificate", "sync", "server-init",
-    "server-admit" };
+    "server-admit", "set", "customer", "fixture" };
 const QStringList answersWithoutWindow { "-h", "--help", "--help-all", "-v", "--version" };
 
 // A command, or a question about the program, makes no window.
@@ -31,38 +31,56 @@ bool makesNoWindow(int argc, char *argv[])
     return commandNames.contains(first) || answersWithoutWindow.contains(first);
 }
 
+QCommandLineOption option(const char *name, const char *description, const char *value = nullptr)
+{
+    return value ? QCommandLineOption(QLatin1String(name),
+               QCoreApplication::translate("cvu-records", description), QLatin1String(value))
+                 : QCommandLineOption(
+                     QLatin1String(name), QCoreApplication::translate("cvu-records", description));
+}
+
 struct Options
 {
-    QCommandLineOption database { QStringLiteral("database"),
-        QCoreApplication::translate(
-            "cvu-records", "The records database to use instead of the program's own."),
-        QStringLiteral("FILE") };
-    QCommandLineOption csv { QStringLiteral("csv"),
-        QCoreApplication::translate("cvu-records", "With export: the CSV file to write."),
-        QStringLiteral("FILE") };
-    QCommandLineOption serial { QStringLiteral("serial"),
-        QCoreApplication::translate("cvu-records", "With certificate: the sensor's serial number."),
-        QStringLiteral("SERIAL") };
-    QCommandLineOption run { QStringLiteral("run"),
-        QCoreApplication::translate("cvu-records",
-            "With certificate: the run, instead of the sensor's latest that ended with a passing "
-            "validation."),
-        QStringLiteral("ID") };
-    QCommandLineOption output { QStringLiteral("output"),
-        QCoreApplication::translate("cvu-records", "With certificate: the PDF file to write."),
-        QStringLiteral("FILE.pdf") };
-    QCommandLineOption role { QStringLiteral("role"),
-        QCoreApplication::translate("cvu-records", "With server-admit: the bench's login role."),
-        QStringLiteral("ROLE") };
-    QCommandLineOption bench { QStringLiteral("bench"),
-        QCoreApplication::translate(
-            "cvu-records", "With server-admit: the bench's computer name, as it sends it."),
-        QStringLiteral("NAME") };
-    QCommandLineOption server { QStringLiteral("server"),
-        QCoreApplication::translate("cvu-records",
-            "The lab's server, a libpq connection string or service name; given without a value, "
-            "the one the settings name. With verify: check the server's records."),
-        QStringLiteral("CONNINFO") };
+    QCommandLineOption database
+        = option("database", "The records database to use instead of the program's own.", "FILE");
+    QCommandLineOption csv = option("csv", "With export: the CSV file to write.", "FILE");
+    QCommandLineOption serial = option("serial",
+        "With certificate, customer: the sensor's serial number; with fixture: the fixture's.",
+        "SERIAL");
+    QCommandLineOption run = option("run",
+        "With certificate: the run, instead of the sensor's latest that can have a certificate.",
+        "ID");
+    QCommandLineOption output
+        = option("output", "With certificate: the PDF file to write.", "FILE.pdf");
+    QCommandLineOption approve = option("approve",
+        "With certificate: approve it for issue as the account running this, and issue it.");
+    QCommandLineOption amend = option("amend",
+        "With certificate: issue its next revision, approved by the account running this.");
+    QCommandLineOption reason
+        = option("reason", "With certificate --amend: why the revision replaces the last.", "TEXT");
+    QCommandLineOption approverName = option("approver-name",
+        "With certificate: the approver's name as printed, instead of the account's full name.",
+        "NAME");
+    QCommandLineOption temperature = option(
+        "temperature", "With certificate: the ambient temperature in degrees Celsius.", "VALUE");
+    QCommandLineOption humidity
+        = option("humidity", "With certificate: the relative humidity in percent.", "VALUE");
+    QCommandLineOption condition = option(
+        "condition", "With certificate: the item's condition as received, in words.", "TEXT");
+    QCommandLineOption concession = option("concession",
+        "With certificate: why it is issued although the reference was out of its interval.",
+        "TEXT");
+    QCommandLineOption certificate = option("certificate",
+        "With verify: check this certificate against the records instead.", "FILE.pdf");
+    QCommandLineOption set
+        = option("set", "With customer, fixture: a value to record (repeatable).", "NAME=VALUE");
+    QCommandLineOption role = option("role", "With server-admit: the bench's login role.", "ROLE");
+    QCommandLineOption bench
+        = option("bench", "With server-admit: the bench's computer name, as it sends it.", "NAME");
+    QCommandLineOption server = option("server",
+        "The lab's server, a libpq connection string or service name; given without a value, the "
+        "one the settings name. With verify: also check every bench's records there.",
+        "CONNINFO");
 };
 
 // "--server" given without a value names the server of the settings.
@@ -75,36 +93,82 @@ QStringList withServerNamed(QStringList arguments)
     return arguments;
 }
 
+template <typename Subject> QString namesText(const QList<NamedSetting<Subject>> &names)
+{
+    QString text;
+    for (const NamedSetting<Subject> &named : names)
+        text += QStringLiteral("  %1  %2\n")
+                    .arg(QLatin1String(named.name), -26)
+                    .arg(QCoreApplication::translate("Settings", named.meaning));
+    return text;
+}
+
 void describe(QCommandLineParser &parser, const Options &options)
 {
-    parser.setApplicationDescription(QCoreApplication::translate("cvu-records",
-        "The calibration register of the Conductivity Validation Utility. Without a command it "
-        "opens the register window.\n\n"
-        "Commands:\n"
-        "  verify                            check that no record was changed since it was "
-        "written\n"
-        "  export --csv FILE                 write every record as a line of a CSV file\n"
-        "  certificate --serial SERIAL [--run ID] --output FILE.pdf\n"
-        "                                    write a run's calibration certificate\n"
-        "  sync [--server CONNINFO]          send what waits for the lab's server, and say "
-        "whether\n"
-        "                                    everything is there\n"
-        "  server-init --server CONNINFO     set the lab's register up on its server (as its "
-        "owner)\n"
-        "  server-admit --server CONNINFO --role ROLE --bench NAME\n"
-        "                                    let a bench role send one more bench's records, "
-        "or\n"
-        "                                    its records under a new computer name (as the "
-        "owner)\n"
-        "  verify --server [CONNINFO]        check every bench's records on the server"));
+    parser.setApplicationDescription(
+        QCoreApplication::translate("cvu-records",
+            "The calibration register of the Conductivity Validation Utility. Without a command it "
+            "opens the register window.\n\n"
+            "Commands:\n"
+            "  verify                            check the records as an auditor would, and "
+            "against "
+            "the\n"
+            "                                    lab's server where one is set\n"
+            "  verify --certificate FILE.pdf     check a certificate against the records\n"
+            "  export --csv FILE                 write every record as a line of a CSV file\n"
+            "  certificate --serial SERIAL [--run ID] --output FILE.pdf [--approve | --amend "
+            "--reason TEXT]\n"
+            "                                    write a run's certificate: the issued one, or a "
+            "draft;\n"
+            "                                    --approve issues it, --amend its next revision\n"
+            "  set NAME=VALUE...                 record the lab's settings\n"
+            "  customer --serial SERIAL --set NAME=VALUE...\n"
+            "                                    record a sensor's customer\n"
+            "  fixture --serial SERIAL --set NAME=VALUE...\n"
+            "                                    record a fixture's own calibration\n"
+            "  sync [--server CONNINFO]          send what waits for the lab's server, and say "
+            "whether\n"
+            "                                    the server holds everything\n"
+            "  server-init --server CONNINFO     set the lab's register up on its server (as its "
+            "owner)\n"
+            "  server-admit --server CONNINFO --role ROLE --bench NAME\n"
+            "                                    let a bench role send one more bench's records, "
+            "or\n"
+            "                                    its records under a new computer name (as the "
+            "owner)\n"
+            "  verify --server [CONNINFO]        check every bench's records on the server\n")
+        + QCoreApplication::translate("cvu-records", "\nNames for set:\n")
+        + namesText(labSettingNames())
+        + QCoreApplication::translate("cvu-records", "\nNames for customer --set:\n")
+        + namesText(customerSettingNames())
+        + QCoreApplication::translate("cvu-records", "\nNames for fixture --set:\n")
+        + namesText(fixtureSettingNames()));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({ options.database, options.csv, options.serial, options.run, options.output,
+        options.approve, options.amend, options.reason, options.approverName, options.temperature,
+        options.humidity, options.condition, options.concession, options.certificate, options.set,
         options.role, options.bench, options.server });
     parser.addPositionalArgument(QStringLiteral("command"),
-        QCoreApplication::translate(
-            "cvu-records", "verify, export, certificate, sync, server-init or server-admit"),
+        QCoreApplication::translate("cvu-records",
+            "verify, export, certificate, set, customer, fixture, sync, server-init or "
+            "server-admit"),
         QStringLiteral("[command]"));
+}
+
+CertificateRequest certificateRequest(const QCommandLineParser &parser, const Options &options)
+{
+    CertificateRequest request;
+    request.serial = parser.value(options.serial).toUtf8();
+    request.run = parser.value(options.run);
+    request.output = parser.value(options.output);
+    request.action = parser.isSet(options.amend) ? CertificateAction::Amend
+        : parser.isSet(options.approve)          ? CertificateAction::Approve
+                                                 : CertificateAction::Show;
+    request.details = { parser.value(options.approverName), parser.value(options.temperature),
+        parser.value(options.humidity), parser.value(options.condition),
+        parser.value(options.concession), parser.value(options.reason) };
+    return request;
 }
 
 int runCommand(const QString &command, const QCommandLineParser &parser, const Options &options,
@@ -114,6 +178,9 @@ int runCommand(const QString &command, const QCommandLineParser &parser, const O
     QTextStream err(stderr);
     const QString server
         = parser.isSet(options.server) ? parser.value(options.server) : configuredServer();
+    if (command == QLatin1String("verify") && parser.isSet(options.certificate))
+        return RecordsCommand::verifyCertificate(
+            database, parser.value(options.certificate), out, err);
     if (command == QLatin1String("verify") && parser.isSet(options.server)) {
         // The benches' chains on the server, and these records against it where there are any.
         const int onServer = RecordsCommand::verifyServer(server, out, err);
@@ -135,8 +202,18 @@ int runCommand(const QString &command, const QCommandLineParser &parser, const O
         return RecordsCommand::exportCsv(database, parser.value(options.csv), out, err);
     if (command == QLatin1String("certificate") && parser.isSet(options.serial)
         && parser.isSet(options.output))
-        return RecordsCommand::certificate(database, parser.value(options.serial).toUtf8(),
-            parser.value(options.run), parser.value(options.output), out, err);
+        return RecordsCommand::certificate(database, certificateRequest(parser, options), out, err);
+    if (command == QLatin1String("set"))
+        return RecordsCommand::changeSettings(database,
+            { QLatin1String(EventKind::setting), {}, parser.positionalArguments().mid(1) }, out,
+            err);
+    if ((command == QLatin1String("customer") || command == QLatin1String("fixture"))
+        && parser.isSet(options.serial))
+        return RecordsCommand::changeSettings(database,
+            { QLatin1String(command == QLatin1String("customer") ? EventKind::customer
+                                                                 : EventKind::fixtureSetting),
+                parser.value(options.serial).toUtf8(), parser.values(options.set) },
+            out, err);
     err << parser.helpText();
     return 2;
 }

@@ -59,7 +59,7 @@ std::optional<QDate> keptDate(const QCborMap &map, const char *key)
 ValidationResult validationOf(const RecordEvent &event)
 {
     ValidationResult result { event.localTime(), event.verdict == QLatin1String(Verdict::passed),
-        {} };
+        {}, 0 };
     const QCborArray steps = event.payload.value(QLatin1String(Key::steps)).toArray();
     for (qsizetype step = 0; step < steps.size() && step < 5; ++step) {
         const QCborMap kept = steps.at(step).toMap();
@@ -76,7 +76,7 @@ ValidationResult validationOf(const RecordEvent &event)
 ValidationResult importedValidation(const RecordEvent &event, const QCborMap &columns)
 {
     ValidationResult result { event.localTime(), event.verdict == QLatin1String(Verdict::passed),
-        {} };
+        {}, 0 };
     for (int step = 1; step <= validationStepCount; ++step) {
         const QString reading = columns.value(QStringLiteral("Step %1").arg(step)).toString();
         const StepBounds bounds = stepBounds(step);
@@ -114,7 +114,7 @@ void readAdjustment(RunSummary &summary, const RecordEvent &event)
 {
     const QCborMap &payload = event.payload;
     Adjustment adjustment { kept(payload, Key::oldSlope), kept(payload, Key::oldOffset),
-        text(payload, Key::newSlope), text(payload, Key::newOffset), std::nullopt, false,
+        text(payload, Key::newSlope), text(payload, Key::newOffset), std::nullopt, false, false,
         payload.value(QLatin1String(Key::warned)).toBool() };
     const QCborValue change = payload.value(QLatin1String(Key::slopeChange));
     if (!change.isUndefined())
@@ -129,8 +129,54 @@ void readReport(RunSummary &summary, const RecordEvent &event)
         summary.editedFields.append(text(edit.toMap(), Key::field));
 }
 
+// A run's validations and adjustments as they come, read into as found, as left and the rest.
+class Outcome
+{
+public:
+    explicit Outcome(RunSummary &summary)
+        : m_summary(summary)
+    { }
+    void validated(ValidationResult validation)
+    {
+        if (!validation.complete())
+            return;
+        if (!m_summary.adjustment && !m_summary.asFound)
+            m_summary.asFound = validation;
+        m_validations.append(validation);
+    }
+    void adjusted(const Adjustment &adjustment)
+    {
+        m_summary.adjustment = adjustment;
+        m_sinceAdjustment = m_validations.size();
+    }
+    void saved(bool confirmed)
+    {
+        m_summary.adjustment->answered = true;
+        m_summary.adjustment->confirmed = confirmed;
+    }
+    void close()
+    {
+        if (m_validations.size() > m_sinceAdjustment)
+            m_summary.asLeft = m_validations.constLast();
+        for (const ValidationResult &validation : std::as_const(m_validations)) {
+            const bool named = (m_summary.asFound && validation.seq == m_summary.asFound->seq)
+                || (m_summary.asLeft && validation.seq == m_summary.asLeft->seq);
+            if (!named)
+                m_summary.otherValidations.append(validation);
+        }
+        m_summary.result = !m_summary.asLeft ? RunResult::NotValidated
+            : m_summary.asLeft->passed       ? RunResult::Passed
+                                             : RunResult::Failed;
+    }
+
+private:
+    RunSummary &m_summary;
+    QList<ValidationResult> m_validations;
+    qsizetype m_sinceAdjustment = 0;
+};
+
 // The line of an old history, by the event it names.
-void readImportedLine(RunSummary &summary, const RecordEvent &event)
+void readImportedLine(RunSummary &summary, Outcome &outcome, const RecordEvent &event, qint64 seq)
 {
     const QCborMap columns = event.payload.value(QLatin1String(Key::columns)).toMap();
     const auto column
@@ -138,6 +184,7 @@ void readImportedLine(RunSummary &summary, const RecordEvent &event)
     const QString name = column("Event");
     if (!summary.imported) {
         summary.imported = true;
+        summary.endedNormally = false;
         summary.started = event.localTime();
         summary.sensorModel = QString::fromLatin1(Reply::sensorModel);
         summary.sensorSerial = column("Sensor serial");
@@ -147,19 +194,16 @@ void readImportedLine(RunSummary &summary, const RecordEvent &event)
         summary.fixture.firmware = column("Fixture version");
     }
     if (name.startsWith(QLatin1String("Validation"))) {
-        const ValidationResult validation = importedValidation(event, columns);
-        if (!summary.asFound)
-            summary.asFound = validation;
-        else if (summary.adjustment && summary.adjustment->confirmed)
-            summary.asLeft = validation;
-        summary.result = validation.passed ? RunResult::Passed : RunResult::Failed;
+        ValidationResult validation = importedValidation(event, columns);
+        validation.seq = seq;
+        outcome.validated(validation);
     } else if (name == QLatin1String("Constants sent")) {
-        summary.adjustment = Adjustment { column("Old MC"), column("Old BC"), column("New MC"),
-            column("New BC"), std::nullopt, false, false };
+        outcome.adjusted(Adjustment { column("Old MC"), column("Old BC"), column("New MC"),
+            column("New BC"), std::nullopt, false, false, false });
         summary.asFoundSlope = column("Old MC");
         summary.asFoundOffset = column("Old BC");
-    } else if (name == QLatin1String("Save confirmed") && summary.adjustment) {
-        summary.adjustment->confirmed = true;
+    } else if (name.startsWith(QLatin1String("Save ")) && summary.adjustment) {
+        outcome.saved(name == QLatin1String("Save confirmed"));
     } else if (name == QLatin1String("Report written")) {
         summary.reportPath = column("Report file");
     }
@@ -238,43 +282,94 @@ bool outOfInterval(const QDate &calibrated, const QDate &runDay, int intervalMon
     return calibrated.addMonths(intervalMonths) < runDay;
 }
 
-RunSummary summarizeRun(
-    const QList<RecordsDatabase::StoredEvent> &events, const RegisterSettings &settings)
+RunSummary summarizeRun(const QList<RecordsDatabase::StoredEvent> &events, const LabRecords &lab)
 {
     RunSummary summary;
+    Outcome outcome(summary);
+    if (!events.isEmpty())
+        summary.firstEventSeq = events.first().seq;
     for (const RecordsDatabase::StoredEvent &stored : events) {
         const RecordEvent &event = stored.event;
         summary.run = event.run;
+        summary.lastEventSeq = stored.seq;
         summary.lastEventHash = stored.hash;
         if (event.kind == identified) {
             readIdentification(summary, event);
         } else if (event.kind == QLatin1String(EventKind::validation)) {
-            const ValidationResult validation = validationOf(event);
-            if (!summary.asFound)
-                summary.asFound = validation;
-            else if (text(event.payload, Key::phase) == QLatin1String(Phase::asLeft))
-                summary.asLeft = validation;
-            summary.result = resultOf(event.verdict);
+            ValidationResult validation = validationOf(event);
+            validation.seq = stored.seq;
+            outcome.validated(validation);
         } else if (event.kind == QLatin1String(EventKind::store)) {
             readAdjustment(summary, event);
+            outcome.adjusted(*summary.adjustment);
         } else if (event.kind == QLatin1String(EventKind::saveResult) && summary.adjustment) {
-            summary.adjustment->confirmed = event.verdict == QLatin1String(Verdict::confirmed);
+            outcome.saved(event.verdict == QLatin1String(Verdict::confirmed));
         } else if (event.kind == QLatin1String(EventKind::report)) {
             readReport(summary, event);
+        } else if (event.kind == QLatin1String(EventKind::ended)) {
+            summary.endedNormally = true;
         } else if (event.kind == imported) {
-            readImportedLine(summary, event);
+            readImportedLine(summary, outcome, event, stored.seq);
         }
     }
+    outcome.close();
+    // Judged by the interval the lab had set when the run was made.
     if (summary.fixture.calibrationDate)
         summary.fixture.outOfInterval = outOfInterval(*summary.fixture.calibrationDate,
-            summary.started.date(), settings.fixtureIntervalMonths);
+            summary.started.date(), lab.settingsAt(summary.firstEventSeq).fixtureIntervalMonths);
     return summary;
 }
 
-Register::Register(QSqlDatabase db, RegisterSettings settings)
+bool ValidationResult::complete() const
+{
+    return std::all_of(steps.cbegin(), steps.cend(),
+        [](const std::optional<StepResult> &step) { return step.has_value(); });
+}
+
+QString certificateRefusal(const RunSummary &run)
+{
+    const QString begun = dateText(run.started);
+    if (run.imported)
+        return QCoreApplication::translate("Certificate",
+            "The run of %1 was imported from an earlier calibration history: its records do not "
+            "show how it ended, so no certificate is made from them.")
+            .arg(begun);
+    if (!run.endedNormally)
+        return QCoreApplication::translate("Certificate",
+            "The run of %1 did not end normally (the program stopped before the run ended): its "
+            "records cannot show the sensor as it was left.")
+            .arg(begun);
+    if (run.adjustment && !run.asLeft)
+        return QCoreApplication::translate("Certificate",
+            "In the run of %1 new constants were sent to the sensor and never validated after "
+            "that: there are no results as left.")
+            .arg(begun);
+    if (!run.asLeft)
+        return QCoreApplication::translate(
+            "Certificate", "The run of %1 has no complete validation.")
+            .arg(begun);
+    if (!run.asLeft->passed)
+        return QCoreApplication::translate("Certificate",
+            "The run of %1 did not end with a passing validation; it has no certificate.")
+            .arg(begun);
+    return {};
+}
+
+RegisterSettings registerSettingsOf(const LabSettings &lab)
+{
+    RegisterSettings settings;
+    settings.sensorIntervalMonths = lab.sensorIntervalMonths;
+    settings.fixtureIntervalMonths = lab.fixtureIntervalMonths;
+    return settings;
+}
+
+Register::Register(QSqlDatabase db)
     : m_db(std::move(db))
-    , m_settings(settings)
-{ }
+{
+    QString error;
+    m_lab.read(m_db, &error);
+    m_settings = registerSettingsOf(m_lab.settingsAt());
+}
 
 QList<SensorSummary> Register::sensors(QString *error) const
 {
@@ -321,7 +416,7 @@ QList<SensorSummary> Register::sensors(QString *error) const
         RecordEvent event;
         event.kind = named->value(0).toString();
         event.payload = decodedPayload(named->value(1).toByteArray());
-        const RunSummary summary = summarizeRun({ { 0, event, {}, {} } }, m_settings);
+        const RunSummary summary = summarizeRun({ { 0, event, {}, {} } }, m_lab);
         sensor.model = summary.sensorModel;
         sensor.firmware = summary.sensorFirmware;
     }
@@ -335,8 +430,8 @@ QList<RunSummary> Register::runsOf(const QByteArray &sensorSerial, QString *erro
     if (!runs)
         return summaries;
     while (runs->next())
-        summaries.append(summarizeRun(
-            eventsOf(m_db, QUuid::fromRfc4122(runs->value(0).toByteArray()), error), m_settings));
+        summaries.append(withCertificates(summarizeRun(
+            eventsOf(m_db, QUuid::fromRfc4122(runs->value(0).toByteArray()), error), m_lab)));
     return summaries;
 }
 
@@ -345,7 +440,18 @@ std::optional<RunSummary> Register::run(const QUuid &runId, QString *error) cons
     const QList<RecordsDatabase::StoredEvent> events = eventsOf(m_db, runId, error);
     if (events.isEmpty())
         return std::nullopt;
-    return summarizeRun(events, m_settings);
+    return withCertificates(summarizeRun(events, m_lab));
+}
+
+RunSummary Register::withCertificates(RunSummary run) const
+{
+    for (const LabRecords::Issued &issued : m_lab.certificatesOf(run.run)) {
+        const qint64 revision = issued.content.value(QLatin1String("revision")).toInteger();
+        const QString number = issued.content.value(QLatin1String("number")).toString();
+        run.certificates.append(
+            revision == 0 ? number : QStringLiteral("%1-R%2").arg(number).arg(revision));
+    }
+    return run;
 }
 
 QList<FixtureSummary> Register::fixtures(QString *error) const
@@ -389,8 +495,8 @@ QList<FixtureRun> Register::runsWithFixture(
                                          .toMap();
             fixtureRun.fixtureCalibrationDateText = kept(fixture, Key::calDate);
             if (const std::optional<QDate> calibrated = keptDate(fixture, Key::calDate))
-                fixtureRun.outOfInterval = outOfInterval(
-                    *calibrated, fixtureRun.at.date(), m_settings.fixtureIntervalMonths);
+                fixtureRun.outOfInterval = outOfInterval(*calibrated, fixtureRun.at.date(),
+                    m_lab.settingsAt(identification->value(2).toLongLong()).fixtureIntervalMonths);
         }
         found.append(fixtureRun);
     }

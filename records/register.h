@@ -1,6 +1,7 @@
 #ifndef REGISTER_H
 #define REGISTER_H
 
+#include "labsettings.h"
 #include "recordsdatabase.h"
 
 #include <QDate>
@@ -19,6 +20,8 @@ struct RegisterSettings
     int fixtureIntervalMonths = 12;
     int dueSoonDays = 30;
 };
+// The register's view of the lab's settings as the records hold them.
+RegisterSettings registerSettingsOf(const LabSettings &lab);
 
 enum class RunResult { Passed, Failed, NotValidated };
 
@@ -66,14 +69,19 @@ struct ValidationResult
     QDateTime at;
     bool passed = false;
     std::array<std::optional<StepResult>, 5> steps;
+    qint64 seq = 0; // its event's place in the records
+
+    // Every step was read: a validation the fixture's loss cut short is not.
+    bool complete() const;
 };
 
-// The constants a run replaced, and the ones that replaced them.
+// The constants a run sent to the sensor to replace its own, and the ones they replaced.
 struct Adjustment
 {
     QString oldSlope, oldOffset, newSlope, newOffset;
     std::optional<double> slopeChangePercent;
     bool confirmed = false; // the sensor reported them saved
+    bool answered = false; // the sensor answered the save, either way
     bool warned = false;
 };
 
@@ -96,17 +104,32 @@ struct RunSummary
     QString sensorModel, sensorSerial, sensorFirmware, sensorCalibrationDate;
     QString asFoundSlope, asFoundOffset;
     ReferenceStandard fixture;
-    std::optional<ValidationResult> asFound; // the run's first validation
+    // The first complete validation of the run, before any constants were sent.
+    std::optional<ValidationResult> asFound;
+    // The last constants sent to the sensor, confirmed saved or not.
     std::optional<Adjustment> adjustment;
-    std::optional<ValidationResult> asLeft; // the last validation after new constants were stored
-    RunResult result = RunResult::NotValidated; // its last validation's verdict
+    // The last complete validation after the last adjustment; without an adjustment, the last.
+    std::optional<ValidationResult> asLeft;
+    // Every other complete validation of the run, in order.
+    QList<ValidationResult> otherValidations;
+    RunResult result = RunResult::NotValidated; // as left
+    bool endedNormally = false; // its end is recorded: it was not cut off by a killed program
     QString reportPath;
     QStringList editedFields; // on its report
+    QStringList certificates; // the numbers issued for it, the latest revision last
+    qint64 firstEventSeq = 0;
+    qint64 lastEventSeq = 0;
     QByteArray lastEventHash;
     bool imported = false;
 
     bool endedPassing() const { return result == RunResult::Passed; }
+    // As found and as left are one and the same validation.
+    bool foundAsLeft() const { return asFound && asLeft && asFound->seq == asLeft->seq; }
 };
+
+// Why a run can have no certificate, in words; empty when it can. The one rule the window, the
+// command and the exports all follow.
+QString certificateRefusal(const RunSummary &run);
 
 struct FixtureSummary
 {
@@ -153,7 +176,9 @@ BoundQuery runsWithFixture(const QByteArray &fixtureSerial, const QDate &since);
 class Register
 {
 public:
-    Register(QSqlDatabase db, RegisterSettings settings);
+    // Reads the lab's settings from the same records: a run is judged by those in force when it
+    // was made, due dates by today's.
+    explicit Register(QSqlDatabase db);
 
     QList<SensorSummary> sensors(QString *error) const;
     // The sensor's runs, newest first.
@@ -165,15 +190,18 @@ public:
         const QByteArray &fixtureSerial, const QDate &since, QString *error) const;
 
     const RegisterSettings &settings() const { return m_settings; }
+    const LabRecords &lab() const { return m_lab; }
 
 private:
+    RunSummary withCertificates(RunSummary run) const;
+
     QSqlDatabase m_db;
+    LabRecords m_lab;
     RegisterSettings m_settings;
 };
 
 // Builds a run's summary from its events in order; imported lines are read by their columns.
-RunSummary summarizeRun(
-    const QList<RecordsDatabase::StoredEvent> &events, const RegisterSettings &settings);
+RunSummary summarizeRun(const QList<RecordsDatabase::StoredEvent> &events, const LabRecords &lab);
 
 // "Passed", "Failed", "Not validated".
 QString resultText(RunResult result);

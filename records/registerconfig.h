@@ -1,14 +1,12 @@
 #ifndef REGISTERCONFIG_H
 #define REGISTERCONFIG_H
 
-#include "certificate.h"
-#include "register.h"
+#include <QString>
 
-// What a lab sets for its register, kept with QSettings under the program's names.
+// What an account sets for its register, kept with QSettings under the program's names. What a
+// lab decides (intervals, its identity, the decision rule) is kept in the records instead.
 struct RegisterConfig
 {
-    RegisterSettings settings;
-    Laboratory laboratory = Laboratory::fromReport();
     // The lab's server, as a libpq connection string or service name; empty: none. Shared with
     // cvu, whose records go there too.
     QString server;

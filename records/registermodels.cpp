@@ -205,6 +205,9 @@ QVariant RunsModel::data(const QModelIndex &index, int role) const
         return colouredRole(role, warningColour());
     if (role == Qt::ToolTipRole && index.column() == Report)
         return run.reportPath;
+    if (role == Qt::ToolTipRole && index.column() == Certificate)
+        return run.certificates.isEmpty() ? certificateRefusal(run)
+                                          : run.certificates.join(QStringLiteral(", "));
     if (role != Qt::DisplayRole && role != sortRole)
         return {};
     switch (index.column()) {
@@ -225,6 +228,12 @@ QVariant RunsModel::data(const QModelIndex &index, int role) const
         return adjustmentText(run);
     case AsLeft:
         return validationText(run.asLeft);
+    case Certificate:
+        // Issued, or why it can have none.
+        if (role == Qt::DisplayRole && run.certificates.isEmpty())
+            return certificateRefusal(run).isEmpty() ? Texts::tr("not issued")
+                                                     : QStringLiteral("—");
+        return run.certificates.value(run.certificates.size() - 1);
     case Report:
         return QFileInfo(run.reportPath).fileName();
     }
@@ -235,7 +244,7 @@ QVariant RunsModel::headerData(int section, Qt::Orientation orientation, int rol
 {
     return header({ Texts::tr("Date"), Texts::tr("Bench"), Texts::tr("Technician"),
                       Texts::tr("Fixture"), Texts::tr("As found"), Texts::tr("Adjustment"),
-                      Texts::tr("As left"), Texts::tr("Report") },
+                      Texts::tr("As left"), Texts::tr("Certificate"), Texts::tr("Report") },
         section, orientation, role);
 }
 

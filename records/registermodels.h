@@ -65,6 +65,7 @@ public:
         AsFound,
         Adjustment,
         AsLeft,
+        Certificate,
         Report,
         ColumnCount
     };

@@ -17,10 +17,13 @@ BoundQuery sensorTotals()
                             " max(utc_ms) FILTER (WHERE verdict = ? AND kind IN (?, ?)),"
                             " max(utc_ms) FILTER (WHERE verdict = ?),"
                             " count(*) FILTER (WHERE kind = ?),"
-                            " min(CASE WHEN kind = ? THEN 1 ELSE 0 END)"
-                            " FROM events WHERE sensor_serial IS NOT NULL GROUP BY sensor_serial"),
+                            " min(CASE WHEN kind = ? THEN 1 WHEN kind = ? THEN 0 END)"
+                            " FROM events WHERE sensor_serial IS NOT NULL GROUP BY sensor_serial"
+                            // A sensor the lab named a customer for, never run, is no sensor yet.
+                            " HAVING max(utc_ms) FILTER (WHERE kind IN (?, ?)) IS NOT NULL"),
         { identified, imported, QLatin1String(Verdict::passed), QLatin1String(EventKind::ended),
-            imported, QLatin1String(Verdict::confirmed), identified, imported } };
+            imported, QLatin1String(Verdict::confirmed), identified, imported, identified,
+            identified, imported } };
 }
 
 // The row of each sensor's latest event that meets the condition, found by its time: a join
@@ -52,8 +55,8 @@ BoundQuery runEndings()
 
 BoundQuery identificationOf(const QUuid &run)
 {
-    return { QStringLiteral("SELECT kind, payload FROM events WHERE run = ? AND kind IN (?, ?) "
-                            "ORDER BY seq LIMIT 1"),
+    return { QStringLiteral("SELECT kind, payload, seq FROM events WHERE run = ? AND kind IN (?, ?)"
+                            " ORDER BY seq LIMIT 1"),
         { run.toRfc4122(), identified, imported } };
 }
 

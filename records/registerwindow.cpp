@@ -1,12 +1,15 @@
 #include "registerwindow.h"
 
 #include "chaincheck.h"
+#include "issuedialog.h"
 #include "registercsv.h"
+#include "runevents.h"
 #include "savefile.h"
 #include "sensorcharts.h"
 #include "serverregister.h"
 #include "settingsdialog.h"
 #include "ui_registerwindow.h"
+#include "valuesdialog.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -64,7 +67,7 @@ RegisterWindow::RegisterWindow(const QString &databasePath, const QString &serve
     ui->sensorSplitter->setStretchFactor(0, 1);
     ui->sensorSplitter->setStretchFactor(1, 3);
     ui->fixturesDE_since->setDate(
-        QDate::currentDate().addMonths(-m_config.settings.fixtureIntervalMonths));
+        QDate::currentDate().addMonths(-RegisterSettings().fixtureIntervalMonths));
     connect(ui->fixturesTV_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         &RegisterWindow::showFixtureRuns);
     connect(ui->registerTW_views, &QTabWidget::currentChanged, this, [this](int) {
@@ -166,19 +169,21 @@ class Register RegisterWindow::registerOfRecords()
             m_lastError = error;
         m_readWithLog = QFileInfo::exists(m_databasePath + QStringLiteral("-wal"));
     }
-    return Register(QSqlDatabase::database(m_connection, false), m_config.settings);
+    return Register(QSqlDatabase::database(m_connection, false));
 }
 
 bool RegisterWindow::reload()
 {
     QString error;
-    const QList<SensorSummary> sensors = registerOfRecords().sensors(&error);
+    const Register records = registerOfRecords();
+    const QList<SensorSummary> sensors = records.sensors(&error);
     if (!error.isEmpty()) {
         m_lastError = tr("The records cannot be read: %1").arg(error);
         return false;
     }
     m_lastError.clear();
-    m_sensors.setSensors(sensors, QDate::currentDate(), m_config.settings);
+    m_settings = records.settings();
+    m_sensors.setSensors(sensors, QDate::currentDate(), m_settings);
     showCounts();
     if (!m_sensorSerial.isEmpty())
         showSensor(m_sensorSerial);
@@ -194,7 +199,7 @@ void RegisterWindow::showCounts()
         tr("%1 sensors: OK %2, due within %3 days %4, overdue %5, last run failed %6")
             .arg(m_sensors.rowCount())
             .arg(counts.value(SensorStatus::Ok))
-            .arg(m_config.settings.dueSoonDays)
+            .arg(m_settings.dueSoonDays)
             .arg(counts.value(SensorStatus::DueSoon))
             .arg(counts.value(SensorStatus::Overdue))
             .arg(counts.value(SensorStatus::LastRunFailed)));
@@ -260,7 +265,7 @@ void RegisterWindow::on_sensorsPB_export_clicked()
 {
     QString error;
     saveCsv(QStringLiteral("sensors.csv"),
-        sensorsCsv(registerOfRecords().sensors(&error), QDate::currentDate(), m_config.settings));
+        sensorsCsv(registerOfRecords().sensors(&error), QDate::currentDate(), m_settings));
 }
 
 void RegisterWindow::on_sensorPB_export_clicked()
@@ -271,45 +276,101 @@ void RegisterWindow::on_sensorPB_export_clicked()
         sensorHistoryCsv(registerOfRecords().runsOf(m_sensorSerial, &error)));
 }
 
-// The selected run's certificate, or the latest run's that ended with a passing validation.
-std::optional<Certificate> RegisterWindow::chosenCertificate()
+// The selected run, or the latest that can have a certificate.
+std::optional<RunSummary> RegisterWindow::chosenRun()
 {
     const QModelIndex current = ui->sensorTV_runs->currentIndex();
-    std::optional<RunSummary> run;
-    if (current.isValid()) {
-        run = m_runs.runAt(current.row());
-    } else {
-        for (int row = 0; row < m_runs.rowCount() && !run; ++row) {
-            if (m_runs.runAt(row).endedPassing())
-                run = m_runs.runAt(row);
-        }
+    if (current.isValid())
+        return m_runs.runAt(current.row());
+    for (int row = 0; row < m_runs.rowCount(); ++row) {
+        if (certificateRefusal(m_runs.runAt(row)).isEmpty())
+            return m_runs.runAt(row);
     }
-    QString why = tr("No run of this sensor ended with a passing validation.");
-    std::optional<Certificate> certificate
-        = run ? certificateFor(*run, m_config.laboratory, m_config.settings, &why) : std::nullopt;
-    if (!certificate)
-        tell(tr("Certificate"), why);
-    return certificate;
+    tell(tr("Certificate"), tr("No run of this sensor can have a certificate."));
+    return std::nullopt;
+}
+
+// The run's certificate as the records hold it, asked for with an action: shown, issued or
+// amended; refused with why in a box.
+std::optional<CertificateOutcome> RegisterWindow::certificateFor(
+    const RunSummary &run, CertificateAction action, const IssueDetails &details)
+{
+    const CertificateOutcome outcome = certificateOf(m_databasePath, registerOfRecords(), run,
+        action, details, RunContext::ofThisProgram().login);
+    if (!outcome.certificate) {
+        tell(tr("Certificate"), outcome.refusal);
+        return std::nullopt;
+    }
+    if (outcome.issuedNow)
+        reload();
+    return outcome;
+}
+
+void RegisterWindow::saveCertificate(const CertificateOutcome &outcome)
+{
+    const QString path = QFileDialog::getSaveFileName(this, tr("Save Certificate"),
+        documentsPath(outcome.certificate->number() + QStringLiteral(".pdf")),
+        tr("PDF files (*.pdf)"));
+    QString error;
+    if (path.isEmpty() || refusedAsRecords(path))
+        return;
+    if (!writeFileWhole(path, outcome.pdf, &error))
+        tell(tr("Certificate"),
+            tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), error));
 }
 
 void RegisterWindow::on_sensorPB_certificate_clicked()
 {
-    const std::optional<Certificate> certificate = chosenCertificate();
-    if (!certificate)
+    const std::optional<RunSummary> run = chosenRun();
+    if (!run)
         return;
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save Certificate"),
-        documentsPath(certificate->number + QStringLiteral(".pdf")), tr("PDF files (*.pdf)"));
-    QString error;
-    if (path.isEmpty() || refusedAsRecords(path))
+    std::optional<CertificateOutcome> shown = certificateFor(*run, CertificateAction::Show, {});
+    if (!shown)
         return;
-    if (!writeCertificatePdf(*certificate, path, &error))
-        tell(tr("Certificate"), error);
+    // An issued certificate is saved as it was issued; a draft is first offered for approval.
+    if (shown->certificate->isDraft()) {
+        IssueDialog dialog(*shown->certificate, false, this);
+        const int choice = dialog.exec();
+        if (choice == IssueDialog::Approve)
+            shown = certificateFor(*run, CertificateAction::Approve, dialog.details());
+        else if (choice == IssueDialog::Draft)
+            shown = certificateFor(*run, CertificateAction::Show, dialog.details());
+        else
+            return;
+    }
+    if (shown)
+        saveCertificate(*shown);
+}
+
+void RegisterWindow::on_sensorPB_amend_clicked()
+{
+    const std::optional<RunSummary> run = chosenRun();
+    if (!run)
+        return;
+    const std::optional<CertificateOutcome> issued
+        = certificateFor(*run, CertificateAction::Show, {});
+    if (!issued)
+        return;
+    if (issued->certificate->isDraft()) {
+        tell(tr("Certificate"),
+            tr("No certificate of this run is issued yet: it is issued with "
+               "an approval, not amended."));
+        return;
+    }
+    IssueDialog dialog(*issued->certificate, true, this);
+    if (dialog.exec() != IssueDialog::Approve)
+        return;
+    if (const std::optional<CertificateOutcome> amended
+        = certificateFor(*run, CertificateAction::Amend, dialog.details()))
+        saveCertificate(*amended);
 }
 
 void RegisterWindow::on_sensorPB_print_clicked()
 {
-    const std::optional<Certificate> certificate = chosenCertificate();
-    if (!certificate)
+    const std::optional<RunSummary> run = chosenRun();
+    const std::optional<CertificateOutcome> shown
+        = run ? certificateFor(*run, CertificateAction::Show, {}) : std::nullopt;
+    if (!shown)
         return;
     QPrinter printer(QPrinter::HighResolution);
     setCertificatePaper(printer);
@@ -321,15 +382,100 @@ void RegisterWindow::on_sensorPB_print_clicked()
         tell(tr("Certificate"), tr("The printer could not be started."));
         return;
     }
-    drawCertificate(painter, printer, *certificate);
+    drawCertificate(painter, printer, *shown->certificate);
+}
+
+void RegisterWindow::on_sensorPB_customer_clicked()
+{
+    if (m_sensorSerial.isEmpty())
+        return;
+    const Customer customer = registerOfRecords().lab().customerOf(m_sensorSerial);
+    editValues(tr("Customer"),
+        tr("The customer of sensor %1, as its certificates name it.")
+            .arg(QString::fromUtf8(m_sensorSerial)),
+        { { QStringLiteral("name"), customer.name },
+            { QStringLiteral("address"), customer.address.join(QStringLiteral("\\n")) } },
+        customerSettingNames(), EventKind::customer, m_sensorSerial);
+}
+
+void RegisterWindow::on_fixturesPB_reference_clicked()
+{
+    const QModelIndex current = ui->fixturesTV_list->currentIndex();
+    if (!current.isValid())
+        return;
+    const QByteArray serial = m_fixtures.fixtureAt(current.row()).serial;
+    const FixtureReference reference = registerOfRecords().lab().fixtureAt(serial);
+    const auto number = [](const std::optional<double> &value) {
+        return value ? QString::number(*value) : QString();
+    };
+    const auto day = [](const std::optional<QDate> &value) {
+        return value ? value->toString(Qt::ISODate) : QString();
+    };
+    QList<std::pair<QString, QString>> values { { QStringLiteral("certificate-number"),
+                                                    reference.certificateNumber },
+        { QStringLiteral("laboratory"), reference.laboratory },
+        { QStringLiteral("calibrated"), day(reference.calibrated) },
+        { QStringLiteral("due"), day(reference.due) } };
+    for (int step = 1; step <= 5; ++step)
+        values.append({ QStringLiteral("u%1").arg(step),
+            number(reference.expandedUncertainty[size_t(step - 1)]) });
+    values += { { QStringLiteral("u-high"), number(reference.highReferenceUncertainty) },
+        { QStringLiteral("k"), number(reference.coverageFactor) } };
+    editValues(tr("Reference data"),
+        tr("The own calibration of fixture %1, from its calibration certificate.")
+            .arg(QString::fromUtf8(serial)),
+        values, fixtureSettingNames(), EventKind::fixtureSetting, serial);
+}
+
+// Edits named values and records each change as an event.
+template <typename Subject>
+void RegisterWindow::editValues(const QString &title, const QString &about,
+    const QList<std::pair<QString, QString>> &current, const QList<NamedSetting<Subject>> &names,
+    const char *kind, const QByteArray &subject)
+{
+    QList<ValuesDialog::Value> values;
+    for (const auto &[name, value] : current) {
+        QString meaning;
+        for (const NamedSetting<Subject> &named : names) {
+            if (name == QLatin1String(named.name))
+                meaning = QCoreApplication::translate("Settings", named.meaning);
+        }
+        values.append({ name, meaning, value });
+    }
+    ValuesDialog dialog(
+        title, about, values,
+        [&names](const QString &name, const QString &value) {
+            Subject scratch;
+            return applySetting(names, scratch, name, value);
+        },
+        this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    recordChanges(kind, subject, dialog.changed());
+}
+
+void RegisterWindow::recordChanges(
+    const char *kind, const QByteArray &subject, const QList<std::pair<QString, QString>> &changes)
+{
+    if (changes.isEmpty())
+        return;
+    QList<RecordEvent> events;
+    const QString account = RunContext::ofThisProgram().login;
+    for (const auto &[name, value] : changes)
+        events.append(settingEvent(kind, subject, name, value, account));
+    QString error;
+    if (!recordEvents(m_databasePath, events, &error, RecordsDatabase::Creation::CreateIfMissing)) {
+        tell(tr("Calibration Records"), tr("The change could not be recorded: %1").arg(error));
+        return;
+    }
+    reload();
 }
 
 // Read when the tab is first looked at, not at the start, which waits for the sensors alone.
 void RegisterWindow::showFixtures()
 {
     QString error;
-    m_fixtures.setFixtures(
-        registerOfRecords().fixtures(&error), QDate::currentDate(), m_config.settings);
+    m_fixtures.setFixtures(registerOfRecords().fixtures(&error), QDate::currentDate(), m_settings);
 }
 
 void RegisterWindow::showFixtureRuns()
@@ -358,12 +504,13 @@ void RegisterWindow::on_fixturesDE_since_dateChanged(const QDate &)
 
 void RegisterWindow::on_actionSettings_triggered()
 {
-    SettingsDialog dialog(m_config, this);
+    SettingsDialog dialog(registerOfRecords().lab().settingsAt(), m_config, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QString server = m_config.server;
     m_config = dialog.config();
     saveRegisterConfig(m_config);
+    recordChanges(EventKind::setting, {}, dialog.changedSettings());
     if (m_config.server != server)
         useServer(m_config.server);
     else

@@ -1,6 +1,7 @@
 #ifndef REGISTERWINDOW_H
 #define REGISTERWINDOW_H
 
+#include "issuing.h"
 #include "recordssender.h"
 #include "registerconfig.h"
 #include "registermodels.h"
@@ -40,8 +41,11 @@ private slots:
     void on_sensorsTV_list_doubleClicked(const QModelIndex &index);
     void on_sensorsPB_export_clicked();
     void on_sensorPB_certificate_clicked();
+    void on_sensorPB_amend_clicked();
     void on_sensorPB_print_clicked();
+    void on_sensorPB_customer_clicked();
     void on_sensorPB_export_clicked();
+    void on_fixturesPB_reference_clicked();
     void on_fixturesDE_since_dateChanged(const QDate &date);
     void on_actionSettings_triggered();
     void on_actionQuit_triggered();
@@ -52,7 +56,16 @@ private:
     void showFixtures();
     void showFixtureRuns();
     void addReportButtons();
-    std::optional<Certificate> chosenCertificate();
+    std::optional<RunSummary> chosenRun();
+    std::optional<CertificateOutcome> certificateFor(
+        const RunSummary &run, CertificateAction action, const IssueDetails &details);
+    void saveCertificate(const CertificateOutcome &outcome);
+    template <typename Subject>
+    void editValues(const QString &title, const QString &about,
+        const QList<std::pair<QString, QString>> &current,
+        const QList<NamedSetting<Subject>> &names, const char *kind, const QByteArray &subject);
+    void recordChanges(const char *kind, const QByteArray &subject,
+        const QList<std::pair<QString, QString>> &changes);
     bool saveCsv(const QString &suggestedName, const QByteArray &csv);
     bool refusedAsRecords(const QString &path);
     void tell(const QString &title, const QString &text);
@@ -64,6 +77,7 @@ private:
     QString m_databasePath;
     QString m_connection;
     RegisterConfig m_config;
+    RegisterSettings m_settings; // as the records hold them, read at each reload
     QString m_lastError;
     SensorsModel m_sensors;
     QSortFilterProxyModel m_sensorsView;

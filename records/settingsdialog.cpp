@@ -7,17 +7,62 @@
 #include <QApplication>
 #include <QMessageBox>
 
-SettingsDialog::SettingsDialog(const RegisterConfig &config, QWidget *parent)
+namespace {
+QString yesOrNo(bool yes)
+{
+    return yes ? QStringLiteral("yes") : QStringLiteral("no");
+}
+}
+
+SettingsDialog::SettingsDialog(
+    const LabSettings &lab, const RegisterConfig &config, QWidget *parent)
     : QDialog(parent)
     , ui(new Ui::SettingsDialog)
     , m_config(config)
 {
     ui->setupUi(this);
-    ui->settingsSB_sensorInterval->setValue(config.settings.sensorIntervalMonths);
-    ui->settingsSB_fixtureInterval->setValue(config.settings.fixtureIntervalMonths);
-    ui->settingsLE_labName->setText(config.laboratory.name);
-    ui->settingsTE_labAddress->setPlainText(config.laboratory.address.join(QLatin1Char('\n')));
+    for (const char *rule : { "simple", "guarded", "non-binary" })
+        ui->settingsCB_rule->addItem(QLatin1String(rule));
+    ui->settingsSB_sensorInterval->setValue(lab.sensorIntervalMonths);
+    ui->settingsSB_fixtureInterval->setValue(lab.fixtureIntervalMonths);
+    ui->settingsCB_printNextDue->setChecked(lab.printNextDue);
+    ui->settingsLE_labName->setText(lab.laboratoryName);
+    ui->settingsTE_labAddress->setPlainText(lab.laboratoryAddress.join(QLatin1Char('\n')));
+    ui->settingsLE_place->setText(lab.place);
+    ui->settingsLE_procedure->setText(lab.procedure);
+    ui->settingsLE_ambient->setText(lab.ambientStatement);
+    ui->settingsCB_rule->setCurrentText(lab.decisionRule);
+    ui->settingsCB_selfApproval->setChecked(lab.selfApproval);
     ui->settingsLE_server->setText(config.server);
+    m_opened = values();
+}
+
+QList<std::pair<QString, QString>> SettingsDialog::values() const
+{
+    return { { QStringLiteral("laboratory-name"), ui->settingsLE_labName->text().trimmed() },
+        { QStringLiteral("laboratory-address"),
+            ui->settingsTE_labAddress->toPlainText().trimmed() },
+        { QStringLiteral("place"), ui->settingsLE_place->text().trimmed() },
+        { QStringLiteral("procedure"), ui->settingsLE_procedure->text().trimmed() },
+        { QStringLiteral("sensor-interval-months"),
+            QString::number(ui->settingsSB_sensorInterval->value()) },
+        { QStringLiteral("fixture-interval-months"),
+            QString::number(ui->settingsSB_fixtureInterval->value()) },
+        { QStringLiteral("print-next-due"), yesOrNo(ui->settingsCB_printNextDue->isChecked()) },
+        { QStringLiteral("self-approval"), yesOrNo(ui->settingsCB_selfApproval->isChecked()) },
+        { QStringLiteral("ambient-statement"), ui->settingsLE_ambient->text().trimmed() },
+        { QStringLiteral("decision-rule"), ui->settingsCB_rule->currentText() } };
+}
+
+QList<std::pair<QString, QString>> SettingsDialog::changedSettings() const
+{
+    QList<std::pair<QString, QString>> changed;
+    const QList<std::pair<QString, QString>> now = values();
+    for (qsizetype i = 0; i < now.size(); ++i) {
+        if (now.at(i) != m_opened.at(i))
+            changed.append(now.at(i));
+    }
+    return changed;
 }
 
 void SettingsDialog::on_settingsPB_testServer_clicked()
@@ -54,11 +99,6 @@ SettingsDialog::~SettingsDialog()
 RegisterConfig SettingsDialog::config() const
 {
     RegisterConfig config = m_config;
-    config.settings.sensorIntervalMonths = ui->settingsSB_sensorInterval->value();
-    config.settings.fixtureIntervalMonths = ui->settingsSB_fixtureInterval->value();
-    config.laboratory.name = ui->settingsLE_labName->text().trimmed();
-    config.laboratory.address
-        = ui->settingsTE_labAddress->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     config.server = ui->settingsLE_server->text().trimmed();
     return config;
 }

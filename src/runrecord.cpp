@@ -32,7 +32,8 @@ bool CalibrationRecord::canBeStored() const
 
 ValidationPhase RunRecord::nextValidationPhase() const
 {
-    return newConstantsStored() ? ValidationPhase::AsLeft : ValidationPhase::AsFound;
+    // Once new constants went to the sensor, saved or not, a validation shows it as left.
+    return store ? ValidationPhase::AsLeft : ValidationPhase::AsFound;
 }
 
 QString RunRecord::stepText(int step) const

@@ -32,8 +32,8 @@ struct DeviceIdentity
 
 enum class RunMode { Validation, Calibration };
 
-// A validation before any new constants were stored in this run shows the sensor as it was
-// found; one after shows it as it was left.
+// A validation before any new constants were sent to the sensor in this run shows it as it was
+// found; one after, whether the sensor confirmed saving them or not, shows it as it was left.
 enum class ValidationPhase { AsFound, AsLeft };
 
 struct StepReading
@@ -93,7 +93,9 @@ struct StoreRecord
 
 // What the fixture and the sensor said in one dialog between Connect and Close or the fixture's
 // loss, kept apart from the fields that show it: a technician may type over a field, the run
-// keeps what the devices said. The latest validation and calibration of the run are kept.
+// keeps what the devices said. The latest validation and calibration of the run are kept; a
+// validation made before new constants were sent no longer describes the sensor, and is dropped
+// when they are.
 struct RunRecord
 {
     QUuid id; // a new one at every Connect

@@ -22,3 +22,20 @@ std::optional<QString> pdfText(const QString &pdfPath, const QStringList &option
     }
     return QString::fromUtf8(pdftotext.readAllStandardOutput());
 }
+
+std::optional<int> pdfPageCount(const QString &pdfPath)
+{
+    QProcess pdfinfo;
+    pdfinfo.start(QStringLiteral("pdfinfo"), { pdfPath });
+    if (!pdfinfo.waitForFinished() || pdfinfo.exitStatus() != QProcess::NormalExit
+        || pdfinfo.exitCode() != 0) {
+        qWarning("pdfinfo could not read %s: %s", qPrintable(pdfPath),
+            qPrintable(pdfinfo.errorString()));
+        return std::nullopt;
+    }
+    for (const QByteArray &line : pdfinfo.readAllStandardOutput().split('\n')) {
+        if (line.startsWith("Pages:"))
+            return line.mid(6).trimmed().toInt();
+    }
+    return std::nullopt;
+}

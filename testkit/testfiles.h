@@ -12,5 +12,8 @@ QByteArray fileContents(const QString &path);
 // What pdftotext (poppler-utils) reads from a PDF file with the given options. None when the
 // tool is missing or fails: a check of a PDF must then fail, never pass on an empty text.
 std::optional<QString> pdfText(const QString &pdfPath, const QStringList &options = { "-layout" });
+// How many pages pdfinfo (poppler-utils) counts in a PDF file; none when the tool is missing or
+// fails, so a check of it fails.
+std::optional<int> pdfPageCount(const QString &pdfPath);
 
 #endif

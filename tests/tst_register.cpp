@@ -11,6 +11,7 @@
 #include "registermodels.h"
 #include "registerwindow.h"
 #include "samplerun.h"
+#include "savefile.h"
 #include "sensorcharts.h"
 #include "smallfilesystem.h"
 #include "testfiles.h"
@@ -266,41 +267,47 @@ private slots:
         QCOMPARE(constantsPanels(runs).at(0).series.at(1).points.first().value, 0.969556);
     }
 
+    // The calibrated run's certificate, drafted from the records alone: its number, what was
+    // found, the adjustment with units and the sensor's answer, what was left, the reference.
     void certificateOfTheCalibratedRun()
     {
         QString why;
-        const RunSummary run = openRecords().runsOf("600", &why).first();
-        const std::optional<Certificate> certificate = certificateFor(run,
-            Laboratory { "Bench Lab", { "1 Lab Lane", "Testville" } }, RegisterSettings(), &why);
+        const Register records = openRecords();
+        const RunSummary run = records.runsOf("600", &why).first();
+        const std::optional<Certificate> certificate
+            = draftCertificate(run, records.lab(), {}, "qm", &why);
         QVERIFY2(certificate, qPrintable(why));
         QTemporaryDir dir;
         const QString pdf = dir.filePath("certificate.pdf");
-        QVERIFY(writeCertificatePdf(*certificate, pdf, &why));
+        QVERIFY(writeFileWhole(pdf, certificatePdf(*certificate), &why));
         const std::optional<QString> text = pdfText(pdf);
         QVERIFY(text);
         const QString words = normalized(*text);
         const QByteArray uuid = run.run.toRfc4122();
         const QString number = "CVU-" + run.started.date().toString("yyyyMMdd") + "-"
             + uuid.mid(10).toHex().toUpper();
-        QCOMPARE(certificate->number, number);
+        QCOMPARE(certificate->number(), number);
         for (const QString &expected :
             QStringList { "Calibration Certificate", "Certificate number: " + number,
-                "Bench Lab 1 Lab Lane Testville", "KR-5M-LD, serial number 600, firmware 0.87",
-                "As found Step 1 2.8 pS/m reading -94.2 pS/m bounds 0.1 to 5.5 FAIL",
-                "Constants before: MC 0.872600", "Constants after: MC 0.969556",
-                "As left Step 1 2.8 pS/m reading 2.8 pS/m bounds 0.1 to 5.5 PASS",
-                "A step passes when its reading lies within the step's bounds; no guard band is "
-                "applied.",
-                "KR-5M-LD-CV-LNK, serial number 1047, firmware 1.2, calibrated 01/10/12",
+                "KR-5M-LD conductivity sensor, serial number 600, firmware 0.87",
+                "Condition as received: it failed its validation as found",
+                "Step 1 reference 2.8 pS/m reading -94.2 pS/m bounds 0.1 to 5.5 pS/m FAIL",
+                "Constants before: MC 0.872600 pS/m per count, BC ",
+                "Constants after: MC 0.969556 pS/m per count, BC ",
+                "The sensor confirmed that it saved the new constants.",
+                "Step 1 reference 2.8 pS/m reading 2.8 pS/m bounds 0.1 to 5.5 pS/m PASS",
+                "KR-5M-LD-CV-LNK, serial number 1047, firmware 1.2, calibration date as it "
+                "reports it: 2012-01-10",
                 "The reference standard was out of its calibration interval at the time of this "
-                "calibration.",
+                "calibration: the calibration date it reports, 2012-01-10, was more than 12 "
+                "months before the run.",
                 "Ambient conditions were not recorded.",
-                "Next due: " + run.started.date().addMonths(12).toString(Qt::ISODate),
-                "Record: " + QString::fromLatin1(run.lastEventHash.toHex()) })
+                QString("record: event %1, %2")
+                    .arg(run.lastEventSeq)
+                    .arg(QString::fromLatin1(run.lastEventHash.toHex())),
+                "End of certificate" })
             QVERIFY2(words.contains(expected), qPrintable(expected + "\nnot in\n" + words));
-        RunSummary failed = run;
-        failed.result = RunResult::Failed;
-        QVERIFY(!certificateFor(failed, Laboratory::fromReport(), RegisterSettings(), &why));
+        QVERIFY(!words.contains("Next calibration due"));
     }
 
     void exports()
@@ -328,17 +335,17 @@ private slots:
         QTemporaryDir dir;
         QString said;
         QTextStream out(&said);
-        QCOMPARE(RecordsCommand::certificate(
-                     RecordsDatabase::defaultPath(), "517", {}, dir.filePath("517.pdf"), out, out),
+        QCOMPARE(RecordsCommand::certificate(RecordsDatabase::defaultPath(),
+                     { "517", {}, dir.filePath("517.pdf"), CertificateAction::Show, {} }, out, out),
             0);
-        QVERIFY2(said.startsWith("certificate CVU-"), qPrintable(said));
+        QVERIFY2(said.startsWith("draft of certificate CVU-"), qPrintable(said));
         const std::optional<QString> text = pdfText(dir.filePath("517.pdf"));
         QVERIFY(text);
         QVERIFY2(normalized(*text).contains(
                      "The report of this run was saved with edited fields: Sensor serial."),
             qPrintable(*text));
-        QCOMPARE(RecordsCommand::certificate(
-                     RecordsDatabase::defaultPath(), "700", {}, dir.filePath("700.pdf"), out, out),
+        QCOMPARE(RecordsCommand::certificate(RecordsDatabase::defaultPath(),
+                     { "700", {}, dir.filePath("700.pdf"), CertificateAction::Show, {} }, out, out),
             1);
         QVERIFY2(said.contains("No run of sensor 700 ended with a passing validation."),
             qPrintable(said));
@@ -434,10 +441,7 @@ private slots:
     }
 
 private:
-    static Register openRecords()
-    {
-        return Register(QSqlDatabase::database("register"), RegisterSettings());
-    }
+    static Register openRecords() { return Register(QSqlDatabase::database("register")); }
 
     QTemporaryDir m_reports;
 };

@@ -388,7 +388,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(sync->fullText(),
             QStringLiteral("All records of this computer are on the server."), 5000);
         QString error;
-        Register onServer(ownerDatabase(), RegisterSettings());
+        Register onServer(ownerDatabase());
         const QList<RunSummary> runs = onServer.runsOf(serial, &error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
         QCOMPARE(runs.size(), 1);
@@ -418,8 +418,7 @@ private slots:
             qPrintable(status.lastError));
         QCOMPARE(differenceOnServer(bench), QString());
         QString error;
-        const QList<SensorSummary> sensors
-            = Register(ownerDatabase(), RegisterSettings()).sensors(&error);
+        const QList<SensorSummary> sensors = Register(ownerDatabase()).sensors(&error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
         for (const RecordEvent &identified : recordedEvents(bench)) {
             if (identified.kind != QLatin1String(EventKind::identified))
@@ -429,7 +428,7 @@ private slots:
             }));
         }
         // Each answer read whole on the server too: both runs, and how the latest ended.
-        const Register onServer(ownerDatabase(), RegisterSettings());
+        const Register onServer(ownerDatabase());
         QCOMPARE(onServer.runsOf(serials.first(), &error).size(), 2);
         const auto again = std::find_if(sensors.cbegin(), sensors.cend(),
             [&](const SensorSummary &sensor) { return sensor.serial == serials.first(); });
@@ -652,7 +651,7 @@ private slots:
 
         // The settings keep no password: OK is answered with why.
         RegisterConfig config;
-        SettingsDialog dialog(config);
+        SettingsDialog dialog(LabSettings(), config);
         dialog.findChild<QLineEdit *>("settingsLE_server")->setText(benchUri);
         BoxAnswerer answerer;
         SeenBox seen;
@@ -677,11 +676,11 @@ private slots:
             db.setDatabaseName(bench);
             QVERIFY(db.open());
             QSqlQuery query(db);
-            for (const char *statement :
-                { "ALTER TABLE sent DROP COLUMN server_seq", "ALTER TABLE sent DROP COLUMN hash",
-                    "ALTER TABLE identity DROP COLUMN computer",
-                    "INSERT INTO sent VALUES ('host=lab password=topsecret user=bench', 7)",
-                    "PRAGMA user_version=1" })
+            for (const char *statement : { "DROP INDEX events_lab",
+                     "ALTER TABLE sent DROP COLUMN server_seq", "ALTER TABLE sent DROP COLUMN hash",
+                     "ALTER TABLE identity DROP COLUMN computer",
+                     "INSERT INTO sent VALUES ('host=lab password=topsecret user=bench', 7)",
+                     "PRAGMA user_version=1" })
                 QVERIFY2(query.exec(statement), qPrintable(query.lastError().text()));
         }
         RecordsDatabase::close("older");

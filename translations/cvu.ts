@@ -413,10 +413,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Step %1  %2 pS/m   reading %3 pS/m   bounds %4 to %5   %6</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>PASS</source>
         <translation type="unfinished"></translation>
     </message>
@@ -437,35 +433,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Instrument</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1, serial number %2, firmware %3</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>As found</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Adjustment</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Constants before: MC %1, BC %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Constants after: MC %1, BC %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>As left</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>No adjustment was made; the results as found are the results as left.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -473,39 +441,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>A step passes when its reading lies within the step&apos;s bounds; no guard band is applied.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Reference standard</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1, serial number %2, firmware %3, calibrated %4</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The reference standard was out of its calibration interval at the time of this calibration.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Ambient conditions were not recorded.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Technician: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Date: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Next due: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Program: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -513,23 +449,367 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>This run was imported from an earlier calibration history.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Record: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Calibration Certificate %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Cannot draw the certificate.</source>
+        <source>Step %1  reference %2 pS/m   reading %3 pS/m   bounds %4 to %5 pS/m   %6</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Cannot write %1: %2</source>
+        <source>passed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the calibration date it reports, %1, was more than %2 months before the run</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>its recorded calibration of %1 was more than %2 months before the run</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>its calibration was due on %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the laboratory&apos;s name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the laboratory&apos;s address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the place of calibration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the method</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the customer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the customer&apos;s address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the condition as received</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the temperature</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the humidity</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the statement on ambient conditions</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the next due date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the decision rule</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reference standard&apos;s certificate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reference standard&apos;s calibrating laboratory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reference standard&apos;s calibration date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reference standard&apos;s due date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reference standard&apos;s uncertainties</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reference standard&apos;s coverage factor</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the concession</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The laboratory&apos;s name and address are not set: a certificate names the laboratory that issues it. Set them with cvu-records set laboratory-name=... laboratory-address=..., or in Settings.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 ran this calibration and may not also approve its certificate: another account approves it, or the lab allows self-approval (cvu-records set self-approval=yes).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The reference standard was out of its calibration interval at the time of the run (%1): a certificate is issued only with an approver&apos;s concession and its reason.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DRAFT – not valid as a certificate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Revision %1: replaces %2. Reason: %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Changed: %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Laboratory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The laboratory&apos;s name and address are not set.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Place of calibration: the laboratory, at the address above</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Place of calibration: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Customer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not stated.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Item calibrated</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 conductivity sensor, serial number %2, firmware %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Condition as received: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it %1 its validation as found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not validated before it was adjusted</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Method</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Validation at five reference conductivities and two-point calibration in the KR-5M-LD-CV-LNK fixture</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Performed with %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Date of calibration: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Date of issue: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Results as found (validation of %1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Constants before: MC %1 pS/m per count, BC %2 pS/m</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Constants after: MC %1 pS/m per count, BC %2 pS/m</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The sensor confirmed that it saved the new constants.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The sensor did not confirm that it saved the new constants; the results as left show the constants it holds.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The sensor&apos;s answer to saving the new constants is not recorded; the results as left show the constants it holds.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No adjustment was made.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The results as found are the results as left.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Results as left (validation of %1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Other validation in this run (%1, %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A step passes when its reading lies within the step&apos;s bounds, the sensor&apos;s specified tolerance; no guard band is applied.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reference standard and traceability</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1, serial number %2, firmware %3, calibration date as it reports it: %4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not readable (&quot;%1&quot;)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibrated by %1, certificate %2, on %3, due %4.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a laboratory not recorded</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(number not recorded)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a date not recorded</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The reference values are traceable to the SI through that calibration of the reference standard.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The reference standard&apos;s own calibration is not recorded: the traceability of these results is not stated.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The reference standard was out of its calibration interval at the time of this calibration: %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Issued by concession: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ambient conditions</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Temperature %1 °C, relative humidity %2 %</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not recorded</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Next calibration due: %1, as agreed with the customer.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The results relate only to the item calibrated.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This certificate shall not be reproduced except in full.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Approval</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: %2 (account %3), %4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Approved by the technician who made the calibration, as the laboratory allows.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not approved: DRAFT – not valid as a certificate.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibration by %1 (account %2).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Made by %1 from the records; record: event %2, %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibration Certificate %1, page %2 of %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Certificate %1 is issued already; its next revision is made with an amendment and its reason.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No certificate of this run is issued yet: it is issued with an approval, not amended.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>An amendment says why it replaces the certificate.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The certificate could not be recorded, so it is not issued: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The run of %1 was imported from an earlier calibration history: its records do not show how it ended, so no certificate is made from them.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The run of %1 did not end normally (the program stopped before the run ended): its records cannot show the sensor as it was left.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>In the run of %1 new constants were sent to the sensor and never validated after that: there are no results as left.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The run of %1 has no complete validation.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -545,6 +825,69 @@
     </message>
     <message>
         <source>Why?</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>IssueDialog</name>
+    <message>
+        <source>Certificate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Approver&apos;s name as printed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Temperature (°C)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Relative humidity (%)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Condition as received</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Concession</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Why it is issued although the reference was out of its interval</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reason for the revision</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Approving records your account and name with the meaning &quot;Approved for issue&quot;, now, and issues the certificate: it cannot be changed afterwards, only replaced by a revision.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save &amp;draft...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Approve and issue...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Revision %1 of certificate %2, replacing it, for sensor %3 (run of %4). You approve it as %5.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Certificate %1 for sensor %2 (run of %3). You approve it as %4.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The reference standard was out of its calibration interval at the time of the run: %1. It is issued only with a concession and its reason.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -913,6 +1256,34 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
         <source>role %1 may send the records of one more bench, or its records under the computer name %2, once</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Certificate %1 is issued and recorded: the same command prints it again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not a certificate made by this program.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>these records end before event %1, which the certificate was issued from</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>these records hold another event %1 than the one the certificate was issued from: they were changed after it was issued</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no certificate issued from these records has this file&apos;s SHA-256: the file is not the one issued (it was changed, or is a draft)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not NAME=VALUE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing to set: give NAME=VALUE.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Register</name>
@@ -1096,6 +1467,14 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
         <source>as left</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>not issued</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Certificate</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>RegisterWindow</name>
@@ -1196,10 +1575,6 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>No run of this sensor ended with a passing validation.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Certificate</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1263,15 +1638,198 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
         <source>%1 is the records database or one of its files: choose another file to write.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Amend certificate...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Customer...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reference data...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The fixture&apos;s own calibration: its certificate, laboratory, dates and uncertainties</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No run of this sensor can have a certificate.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No certificate of this run is issued yet: it is issued with an approval, not amended.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Customer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The customer of sensor %1, as its certificates name it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reference data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The own calibration of fixture %1, from its calibration certificate.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The change could not be recorded: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Settings</name>
+    <message>
+        <source>an interval is a whole number of months from 1 to %1, not &quot;%2&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the value is yes or no, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the value is a positive number, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a date is written yyyy-MM-dd, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>repeatability is written S/N, a standard deviation in pS/m over N readings (at least 2), such as 0.3/10, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There is no setting named &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the laboratory&apos;s name, as certificates give it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the laboratory&apos;s address, its lines separated by \n</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>where calibrations are made, where it is not the laboratory&apos;s address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the name of the lab&apos;s calibration procedure</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>how often a sensor is due, in months (12)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>how long a fixture&apos;s own calibration holds, in months (12)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>yes: certificates give the next due date, as agreed with the customer (no)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>yes: the run&apos;s technician may approve its certificate (no)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>why ambient conditions do not apply, printed where none were entered</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>simple, guarded or non-binary (simple)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the decision rule is simple, guarded or non-binary, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>step 1&apos;s repeatability, S/N: a standard deviation in pS/m over N readings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>step 2&apos;s repeatability, S/N</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>step 3&apos;s repeatability, S/N</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>step 4&apos;s repeatability, S/N</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>step 5&apos;s repeatability, S/N</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the number of the fixture&apos;s own calibration certificate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the laboratory that calibrated the fixture</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the date of the fixture&apos;s calibration, yyyy-MM-dd</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the date the fixture&apos;s calibration is due, yyyy-MM-dd</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the expanded uncertainty of reference step 1 (2.8 pS/m), in pS/m</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the same of step 2 (120 pS/m)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the same of step 3 (600 pS/m)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the same of step 4 (1000 pS/m)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the same of step 5 (1700 pS/m)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the same of the calibration&apos;s high reference (1748 pS/m)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the coverage factor of those uncertainties</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the customer&apos;s name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the customer&apos;s address, its lines separated by \n</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>SettingsDialog</name>
     <message>
         <source>Register Settings</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Due dates</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -1284,10 +1842,6 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
     </message>
     <message>
         <source>Fixture calibration interval</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Laboratory on certificates</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -1320,6 +1874,46 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
     </message>
     <message>
         <source>Settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Due dates (kept in the records)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Certificates give the next due date, as agreed with the customer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Laboratory and certificates (kept in the records)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Place of calibration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The laboratory, at its address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Procedure</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ambient conditions</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Why they do not apply, where none are entered at issue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Decision rule</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A run&apos;s own technician may approve its certificate</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1476,56 +2070,51 @@ p, li { white-space: pre-wrap; }
 <context>
     <name>cvu-records</name>
     <message>
-        <source>The records database to use instead of the program&apos;s own.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>With export: the CSV file to write.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>With certificate: the sensor&apos;s serial number.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>With certificate: the run, instead of the sensor&apos;s latest that ended with a passing validation.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>With certificate: the PDF file to write.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The lab&apos;s server, a libpq connection string or service name; given without a value, the one the settings name. With verify: check the server&apos;s records.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>With server-admit: the bench&apos;s login role.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>With server-admit: the bench&apos;s computer name, as it sends it.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>The calibration register of the Conductivity Validation Utility. Without a command it opens the register window.
 
 Commands:
-  verify                            check that no record was changed since it was written
+  verify                            check the records as an auditor would, and against the
+                                    lab&apos;s server where one is set
+  verify --certificate FILE.pdf     check a certificate against the records
   export --csv FILE                 write every record as a line of a CSV file
-  certificate --serial SERIAL [--run ID] --output FILE.pdf
-                                    write a run&apos;s calibration certificate
+  certificate --serial SERIAL [--run ID] --output FILE.pdf [--approve | --amend --reason TEXT]
+                                    write a run&apos;s certificate: the issued one, or a draft;
+                                    --approve issues it, --amend its next revision
+  set NAME=VALUE...                 record the lab&apos;s settings
+  customer --serial SERIAL --set NAME=VALUE...
+                                    record a sensor&apos;s customer
+  fixture --serial SERIAL --set NAME=VALUE...
+                                    record a fixture&apos;s own calibration
   sync [--server CONNINFO]          send what waits for the lab&apos;s server, and say whether
-                                    everything is there
+                                    the server holds everything
   server-init --server CONNINFO     set the lab&apos;s register up on its server (as its owner)
   server-admit --server CONNINFO --role ROLE --bench NAME
                                     let a bench role send one more bench&apos;s records, or
                                     its records under a new computer name (as the owner)
-  verify --server [CONNINFO]        check every bench&apos;s records on the server</source>
+  verify --server [CONNINFO]        check every bench&apos;s records on the server
+</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>verify, export, certificate, sync, server-init or server-admit</source>
+        <source>
+Names for set:
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>
+Names for customer --set:
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>
+Names for fixture --set:
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>verify, export, certificate, set, customer, fixture, sync, server-init or server-admit</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

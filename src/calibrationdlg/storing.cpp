@@ -45,6 +45,9 @@ const SaveStep &saveStep(int state)
 void CalibrationDlg::startSaveSequence()
 {
     m_run.store = StoreRecord();
+    // The sensor is no longer what the last validation measured: until it is validated again,
+    // the run has no verdict to end with.
+    m_run.validation.reset();
     setBusy(true);
     m_rxBuffer.clear();
     m_waitCount = replyTicks;

@@ -43,6 +43,12 @@ inline constexpr char importFinished[] = "import finished";
 // The chain goes on from a server's acknowledged event instead of the file's last one: the file
 // ended before it (events removed, or put back from an older copy), or differs from it.
 inline constexpr char resumed[] = "resumed";
+// What a lab decides for its records, each change an event: its own settings, a fixture's
+// reference data, a sensor's customer; and each certificate issued.
+inline constexpr char setting[] = "setting";
+inline constexpr char fixtureSetting[] = "fixture setting";
+inline constexpr char customer[] = "customer";
+inline constexpr char certificate[] = "certificate";
 }
 
 // The values a resumed event keeps: why, the server's event it continues from, where the file

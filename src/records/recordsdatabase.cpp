@@ -62,11 +62,14 @@ const char *const schemaVersion1[] = {
 };
 
 // Version 2: the server's own acknowledgement (the last event it confirmed it holds, by its
-// place and hash) beside how far the sender got, and the computer the records were begun on.
+// place and hash) beside how far the sender got, the computer the records were begun on, and an
+// index of the lab's own decisions and the certificates issued, which are few among many events.
 const char *const schemaVersion2[] = {
     "ALTER TABLE sent ADD COLUMN server_seq INTEGER",
     "ALTER TABLE sent ADD COLUMN hash BLOB",
     "ALTER TABLE identity ADD COLUMN computer TEXT",
+    "CREATE INDEX events_lab ON events(seq)"
+    " WHERE kind IN ('setting', 'fixture setting', 'customer', 'certificate')",
 };
 
 bool exec(QSqlDatabase &db, const QString &statement, QString *error)
