@@ -1,6 +1,7 @@
 #include "certificate.h"
 
 #include "runevents.h"
+#include "rununcertainty.h"
 #include "stepbounds.h"
 
 #include <QBuffer>
@@ -68,6 +69,9 @@ inline constexpr char program[] = "program";
 inline constexpr char anchorSeq[] = "anchor seq";
 inline constexpr char anchorHash[] = "anchor hash";
 inline constexpr char pdfSha256[] = "pdf sha256";
+inline constexpr char repeatability[] = "repeatability";
+inline constexpr char further[] = "further contributions";
+inline constexpr char budgets[] = "budgets";
 }
 
 const QString approvalMeaning = QStringLiteral("Approved for issue");
@@ -90,24 +94,114 @@ QString isoMinute(const QDateTime &at)
     return at.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
 }
 
-QString stepLine(int step, const std::optional<StepResult> &result)
+QString ratioText(const std::optional<double> &ratio)
+{
+    if (!ratio)
+        return {};
+    const QString text = Texts::tr("ratio %1:1").arg(*ratio, 0, 'f', *ratio < 10 ? 1 : 0);
+    return *ratio < lowestComfortableRatio ? text + Texts::tr(" (below 4:1)") : text;
+}
+
+// A step's line: its reading with U and k, the bounds and the ratio, the verdict against the
+// bounds, and the verdict and risk under the lab's rule.
+QString stepLine(int step, const std::optional<StepResult> &result, const UncertaintyInputs &inputs)
 {
     if (!result)
         return Texts::tr("Step %1: no reading").arg(step);
-    return Texts::tr("Step %1  reference %2 pS/m   reading %3 pS/m   bounds %4 to %5 pS/m   %6")
-        .arg(step)
-        .arg(referenceSteps[step - 1])
-        .arg(result->text.trimmed())
-        .arg(result->lower)
-        .arg(result->upper)
-        .arg(result->passed ? Texts::tr("PASS") : Texts::tr("FAIL"));
+    const StepUncertainty uncertainty = stepUncertainty(step, *result, inputs);
+    const QString reading = uncertainty.budget
+        ? Texts::tr("%1 pS/m, U = %2 pS/m, k = %3")
+              .arg(result->text.trimmed(), uncertaintyText(uncertainty.budget->expanded),
+                  coverageFactorText(uncertainty.budget->coverageFactor))
+        : Texts::tr("%1 pS/m (U not stated)").arg(result->text.trimmed());
+    QString line = Texts::tr("Step %1  reference %2 pS/m   reading %3   bounds %4 to %5 pS/m   %6")
+                       .arg(step)
+                       .arg(stepReferenceValues[step - 1])
+                       .arg(reading)
+                       .arg(result->lower)
+                       .arg(result->upper)
+                       .arg(result->passed ? Texts::tr("PASS") : Texts::tr("FAIL"));
+    if (uncertainty.ratio)
+        line += QStringLiteral("   ") + ratioText(uncertainty.ratio);
+    line += QStringLiteral("   ")
+        + Texts::tr("under the rule: %1").arg(verdictText(uncertainty.decision.verdict));
+    if (uncertainty.budget)
+        line += Texts::tr(", risk %1").arg(riskText(uncertainty.decision.risk));
+    return line;
 }
 
-QStringList validationLines(const ValidationResult &validation)
+QStringList validationLines(const ValidationResult &validation, const UncertaintyInputs &inputs)
 {
     QStringList lines;
     for (int step = 1; step <= validationStepCount; ++step)
-        lines.append(stepLine(step, validation.steps[size_t(step - 1)]));
+        lines.append(stepLine(step, validation.steps[size_t(step - 1)], inputs));
+    return lines;
+}
+
+// The validations a certificate prints, with what it calls them.
+QList<std::pair<QString, ValidationResult>> printedValidations(const RunSummary &run)
+{
+    QList<std::pair<QString, ValidationResult>> printed;
+    if (run.asFound)
+        printed.append({ Texts::tr("as found"), *run.asFound });
+    if (run.asLeft && !run.foundAsLeft())
+        printed.append({ Texts::tr("as left"), *run.asLeft });
+    for (const ValidationResult &other : run.otherValidations)
+        printed.append({ Texts::tr("other validation of %1").arg(isoMinute(other.at)), other });
+    return printed;
+}
+
+QString ruleDescription(DecisionRule rule)
+{
+    switch (rule) {
+    case DecisionRule::Simple:
+        return Texts::tr("Simple acceptance (ILAC-G8:09/2019 4.2.1, guard band w = 0): a step is "
+                         "accepted when its reading lies within the bounds. A reading close to a "
+                         "bound may be accepted although the sensor is out of tolerance: each "
+                         "step's specific risk, the probability that the true value lies outside "
+                         "the bounds, is given with it.");
+    case DecisionRule::Guarded:
+        return Texts::tr("Guarded acceptance (ILAC-G8:09/2019 4.2.2, guard band w = U): a step "
+                         "is accepted only when its reading lies within the bounds narrowed by "
+                         "its expanded uncertainty U on each side.");
+    case DecisionRule::NonBinary:
+        return Texts::tr("Non-binary statement (ILAC-G8:09/2019 4.2.3): Pass within the bounds "
+                         "narrowed by U; Conditional Pass within the bounds but nearer a bound "
+                         "than U; Conditional Fail outside the bounds by less than U; Fail "
+                         "outside them by more.");
+    }
+    return {};
+}
+
+// Each step's whole budget: the contributions, their combination, the degrees of freedom and
+// the coverage factor (GUM 7.2.7).
+QStringList budgetLines(int step, const StepResult &result, const UncertaintyInputs &inputs)
+{
+    const StepUncertainty uncertainty = stepUncertainty(step, result, inputs);
+    if (!uncertainty.budget)
+        return {
+            Texts::tr("Step %1: U cannot be stated: %2.").arg(step).arg(uncertainty.notStated)
+        };
+    const Budget &budget = *uncertainty.budget;
+    QStringList lines {
+        Texts::tr("Step %1, reading %2 pS/m").arg(step).arg(result.text.trimmed())
+    };
+    for (const Contribution &contribution : budget.contributions)
+        lines.append(
+            Texts::tr("   %1: %2 (%3), u = %4 pS/m, degrees of freedom %5")
+                .arg(contribution.name, distributionName(contribution.distribution),
+                    contribution.basis)
+                .arg(contribution.standardUncertainty, 0, 'g', 3)
+                .arg(contribution.degreesOfFreedom ? QString::number(*contribution.degreesOfFreedom)
+                                                   : QStringLiteral("∞")));
+    lines.append(
+        Texts::tr("   combined u = %1 pS/m, effective degrees of freedom %2, k = %3, "
+                  "U = %4 pS/m")
+            .arg(budget.combined, 0, 'g', 3)
+            .arg(budget.effectiveDegreesOfFreedom
+                    ? QString::number(*budget.effectiveDegreesOfFreedom, 'f', 1)
+                    : QStringLiteral("∞"))
+            .arg(coverageFactorText(budget.coverageFactor), uncertaintyText(budget.expanded)));
     return lines;
 }
 
@@ -206,6 +300,9 @@ const QList<std::pair<const char *, const char *>> &comparedValues()
         { Frozen::referenceK,
             QT_TRANSLATE_NOOP("Certificate", "the reference standard's coverage factor") },
         { Frozen::concession, QT_TRANSLATE_NOOP("Certificate", "the concession") },
+        { Frozen::repeatability, QT_TRANSLATE_NOOP("Certificate", "the repeatability") },
+        { Frozen::further,
+            QT_TRANSLATE_NOOP("Certificate", "the further uncertainty contributions") },
     };
     return values;
 }
@@ -240,11 +337,7 @@ std::optional<Certificate> draftCertificate(const RunSummary &run, const LabReco
     const QByteArray sensor = run.sensorSerial.toUtf8();
     const QByteArray fixture = run.fixture.serial.toUtf8();
     certificate.customer = lab.customerOf(sensor);
-    // The fixture's calibration as recorded now, unless it was calibrated again since the run:
-    // then the one in force at the run.
-    certificate.reference = lab.fixtureAt(fixture);
-    if (certificate.reference.calibrated && *certificate.reference.calibrated > run.started.date())
-        certificate.reference = lab.fixtureAt(fixture, run.firstEventSeq);
+    certificate.reference = lab.referenceFor(fixture, run.started.date(), run.firstEventSeq);
     certificate.referenceLapses = lapsesOf(
         run, certificate.reference, lab.settingsAt(run.firstEventSeq).fixtureIntervalMonths);
     certificate.condition = details.condition.trimmed();
@@ -304,6 +397,42 @@ Certificate nextRevision(Certificate draft, const Certificate &issued, const QSt
     return draft;
 }
 
+namespace {
+// The budgets the certificate printed, kept with its event for whoever audits it.
+QCborArray budgetsOf(const Certificate &certificate)
+{
+    const UncertaintyInputs inputs = UncertaintyInputs::of(certificate.lab, certificate.reference);
+    QCborArray budgets;
+    for (const auto &[name, validation] : printedValidations(certificate.run)) {
+        for (int step = 1; step <= validationStepCount; ++step) {
+            const std::optional<StepResult> &result = validation.steps[size_t(step - 1)];
+            if (!result)
+                continue;
+            const StepUncertainty uncertainty = stepUncertainty(step, *result, inputs);
+            QCborMap kept { { QStringLiteral("validation"), name },
+                { QStringLiteral("step"), step },
+                { QStringLiteral("verdict"), verdictText(uncertainty.decision.verdict) },
+                { QStringLiteral("rule"), decisionRuleName(uncertainty.rule) } };
+            if (uncertainty.budget) {
+                QCborArray contributions;
+                for (const Contribution &contribution : uncertainty.budget->contributions)
+                    contributions.append(
+                        QCborArray { contribution.name, contribution.standardUncertainty,
+                            distributionName(contribution.distribution),
+                            numberOrNull(contribution.degreesOfFreedom) });
+                kept.insert(QStringLiteral("contributions"), contributions);
+                kept.insert(QStringLiteral("u"), uncertainty.budget->combined);
+                kept.insert(QStringLiteral("k"), uncertainty.budget->coverageFactor);
+                kept.insert(QStringLiteral("U"), uncertainty.budget->expanded);
+                kept.insert(QStringLiteral("risk"), uncertainty.decision.risk);
+            }
+            budgets.append(kept);
+        }
+    }
+    return budgets;
+}
+}
+
 QCborMap frozen(const Certificate &certificate)
 {
     QCborMap map { { QLatin1String(Frozen::run), certificate.run.run.toRfc4122() },
@@ -345,6 +474,19 @@ QCborMap frozen(const Certificate &certificate)
     for (const std::optional<double> &u : certificate.reference.expandedUncertainty)
         uncertainties.append(numberOrNull(u));
     map.insert(QLatin1String(Frozen::referenceUncertainty), uncertainties);
+    QCborArray repeatability;
+    for (const std::optional<Repeatability> &step : certificate.lab.repeatability)
+        repeatability.append(step ? QCborValue(QCborArray { step->deviation, step->readings })
+                                  : QCborValue(QCborValue::Null));
+    map.insert(QLatin1String(Frozen::repeatability), repeatability);
+    QCborMap further;
+    for (auto contribution = certificate.lab.furtherContributions.cbegin();
+         contribution != certificate.lab.furtherContributions.cend(); ++contribution)
+        further.insert(contribution.key(),
+            QCborArray { contribution->value, int(contribution->distribution),
+                numberOrNull(contribution->degreesOfFreedom) });
+    map.insert(QLatin1String(Frozen::further), further);
+    map.insert(QLatin1String(Frozen::budgets), budgetsOf(certificate));
     if (certificate.approval) {
         map.insert(QLatin1String(Frozen::approver), certificate.approval->login);
         map.insert(QLatin1String(Frozen::approverName), certificate.approval->printedName);
@@ -395,6 +537,20 @@ Certificate thawed(const QCborMap &content, const RunSummary &run)
     for (size_t step = 0; step < reference.expandedUncertainty.size(); ++step)
         reference.expandedUncertainty[step] = numberOf(uncertainties.at(qsizetype(step)));
     certificate.referenceLapses = textsOf(value(Frozen::referenceLapses));
+    const QCborArray repeatability = value(Frozen::repeatability).toArray();
+    for (size_t step = 0; step < lab.repeatability.size(); ++step) {
+        const QCborArray study = repeatability.at(qsizetype(step)).toArray();
+        if (!study.isEmpty())
+            lab.repeatability[step]
+                = Repeatability { study.at(0).toDouble(), int(study.at(1).toInteger()) };
+    }
+    const QCborMap further = value(Frozen::further).toMap();
+    for (auto contribution = further.cbegin(); contribution != further.cend(); ++contribution) {
+        const QCborArray fields = contribution.value().toArray();
+        lab.furtherContributions.insert(contribution.key().toString(),
+            { fields.at(0).toDouble(), Distribution(fields.at(1).toInteger()),
+                numberOf(fields.at(2)) });
+    }
     certificate.concession = text(Frozen::concession);
     certificate.program = text(Frozen::program);
     certificate.anchorSeq = value(Frozen::anchorSeq).toInteger();
@@ -419,10 +575,83 @@ QByteArray issuedPdfSha256(const QCborMap &content)
     return content.value(QLatin1String(Frozen::pdfSha256)).toByteArray();
 }
 
+namespace {
+// The uncertainty and the statement of conformity: the rule, where the bounds come from, the
+// verdict of each step and of the whole, and where it differs from the dialog's PASS and FAIL
+// (ISO/IEC 17025 7.8.6, ILAC-G8).
+QStringList decisionLines(const Certificate &certificate, const UncertaintyInputs &inputs)
+{
+    const RunSummary &run = certificate.run;
+    QStringList lines { QString(), Texts::tr("Measurement uncertainty and decision rule"),
+        Texts::tr("Each reading is given with its expanded uncertainty U, the combined standard "
+                  "uncertainty multiplied by the coverage factor k for a coverage probability of "
+                  "about 95 %; the measurand is the sensor's error of indication at each step. The "
+                  "budgets are on the last page."),
+        Texts::tr("The bounds are the KR-5M-LD's specified tolerances at each reference step.") };
+    bool stated = true, differs = false, accepted = true;
+    if (run.asLeft) {
+        for (int step = 1; step <= validationStepCount; ++step) {
+            const std::optional<StepResult> &result = run.asLeft->steps[size_t(step - 1)];
+            if (!result)
+                continue;
+            const StepUncertainty uncertainty = stepUncertainty(step, *result, inputs);
+            stated = stated && uncertainty.budget;
+            differs = differs || uncertainty.decision.accepted() != result->passed;
+            accepted = accepted && uncertainty.decision.accepted();
+        }
+    }
+    if (stated) {
+        lines.append(ruleDescription(inputs.rule));
+    } else {
+        lines.append(Texts::tr("U cannot be stated for every step: the reference standard's "
+                               "uncertainties are not recorded in full. The lab's rule falls back "
+                               "to simple acceptance, without a guard band: a reading close to a "
+                               "bound may be accepted although the sensor is out of tolerance, "
+                               "with a risk of up to 50 % at the bound itself."));
+    }
+    QStringList withoutRepeatability;
+    for (int step = 1; step <= validationStepCount; ++step) {
+        if (!inputs.repeatability[size_t(step - 1)])
+            withoutRepeatability.append(QString::number(step));
+    }
+    if (withoutRepeatability.size() == validationStepCount)
+        lines.append(Texts::tr("Repeatability is not included in the uncertainties: the "
+                               "laboratory has recorded no repeatability study."));
+    else if (!withoutRepeatability.isEmpty())
+        lines.append(Texts::tr("Repeatability is not included in the uncertainties of steps %1: "
+                               "the laboratory's repeatability study does not cover them.")
+                         .arg(withoutRepeatability.join(QStringLiteral(", "))));
+    if (run.asLeft)
+        lines.append(
+            Texts::tr("As left, under this rule, the sensor %1 its specification.")
+                .arg(accepted ? Texts::tr("conforms to") : Texts::tr("does not conform to")));
+    if (differs)
+        lines.append(
+            Texts::tr("Under this rule the verdict of at least one step differs from the "
+                      "PASS or FAIL against the bounds alone that the calibration showed."));
+    return lines;
+}
+
+// The whole budget of each step of each validation printed, on a page of its own.
+QStringList annexLines(const Certificate &certificate, const UncertaintyInputs &inputs)
+{
+    QStringList lines { QStringLiteral("\f"), Texts::tr("Annex: uncertainty budgets") };
+    for (const auto &[name, validation] : printedValidations(certificate.run)) {
+        lines += { QString(), Texts::tr("Validation %1").arg(name) };
+        for (int step = 1; step <= validationStepCount; ++step) {
+            if (const std::optional<StepResult> &result = validation.steps[size_t(step - 1)])
+                lines += budgetLines(step, *result, inputs);
+        }
+    }
+    return lines;
+}
+}
+
 QStringList certificateLines(const Certificate &certificate)
 {
     const RunSummary &run = certificate.run;
     const LabSettings &lab = certificate.lab;
+    const UncertaintyInputs inputs = UncertaintyInputs::of(lab, certificate.reference);
     QStringList lines { Texts::tr("Calibration Certificate"),
         Texts::tr("Certificate number: %1").arg(certificate.number()) };
     if (certificate.isDraft())
@@ -472,7 +701,7 @@ QStringList certificateLines(const Certificate &certificate)
     if (run.asFound) {
         lines += { QString(),
             Texts::tr("Results as found (validation of %1)").arg(isoMinute(run.asFound->at)) };
-        lines += validationLines(*run.asFound);
+        lines += validationLines(*run.asFound, inputs);
     }
     lines += { QString(), Texts::tr("Adjustment") };
     if (run.adjustment) {
@@ -488,6 +717,18 @@ QStringList certificateLines(const Certificate &certificate)
                             "results as left show the constants it holds.")
                 : Texts::tr("The sensor's answer to saving the new constants is not recorded; the "
                             "results as left show the constants it holds.") };
+        QString whyNot;
+        if (const std::optional<ConstantsUncertainty> constants
+            = adjustmentUncertainty(adjustment, inputs, &whyNot))
+            lines.append(Texts::tr("Uncertainty of the new constants: MC U = %1 pS/m per count, "
+                                   "k = %2; BC U = %3 pS/m, k = %4")
+                             .arg(QString::number(constants->slope.expanded, 'g', 2),
+                                 coverageFactorText(constants->slope.coverageFactor),
+                                 uncertaintyText(constants->offset.expanded),
+                                 coverageFactorText(constants->offset.coverageFactor)));
+        else
+            lines.append(
+                Texts::tr("The uncertainty of the new constants is not stated: %1.").arg(whyNot));
     } else {
         lines.append(Texts::tr("No adjustment was made."));
         if (certificate.run.foundAsLeft())
@@ -496,17 +737,15 @@ QStringList certificateLines(const Certificate &certificate)
     if (run.asLeft && !run.foundAsLeft()) {
         lines += { QString(),
             Texts::tr("Results as left (validation of %1)").arg(isoMinute(run.asLeft->at)) };
-        lines += validationLines(*run.asLeft);
+        lines += validationLines(*run.asLeft, inputs);
     }
     for (const ValidationResult &other : run.otherValidations) {
         lines += { QString(),
             Texts::tr("Other validation in this run (%1, %2)")
                 .arg(isoMinute(other.at), verdictWord(other)) };
-        lines += validationLines(other);
+        lines += validationLines(other, inputs);
     }
-    lines += { QString(), Texts::tr("Decision rule"),
-        Texts::tr("A step passes when its reading lies within the step's bounds, the sensor's "
-                  "specified tolerance; no guard band is applied.") };
+    lines += decisionLines(certificate, inputs);
     lines += { QString(), Texts::tr("Reference standard and traceability"),
         Texts::tr("%1, serial number %2, firmware %3, calibration date as it reports it: %4")
             .arg(run.fixture.model, run.fixture.serial, run.fixture.firmware,
@@ -575,6 +814,7 @@ QStringList certificateLines(const Certificate &certificate)
                      .arg(certificate.program)
                      .arg(certificate.anchorSeq)
                      .arg(QString::fromLatin1(certificate.anchorHash.toHex())));
+    lines += annexLines(certificate, inputs);
     lines.append(endMarker);
     return lines;
 }
@@ -587,8 +827,9 @@ Style styleOf(const QString &line, qsizetype index)
 {
     static const QRegularExpression heading(QStringLiteral(
         "^(Laboratory|Customer|Item calibrated|Method|Results as found.*|Adjustment|Results as "
-        "left.*|Other validation.*|Decision rule|Reference standard and traceability|Ambient "
-        "conditions|Approval)$"));
+        "left.*|Other validation.*|Measurement uncertainty and decision rule|Reference standard "
+        "and traceability|Ambient conditions|Approval|Annex: uncertainty budgets|Validation "
+        ".*)$"));
     if (index == 0)
         return Style::Title;
     if (line == endMarker)
@@ -619,6 +860,13 @@ QList<QList<PlacedLine>> paginated(QPainter &painter, const QStringList &lines, 
     QList<QList<PlacedLine>> pages(1);
     double y = body.top();
     for (qsizetype i = 0; i < lines.size(); ++i) {
+        // A page of its own begins here.
+        if (lines.at(i) == QLatin1String("\f")) {
+            if (!pages.last().isEmpty())
+                pages.append(QList<PlacedLine>());
+            y = body.top();
+            continue;
+        }
         const Style style = styleOf(lines.at(i), i);
         painter.setFont(fontOf(style, painter.font()));
         const QString text = lines.at(i).isEmpty() ? QStringLiteral(" ") : lines.at(i);

@@ -120,6 +120,54 @@ const QStringList decisionRules { QStringLiteral("simple"), QStringLiteral("guar
     QStringLiteral("non-binary") };
 }
 
+double FurtherContribution::standardUncertainty() const
+{
+    switch (distribution) {
+    case Distribution::Normal:
+        return value;
+    case Distribution::Rectangular:
+        return value / std::sqrt(3.0);
+    case Distribution::Triangular:
+        return value / std::sqrt(6.0);
+    }
+    return value;
+}
+
+std::optional<QString> applyOwnName(
+    LabSettings &settings, const QString &name, const QString &value)
+{
+    static const QString prefix = QStringLiteral("contribution.");
+    if (!name.startsWith(prefix) || name.size() == prefix.size())
+        return std::nullopt;
+    const QString own = name.mid(prefix.size());
+    const QStringList parts = value.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (parts.isEmpty()) {
+        settings.furtherContributions.remove(own);
+        return QString();
+    }
+    bool valueOk = false, degreesOk = true;
+    FurtherContribution contribution;
+    contribution.value = parts.value(0).toDouble(&valueOk);
+    const QString shape = parts.value(1, QStringLiteral("normal"));
+    if (parts.size() > 2)
+        contribution.degreesOfFreedom = parts.value(2).toDouble(&degreesOk);
+    const std::optional<Distribution> distribution = shape == QLatin1String("normal")
+        ? std::optional(Distribution::Normal)
+        : shape == QLatin1String("rectangular") ? std::optional(Distribution::Rectangular)
+        : shape == QLatin1String("triangular")  ? std::optional(Distribution::Triangular)
+                                                : std::nullopt;
+    if (!valueOk || !(contribution.value > 0) || !distribution || !degreesOk || parts.size() > 3
+        || (contribution.degreesOfFreedom && !(*contribution.degreesOfFreedom >= 1)))
+        return Texts::tr("a further contribution is written VALUE DISTRIBUTION [DEGREES]: a "
+                         "standard uncertainty in pS/m (normal) or a half-width (rectangular, "
+                         "triangular), and its degrees of freedom where they are finite, such as "
+                         "\"0.2 rectangular\", not \"%1\"")
+            .arg(value);
+    contribution.distribution = *distribution;
+    settings.furtherContributions.insert(own, contribution);
+    return QString();
+}
+
 bool LabSettings::laboratorySet() const
 {
     return !laboratoryName.trimmed().isEmpty() && !laboratoryAddress.isEmpty();
@@ -348,6 +396,13 @@ FixtureReference LabRecords::fixtureAt(const QByteArray &serial, qint64 seq) con
 Customer LabRecords::customerOf(const QByteArray &serial, qint64 seq) const
 {
     return folded(m_changes, EventKind::customer, serial, seq, customerSettingNames());
+}
+
+FixtureReference LabRecords::referenceFor(
+    const QByteArray &serial, const QDate &runDay, qint64 runSeq) const
+{
+    const FixtureReference now = fixtureAt(serial);
+    return now.calibrated && *now.calibrated > runDay ? fixtureAt(serial, runSeq) : now;
 }
 
 QList<LabRecords::Issued> LabRecords::certificatesOf(const QUuid &run) const

@@ -2,6 +2,7 @@
 #define LABSETTINGS_H
 
 #include "recordevent.h"
+#include "uncertainty.h"
 
 #include <QDate>
 #include <QList>
@@ -24,6 +25,22 @@ struct Repeatability
     int readings = 0;
 };
 
+// A further contribution to every step's uncertainty that the lab knows of, by its own name: a
+// standard uncertainty (normal) or a half-width (rectangular, triangular), in pS/m.
+struct FurtherContribution
+{
+    double value = 0;
+    Distribution distribution = Distribution::Normal;
+    std::optional<double> degreesOfFreedom;
+
+    double standardUncertainty() const;
+    bool operator==(const FurtherContribution &other) const
+    {
+        return value == other.value && distribution == other.distribution
+            && degreesOfFreedom == other.degreesOfFreedom;
+    }
+};
+
 struct LabSettings
 {
     QString laboratoryName;
@@ -37,6 +54,7 @@ struct LabSettings
     QString ambientStatement; // why ambient conditions do not apply, where the lab says so
     QString decisionRule = QStringLiteral("simple");
     std::array<std::optional<Repeatability>, 5> repeatability;
+    QMap<QString, FurtherContribution> furtherContributions;
 
     // Without its name and address the laboratory is not one a certificate can be issued by.
     bool laboratorySet() const;
@@ -79,6 +97,16 @@ const QList<NamedSetting<Customer>> &customerSettingNames();
 
 QString unknownSettingText(const QString &name);
 
+// Names a lab makes up itself: contribution.NAME=VALUE DISTRIBUTION [DEGREES], a further
+// contribution to every step's uncertainty. None where the name is not one of them.
+std::optional<QString> applyOwnName(
+    LabSettings &settings, const QString &name, const QString &value);
+template <typename Subject>
+std::optional<QString> applyOwnName(Subject &, const QString &, const QString &)
+{
+    return std::nullopt;
+}
+
 // Applies one named value with the names given; the reason in words when the name is unknown or
 // the value not one it can take.
 template <typename Subject>
@@ -89,7 +117,7 @@ QString applySetting(const QList<NamedSetting<Subject>> &names, Subject &subject
         if (name == QLatin1String(named.name))
             return named.apply(subject, value);
     }
-    return unknownSettingText(name);
+    return applyOwnName(subject, name, value).value_or(unknownSettingText(name));
 }
 
 // One change, as an event: the name, the value given, who gave it.
@@ -119,6 +147,10 @@ public:
         const QByteArray &serial, qint64 seq = std::numeric_limits<qint64>::max()) const;
     Customer customerOf(
         const QByteArray &serial, qint64 seq = std::numeric_limits<qint64>::max()) const;
+    // A fixture's calibration behind a run made on the day: as recorded now, unless the fixture
+    // was calibrated again since; then the one in force at the run (its first event's place).
+    FixtureReference referenceFor(
+        const QByteArray &serial, const QDate &runDay, qint64 runSeq) const;
 
     const QList<SettingChange> &changes() const { return m_changes; }
     // The certificate events, in their order, with their place.

@@ -7,6 +7,7 @@
 #include <QCborArray>
 #include <QCoreApplication>
 #include <QHash>
+#include <QMap>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -115,7 +116,7 @@ void readAdjustment(RunSummary &summary, const RecordEvent &event)
     const QCborMap &payload = event.payload;
     Adjustment adjustment { kept(payload, Key::oldSlope), kept(payload, Key::oldOffset),
         text(payload, Key::newSlope), text(payload, Key::newOffset), std::nullopt, false, false,
-        payload.value(QLatin1String(Key::warned)).toBool() };
+        payload.value(QLatin1String(Key::warned)).toBool(), {}, {} };
     const QCborValue change = payload.value(QLatin1String(Key::slopeChange));
     if (!change.isUndefined())
         adjustment.slopeChangePercent = change.toDouble();
@@ -144,10 +145,18 @@ public:
             m_summary.asFound = validation;
         m_validations.append(validation);
     }
-    void adjusted(const Adjustment &adjustment)
+    void adjusted(Adjustment adjustment)
     {
+        adjustment.lowReadings = m_lowReadings;
+        adjustment.highReadings = m_highReadings;
         m_summary.adjustment = adjustment;
         m_sinceAdjustment = m_validations.size();
+    }
+    // The readings counted for the constants: of each sample number from 1, the last read.
+    void calibrated(const QCborMap &payload)
+    {
+        m_lowReadings = countedReadings(payload.value(QLatin1String(Key::low)).toArray());
+        m_highReadings = countedReadings(payload.value(QLatin1String(Key::high)).toArray());
     }
     void saved(bool confirmed)
     {
@@ -170,9 +179,21 @@ public:
     }
 
 private:
+    static QList<int> countedReadings(const QCborArray &samples)
+    {
+        QMap<qint64, int> counted;
+        for (const QCborValue &sample : samples) {
+            const QCborArray fields = sample.toArray();
+            if (fields.at(0).toInteger() > 0 && fields.at(2).isInteger())
+                counted.insert(fields.at(0).toInteger(), int(fields.at(2).toInteger()));
+        }
+        return counted.values();
+    }
+
     RunSummary &m_summary;
     QList<ValidationResult> m_validations;
     qsizetype m_sinceAdjustment = 0;
+    QList<int> m_lowReadings, m_highReadings;
 };
 
 // The line of an old history, by the event it names.
@@ -199,7 +220,7 @@ void readImportedLine(RunSummary &summary, Outcome &outcome, const RecordEvent &
         outcome.validated(validation);
     } else if (name == QLatin1String("Constants sent")) {
         outcome.adjusted(Adjustment { column("Old MC"), column("Old BC"), column("New MC"),
-            column("New BC"), std::nullopt, false, false, false });
+            column("New BC"), std::nullopt, false, false, false, {}, {} });
         summary.asFoundSlope = column("Old MC");
         summary.asFoundOffset = column("Old BC");
     } else if (name.startsWith(QLatin1String("Save ")) && summary.adjustment) {
@@ -299,6 +320,8 @@ RunSummary summarizeRun(const QList<RecordsDatabase::StoredEvent> &events, const
             ValidationResult validation = validationOf(event);
             validation.seq = stored.seq;
             outcome.validated(validation);
+        } else if (event.kind == QLatin1String(EventKind::calibration)) {
+            outcome.calibrated(event.payload);
         } else if (event.kind == QLatin1String(EventKind::store)) {
             readAdjustment(summary, event);
             outcome.adjusted(*summary.adjustment);

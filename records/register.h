@@ -83,6 +83,8 @@ struct Adjustment
     bool confirmed = false; // the sensor reported them saved
     bool answered = false; // the sensor answered the save, either way
     bool warned = false;
+    // The raw readings counted at each reference for the constants, where the records hold them.
+    QList<int> lowReadings, highReadings;
 };
 
 struct ReferenceStandard

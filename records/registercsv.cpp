@@ -42,7 +42,47 @@ QByteArray sensorsCsv(
     return csv;
 }
 
-QByteArray sensorHistoryCsv(const QList<RunSummary> &runs)
+namespace {
+// Each step's expanded uncertainty, coverage factor, ratio and verdict under the lab's rule, or
+// empty cells.
+QStringList uncertaintiesOf(
+    const std::optional<ValidationResult> &validation, const UncertaintyInputs &inputs)
+{
+    QStringList cells;
+    for (int step = 1; step <= 5; ++step) {
+        const std::optional<StepResult> &result
+            = validation ? validation->steps[size_t(step - 1)] : std::nullopt;
+        if (!result) {
+            cells += { QString(), QString(), QString(), QString() };
+            continue;
+        }
+        const StepUncertainty uncertainty = stepUncertainty(step, *result, inputs);
+        if (uncertainty.budget)
+            cells += { uncertaintyText(uncertainty.budget->expanded),
+                coverageFactorText(uncertainty.budget->coverageFactor),
+                QString::number(*uncertainty.ratio, 'f', 1) };
+        else
+            cells += { QString(), QString(), QString() };
+        cells.append(verdictText(uncertainty.decision.verdict));
+    }
+    return cells;
+}
+
+QStringList uncertaintyColumns(const char *validation)
+{
+    QStringList columns;
+    for (int step = 1; step <= 5; ++step) {
+        for (const char *what : { "U", "k", "ratio", "verdict" })
+            columns.append(QStringLiteral("%1 step %2 %3")
+                               .arg(QLatin1String(validation))
+                               .arg(step)
+                               .arg(QLatin1String(what)));
+    }
+    return columns;
+}
+}
+
+QByteArray sensorHistoryCsv(const QList<RunSummary> &runs, const LabRecords &lab)
 {
     QStringList header { "Date", "Technician", "Fixture serial", "Fixture calibration date",
         "Fixture out of interval", "As found" };
@@ -52,7 +92,8 @@ QByteArray sensorHistoryCsv(const QList<RunSummary> &runs)
         "As left" };
     for (int step = 1; step <= 5; ++step)
         header.append(QStringLiteral("As left step %1").arg(step));
-    header += { "Result", "Report file", "Imported", "Run" };
+    header += { "Result", "Report file", "Imported", "Run", "Decision rule" };
+    header += uncertaintyColumns("As found") + uncertaintyColumns("As left");
     QByteArray csv = HistoryCsv::byteOrderMark + HistoryCsv::line(header);
     for (const RunSummary &run : runs) {
         const Adjustment adjustment = run.adjustment.value_or(Adjustment());
@@ -68,9 +109,11 @@ QByteArray sensorHistoryCsv(const QList<RunSummary> &runs)
                            : QString(),
             verdictOf(run.asLeft) };
         line += readingsOf(run.asLeft);
+        const UncertaintyInputs inputs = UncertaintyInputs::forRun(lab, run);
         line += { resultText(run.result), run.reportPath,
             run.imported ? QStringLiteral("yes") : QString(),
-            run.run.toString(QUuid::WithoutBraces) };
+            run.run.toString(QUuid::WithoutBraces), decisionRuleName(inputs.rule) };
+        line += uncertaintiesOf(run.asFound, inputs) + uncertaintiesOf(run.asLeft, inputs);
         csv += HistoryCsv::line(line);
     }
     return csv;

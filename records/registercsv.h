@@ -2,12 +2,14 @@
 #define REGISTERCSV_H
 
 #include "register.h"
+#include "rununcertainty.h"
 
 #include <QByteArray>
 
 // The register's lists as CSV files for a lab's own systems, written like the records' export.
 QByteArray sensorsCsv(
     const QList<SensorSummary> &sensors, const QDate &today, const RegisterSettings &settings);
-QByteArray sensorHistoryCsv(const QList<RunSummary> &runs);
+// Each run's readings with their uncertainty and the verdict under the lab's rule.
+QByteArray sensorHistoryCsv(const QList<RunSummary> &runs, const LabRecords &lab = {});
 
 #endif

@@ -178,10 +178,21 @@ QVariant SensorsModel::headerData(int section, Qt::Orientation orientation, int 
 
 // ---- One sensor's runs
 
-void RunsModel::setRuns(const QList<RunSummary> &runs)
+void RunsModel::setRuns(const QList<RunSummary> &runs, const LabRecords &lab)
 {
     beginResetModel();
     m_runs = runs;
+    m_uncertainties.clear();
+    for (const RunSummary &run : runs) {
+        const UncertaintyInputs inputs = UncertaintyInputs::forRun(lab, run);
+        Uncertainties uncertainties;
+        uncertainties.rule = inputs.rule;
+        if (run.asFound)
+            uncertainties.asFound = validationUncertainty(*run.asFound, inputs);
+        if (run.asLeft)
+            uncertainties.asLeft = validationUncertainty(*run.asLeft, inputs);
+        m_uncertainties.append(uncertainties);
+    }
     endResetModel();
 }
 
@@ -205,6 +216,12 @@ QVariant RunsModel::data(const QModelIndex &index, int role) const
         return colouredRole(role, warningColour());
     if (role == Qt::ToolTipRole && index.column() == Report)
         return run.reportPath;
+    const Uncertainties &uncertainties = m_uncertainties.at(index.row());
+    if (role == Qt::ToolTipRole && index.column() == AsFound && uncertainties.asFound)
+        return uncertainties.asFound->summary();
+    if (role == Qt::ToolTipRole && (index.column() == AsLeft || index.column() == UnderRule)
+        && uncertainties.asLeft)
+        return uncertainties.asLeft->summary();
     if (role == Qt::ToolTipRole && index.column() == Certificate)
         return run.certificates.isEmpty() ? certificateRefusal(run)
                                           : run.certificates.join(QStringLiteral(", "));
@@ -228,6 +245,11 @@ QVariant RunsModel::data(const QModelIndex &index, int role) const
         return adjustmentText(run);
     case AsLeft:
         return validationText(run.asLeft);
+    case UnderRule:
+        if (!uncertainties.asLeft)
+            return QStringLiteral("—");
+        return Texts::tr("%1: %2").arg(decisionRuleName(uncertainties.rule),
+            uncertainties.asLeft->accepted ? Texts::tr("conforms") : Texts::tr("does not conform"));
     case Certificate:
         // Issued, or why it can have none.
         if (role == Qt::DisplayRole && run.certificates.isEmpty())
@@ -242,9 +264,10 @@ QVariant RunsModel::data(const QModelIndex &index, int role) const
 
 QVariant RunsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    return header({ Texts::tr("Date"), Texts::tr("Bench"), Texts::tr("Technician"),
-                      Texts::tr("Fixture"), Texts::tr("As found"), Texts::tr("Adjustment"),
-                      Texts::tr("As left"), Texts::tr("Certificate"), Texts::tr("Report") },
+    return header(
+        { Texts::tr("Date"), Texts::tr("Bench"), Texts::tr("Technician"), Texts::tr("Fixture"),
+            Texts::tr("As found"), Texts::tr("Adjustment"), Texts::tr("As left"),
+            Texts::tr("Under the lab's rule"), Texts::tr("Certificate"), Texts::tr("Report") },
         section, orientation, role);
 }
 

@@ -2,6 +2,7 @@
 #define REGISTERMODELS_H
 
 #include "register.h"
+#include "rununcertainty.h"
 
 #include <QAbstractTableModel>
 #include <QMap>
@@ -65,6 +66,7 @@ public:
         AsFound,
         Adjustment,
         AsLeft,
+        UnderRule,
         Certificate,
         Report,
         ColumnCount
@@ -72,7 +74,8 @@ public:
 
     using QAbstractTableModel::QAbstractTableModel;
 
-    void setRuns(const QList<RunSummary> &runs);
+    // The lab's records give each run's uncertainty and the verdict under the lab's rule.
+    void setRuns(const QList<RunSummary> &runs, const LabRecords &lab = {});
     const RunSummary &runAt(int row) const { return m_runs.at(row); }
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -82,7 +85,14 @@ public:
         int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
+    struct Uncertainties
+    {
+        std::optional<ValidationUncertainty> asFound, asLeft;
+        DecisionRule rule = DecisionRule::Simple;
+    };
+
     QList<RunSummary> m_runs;
+    QList<Uncertainties> m_uncertainties;
 };
 
 class FixturesModel : public QAbstractTableModel

@@ -208,9 +208,10 @@ void RegisterWindow::showCounts()
 void RegisterWindow::showSensor(const QByteArray &serial)
 {
     QString error;
-    const QList<RunSummary> runs = registerOfRecords().runsOf(serial, &error);
+    const Register records = registerOfRecords();
+    const QList<RunSummary> runs = records.runsOf(serial, &error);
     m_sensorSerial = serial;
-    m_runs.setRuns(runs);
+    m_runs.setRuns(runs, records.lab());
     addReportButtons();
     ui->sensorLBL_title->setFullText(runs.isEmpty()
             ? tr("Sensor %1").arg(QString::fromUtf8(serial))
@@ -218,7 +219,7 @@ void RegisterWindow::showSensor(const QByteArray &serial)
                   .arg(runs.first().sensorModel, QString::fromUtf8(serial))
                   .arg(runs.size()));
     ui->sensorCH_constants->setPanels(constantsPanels(runs));
-    ui->sensorCH_readings->setPanels(readingsPanels(runs));
+    ui->sensorCH_readings->setPanels(readingsPanels(runs, records.lab()));
     ui->registerTW_views->setCurrentWidget(ui->sensorTab);
 }
 
@@ -271,9 +272,10 @@ void RegisterWindow::on_sensorsPB_export_clicked()
 void RegisterWindow::on_sensorPB_export_clicked()
 {
     QString error;
+    const Register records = registerOfRecords();
     saveCsv(QStringLiteral("KR-5M-LD_%1_history.csv")
                 .arg(fileNamePart(QString::fromUtf8(m_sensorSerial))),
-        sensorHistoryCsv(registerOfRecords().runsOf(m_sensorSerial, &error)));
+        sensorHistoryCsv(records.runsOf(m_sensorSerial, &error), records.lab()));
 }
 
 // The selected run, or the latest that can have a certificate.

@@ -20,7 +20,8 @@ ChartPoint pointOf(const QDateTime &at, double value, const QString &what)
     return { at.toMSecsSinceEpoch(), value,
         QStringLiteral("%1, %2: %3")
             .arg(what, at.toString(QStringLiteral("yyyy-MM-dd HH:mm")))
-            .arg(value) };
+            .arg(value),
+        std::nullopt };
 }
 
 // Oldest first, as time runs left to right.
@@ -59,8 +60,8 @@ ChartPanel constantPanel(const QString &title, const QList<RunSummary> &runs,
         std::nullopt };
 }
 
-std::optional<ChartPoint> readingPoint(
-    const std::optional<ValidationResult> &validation, int step, const QString &what)
+std::optional<ChartPoint> readingPoint(const std::optional<ValidationResult> &validation, int step,
+    const QString &what, const UncertaintyInputs &inputs)
 {
     if (!validation || !validation->steps[size_t(step - 1)])
         return std::nullopt;
@@ -73,6 +74,11 @@ std::optional<ChartPoint> readingPoint(
                     .arg(result.lower)
                     .arg(result.upper)
                     .arg(result.passed ? Texts::tr("PASS") : Texts::tr("FAIL"));
+    const StepUncertainty uncertainty = stepUncertainty(step, result, inputs);
+    if (uncertainty.budget) {
+        point.uncertainty = uncertainty.budget->expanded;
+        point.tip += Texts::tr(", U = %1 pS/m").arg(uncertaintyText(uncertainty.budget->expanded));
+    }
     return point;
 }
 }
@@ -85,7 +91,7 @@ QList<ChartPanel> constantsPanels(const QList<RunSummary> &runs)
             &Adjustment::newOffset, Texts::tr("BC")) };
 }
 
-QList<ChartPanel> readingsPanels(const QList<RunSummary> &runs)
+QList<ChartPanel> readingsPanels(const QList<RunSummary> &runs, const LabRecords &lab)
 {
     static const char *const references[] = { "2.8", "120", "600", "1000", "1700" };
     QList<ChartPanel> panels;
@@ -97,12 +103,14 @@ QList<ChartPanel> readingsPanels(const QList<RunSummary> &runs)
                             .arg(bounds.lower)
                             .arg(bounds.upper),
             { seriesOf(Texts::tr("As found"), asFoundColour, runs,
-                  [step](const RunSummary &run) {
-                      return readingPoint(run.asFound, step, Texts::tr("as found"));
+                  [step, &lab](const RunSummary &run) {
+                      return readingPoint(run.asFound, step, Texts::tr("as found"),
+                          UncertaintyInputs::forRun(lab, run));
                   }),
                 seriesOf(Texts::tr("As left"), asLeftColour, runs,
-                    [step](const RunSummary &run) {
-                        return readingPoint(run.asLeft, step, Texts::tr("as left"));
+                    [step, &lab](const RunSummary &run) {
+                        return readingPoint(run.asLeft, step, Texts::tr("as left"),
+                            UncertaintyInputs::forRun(lab, run));
                     }) },
             AxisRange { bounds.lower, bounds.upper } });
     }

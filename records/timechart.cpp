@@ -18,6 +18,7 @@ constexpr int maxValueTicks = 5;
 constexpr int maxTimeTicks = 8;
 constexpr double pointRadius = 3.0;
 constexpr double pickDistance = 8.0;
+constexpr double errorCap = 3.0;
 constexpr double singleMomentRoomMs = 15 * 24 * 3600 * 1000.0;
 // A band that reads on light and dark grounds alike.
 const QColor bandColour(90, 190, 90, 60);
@@ -65,8 +66,8 @@ AxisRange TimeChart::valueRange(const ChartPanel &panel)
     double high = std::numeric_limits<double>::lowest();
     for (const ChartSeries &series : panel.series) {
         for (const ChartPoint &point : series.points) {
-            low = std::min(low, point.value);
-            high = std::max(high, point.value);
+            low = std::min(low, point.value - point.uncertainty.value_or(0));
+            high = std::max(high, point.value + point.uncertainty.value_or(0));
         }
     }
     if (panel.band) {
@@ -198,6 +199,20 @@ void TimeChart::drawPanel(QPainter &painter, int panel) const
         painter.setPen(QPen(series.colour, 1.5));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(line);
+        // Each reading's expanded uncertainty, over the band it is judged against.
+        for (const ChartPoint &point : series.points) {
+            if (!point.uncertainty)
+                continue;
+            const QPointF at = positionOf(panel, point);
+            const double top
+                = toPixel(point.value + *point.uncertainty, values, area.bottom(), area.top());
+            const double bottom
+                = toPixel(point.value - *point.uncertainty, values, area.bottom(), area.top());
+            painter.drawLine(QPointF(at.x(), top), QPointF(at.x(), bottom));
+            painter.drawLine(QPointF(at.x() - errorCap, top), QPointF(at.x() + errorCap, top));
+            painter.drawLine(
+                QPointF(at.x() - errorCap, bottom), QPointF(at.x() + errorCap, bottom));
+        }
         // Round dots in one call: a wide pen with round ends draws each point as a disc.
         QPolygonF points;
         for (const ChartPoint &point : series.points)

@@ -13,6 +13,7 @@ struct ChartPoint
     qint64 atMs = 0;
     double value = 0;
     QString tip; // the exact value, in words, shown when the pointer rests on it
+    std::optional<double> uncertainty; // drawn as a bar of plus and minus this much
 };
 
 struct ChartSeries

@@ -5,8 +5,10 @@
 #include "issuedialog.h"
 #include "recordsreading.h"
 #include "registercsv.h"
+#include "registermodels.h"
 #include "registerwindow.h"
 #include "savefile.h"
+#include "sensorcharts.h"
 #include "tamperer.h"
 #include "testfiles.h"
 
@@ -174,7 +176,7 @@ private slots:
         const QString draft = draftText("801");
         QVERIFY2(draft.contains("Results as found (validation of ")
                 && draft.contains("Step 4 reference 1000 pS/m reading")
-                && draft.contains("PASS Adjustment No adjustment was made. Results as left")
+                && draft.contains("Adjustment No adjustment was made. Results as left")
                 && !draft.contains("The results as found are the results as left"),
             qPrintable(draft));
 
@@ -405,6 +407,42 @@ private slots:
             qPrintable(draft));
         QCOMPARE(
             set({ "fixture-interval-months=12", "ambient-statement=", "self-approval=no" }), 0);
+    }
+
+    // The register shows each run's U per step and the verdict under the lab's rule, draws
+    // each reading with its bar of plus and minus U, and exports them.
+    void theRegisterShowsTheUncertainty()
+    {
+        QCOMPARE(changeFixture(
+                     "2210", { "u1=0.05", "u2=1.2", "u3=3", "u4=5", "u5=8", "k=2", "u-high=8" }),
+            0);
+        QCOMPARE(set({ "decision-rule=guarded" }), 0);
+        const Register lab = records();
+        QString error;
+        const QList<RunSummary> runs = lab.runsOf("801", &error);
+        RunsModel model;
+        model.setRuns(runs, lab.lab());
+        QCOMPARE(model.index(0, RunsModel::UnderRule).data().toString(),
+            QStringLiteral("guarded: conforms"));
+        // Reading 120, to 1 pS/m: u = sqrt(0.6^2 + (1/sqrt(12))^2) = 0.666, U = 1.3 pS/m.
+        const QString asLeft = model.index(0, RunsModel::AsLeft).data(Qt::ToolTipRole).toString();
+        QVERIFY2(
+            asLeft.contains("Step 2: U = 1.3 pS/m, k = 2, Pass, risk < 0.1 %"), qPrintable(asLeft));
+        const ChartPoint point = readingsPanels(runs, lab.lab()).at(1).series.at(1).points.first();
+        QVERIFY(std::abs(point.uncertainty.value_or(0) - 2 * std::sqrt(0.36 + 1.0 / 12)) < 1e-9);
+        QVERIFY2(point.tip.endsWith(", U = 1.3 pS/m"), qPrintable(point.tip));
+        const QList<HistoryCsv::Record> history
+            = HistoryCsv::parse(sensorHistoryCsv(runs, lab.lab()));
+        const auto column = [&](const char *title) {
+            return history.at(1).fields.value(history.at(0).fields.indexOf(QLatin1String(title)));
+        };
+        QCOMPARE(column("Decision rule"), QStringLiteral("guarded"));
+        QCOMPARE(column("As left step 2 U"), QStringLiteral("1.3"));
+        QCOMPARE(column("As left step 2 k"), QStringLiteral("2"));
+        QCOMPARE(column("As left step 2 ratio"), QStringLiteral("14.3"));
+        QCOMPARE(column("As left step 2 verdict"), QStringLiteral("Pass"));
+        QCOMPARE(column("As found step 4 verdict"), QStringLiteral("Fail"));
+        QCOMPARE(set({ "decision-rule=simple" }), 0);
     }
 
     // A laboratory with a long address flows onto another page: every page names the

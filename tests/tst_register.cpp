@@ -291,11 +291,13 @@ private slots:
             QStringList { "Calibration Certificate", "Certificate number: " + number,
                 "KR-5M-LD conductivity sensor, serial number 600, firmware 0.87",
                 "Condition as received: it failed its validation as found",
-                "Step 1 reference 2.8 pS/m reading -94.2 pS/m bounds 0.1 to 5.5 pS/m FAIL",
+                "Step 1 reference 2.8 pS/m reading -94.2 pS/m (U not stated) bounds 0.1 to 5.5 "
+                "pS/m FAIL",
                 "Constants before: MC 0.872600 pS/m per count, BC ",
                 "Constants after: MC 0.969556 pS/m per count, BC ",
                 "The sensor confirmed that it saved the new constants.",
-                "Step 1 reference 2.8 pS/m reading 2.8 pS/m bounds 0.1 to 5.5 pS/m PASS",
+                "Step 1 reference 2.8 pS/m reading 2.8 pS/m (U not stated) bounds 0.1 to 5.5 pS/m "
+                "PASS",
                 "KR-5M-LD-CV-LNK, serial number 1047, firmware 1.2, calibration date as it "
                 "reports it: 2012-01-10",
                 "The reference standard was out of its calibration interval at the time of this "

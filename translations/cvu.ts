@@ -437,10 +437,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Decision rule</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Ambient conditions were not recorded.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -450,10 +446,6 @@
     </message>
     <message>
         <source>Calibration Certificate %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Step %1  reference %2 pS/m   reading %3 pS/m   bounds %4 to %5 pS/m   %6</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -681,10 +673,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>A step passes when its reading lies within the step&apos;s bounds, the sensor&apos;s specified tolerance; no guard band is applied.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Reference standard and traceability</source>
         <translation type="unfinished"></translation>
     </message>
@@ -810,6 +798,138 @@
     </message>
     <message>
         <source>The run of %1 has no complete validation.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ratio %1:1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> (below 4:1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 pS/m, U = %2 pS/m, k = %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 pS/m (U not stated)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Step %1  reference %2 pS/m   reading %3   bounds %4 to %5 pS/m   %6</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>under the rule: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, risk %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>as found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>as left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>other validation of %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Simple acceptance (ILAC-G8:09/2019 4.2.1, guard band w = 0): a step is accepted when its reading lies within the bounds. A reading close to a bound may be accepted although the sensor is out of tolerance: each step&apos;s specific risk, the probability that the true value lies outside the bounds, is given with it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Guarded acceptance (ILAC-G8:09/2019 4.2.2, guard band w = U): a step is accepted only when its reading lies within the bounds narrowed by its expanded uncertainty U on each side.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Non-binary statement (ILAC-G8:09/2019 4.2.3): Pass within the bounds narrowed by U; Conditional Pass within the bounds but nearer a bound than U; Conditional Fail outside the bounds by less than U; Fail outside them by more.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Step %1: U cannot be stated: %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Step %1, reading %2 pS/m</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>   %1: %2 (%3), u = %4 pS/m, degrees of freedom %5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>   combined u = %1 pS/m, effective degrees of freedom %2, k = %3, U = %4 pS/m</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the repeatability</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the further uncertainty contributions</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Measurement uncertainty and decision rule</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Each reading is given with its expanded uncertainty U, the combined standard uncertainty multiplied by the coverage factor k for a coverage probability of about 95 %; the measurand is the sensor&apos;s error of indication at each step. The budgets are on the last page.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The bounds are the KR-5M-LD&apos;s specified tolerances at each reference step.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>U cannot be stated for every step: the reference standard&apos;s uncertainties are not recorded in full. The lab&apos;s rule falls back to simple acceptance, without a guard band: a reading close to a bound may be accepted although the sensor is out of tolerance, with a risk of up to 50 % at the bound itself.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Repeatability is not included in the uncertainties: the laboratory has recorded no repeatability study.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Repeatability is not included in the uncertainties of steps %1: the laboratory&apos;s repeatability study does not cover them.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>As left, under this rule, the sensor %1 its specification.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>conforms to</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>does not conform to</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Under this rule the verdict of at least one step differs from the PASS or FAIL against the bounds alone that the calibration showed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Annex: uncertainty budgets</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Validation %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Uncertainty of the new constants: MC U = %1 pS/m per count, k = %2; BC U = %3 pS/m, k = %4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The uncertainty of the new constants is not stated: %1.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1475,6 +1595,26 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
         <source>Certificate</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>conforms</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>does not conform</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Under the lab&apos;s rule</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, U = %1 pS/m</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>RegisterWindow</name>
@@ -1825,6 +1965,10 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
         <source>the customer&apos;s address, its lines separated by \n</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>a further contribution is written VALUE DISTRIBUTION [DEGREES]: a standard uncertainty in pS/m (normal) or a half-width (rectangular, triangular), and its degrees of freedom where they are finite, such as &quot;0.2 rectangular&quot;, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>SettingsDialog</name>
@@ -1914,6 +2058,117 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
     </message>
     <message>
         <source>A run&apos;s own technician may approve its certificate</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Uncertainty</name>
+    <message>
+        <source>normal</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>rectangular</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>triangular</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pass</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Conditional Pass</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Conditional Fail</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fail</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>low readings&apos; scatter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>low average cut to a count</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>high readings&apos; scatter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>high average cut to a count</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>low reference</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>high reference</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Step %1: U = %2 pS/m, k = %3, %4, risk %5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Step %1: U not stated (%2), %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reference standard&apos;s uncertainty at this step is not recorded</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reading is not a number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>reference standard</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>U = %1 pS/m, k = %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>resolution</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>reads to %1 pS/m, u = step / sqrt(12)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>repeatability</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>s = %1 pS/m over %2 readings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>u = %1 pS/m</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>half-width %1 pS/m</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the uncertainties of the calibration&apos;s references (u1 and u-high, with k) are not recorded</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the records do not hold the readings the constants were computed from</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
