@@ -7,7 +7,6 @@
 #include <QBuffer>
 #include <QCborArray>
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QLocale>
 #include <QPageSize>
 #include <QPainter>

@@ -10,9 +10,9 @@
 #include "runevents.h"
 #include "savefile.h"
 #include "serverinit.h"
+#include "sha256.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -263,7 +263,7 @@ int verifyCertificate(
     lab.read(db, &error);
     const std::optional<RecordsDatabase::StoredEvent> anchor
         = RecordsDatabase::eventAt(db, mark->anchorSeq, &error);
-    const QByteArray sha256 = QCryptographicHash::hash(pdf, QCryptographicHash::Sha256);
+    const QByteArray sha256 = sha256Of(pdf);
     const bool issued = std::any_of(lab.certificates().cbegin(), lab.certificates().cend(),
         [&](const LabRecords::Issued &certificate) {
             return issuedPdfSha256(certificate.content) == sha256;

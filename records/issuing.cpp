@@ -1,7 +1,8 @@
 #include "issuing.h"
 
+#include "sha256.h"
+
 #include <QCoreApplication>
-#include <QCryptographicHash>
 
 namespace {
 constexpr char writerConnection[] = "cvu-records-writer";
@@ -70,7 +71,7 @@ CertificateOutcome certificateOf(const QString &recordsPath, const Register &rec
     outcome.pdf = certificatePdf(*draft);
     if (action != CertificateAction::Show) {
         QString error;
-        const QByteArray sha256 = QCryptographicHash::hash(outcome.pdf, QCryptographicHash::Sha256);
+        const QByteArray sha256 = sha256Of(outcome.pdf);
         if (!recordEvents(recordsPath, { issueEvent(*draft, sha256) }, &error)) {
             outcome.refusal = Texts::tr("The certificate could not be recorded, so it is not "
                                         "issued: %1")

@@ -4,9 +4,9 @@
 #include "logging.h"
 #include "recordsdatabase.h"
 #include "runevents.h"
+#include "sha256.h"
 
 #include <QCborArray>
-#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
@@ -130,7 +130,7 @@ bool importLegacyHistory(QSqlDatabase &db, const QString &csvPath, QString *erro
     }
     const QByteArray bytes = file.readAll();
     file.close();
-    const QByteArray fileHash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+    const QByteArray fileHash = sha256Of(bytes);
     error->clear();
     // Looked for and added under one write lock: two programs starting together both find the
     // file, and only the first imports it.

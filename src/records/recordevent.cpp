@@ -1,7 +1,8 @@
 #include "recordevent.h"
 
+#include "sha256.h"
+
 #include <QCborValue>
-#include <QCryptographicHash>
 #include <QRandomGenerator>
 #include <QtEndian>
 
@@ -32,10 +33,15 @@ RecordEvent newEvent(const char *kind, const QUuid &run)
 
 QUuid timeOrderedUuid()
 {
+    return timeOrderedUuid(QDateTime::currentMSecsSinceEpoch());
+}
+
+QUuid timeOrderedUuid(qint64 madeMs)
+{
     constexpr int timeBytes = 6;
     QByteArray bytes(16, Qt::Uninitialized);
     QRandomGenerator::system()->fillRange(reinterpret_cast<quint32 *>(bytes.data()), 4);
-    const quint64 ms = quint64(QDateTime::currentMSecsSinceEpoch());
+    const quint64 ms = quint64(madeMs);
     for (int i = 0; i < timeBytes; ++i)
         bytes[i] = char(ms >> (8 * (timeBytes - 1 - i)));
     bytes[6] = char(0x70 | (bytes[6] & 0x0f)); // version 7
@@ -54,7 +60,7 @@ QCborMap decodedPayload(const QByteArray &stored)
 }
 
 namespace {
-void addField(QCryptographicHash &hash, const QByteArray &bytes)
+void addField(Sha256 &hash, const QByteArray &bytes)
 {
     const qint32 bigEndian = qToBigEndian(qint32(bytes.size()));
     hash.addData(QByteArrayView(reinterpret_cast<const char *>(&bigEndian), sizeof bigEndian));
@@ -70,7 +76,7 @@ QByteArray numberBytes(qint64 value)
 QByteArray chainHash(
     const QByteArray &previousHash, const RecordEvent &event, const QByteArray &storedPayload)
 {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    Sha256 hash;
     addField(hash, previousHash);
     addField(hash, event.id.toRfc4122());
     addField(hash, event.run.toRfc4122());

@@ -81,6 +81,8 @@ RecordEvent newEvent(const char *kind, const QUuid &run);
 // A UUID whose first 48 bits are the time it was made (RFC 9562 version 7), so events and runs
 // added one after another sit side by side in their indexes instead of all over them.
 QUuid timeOrderedUuid();
+// The same for an event made at another moment: a lab's made-up records for the benchmark.
+QUuid timeOrderedUuid(qint64 madeMs);
 
 // The payload as stored: CBOR.
 QByteArray encodedPayload(const QCborMap &payload);

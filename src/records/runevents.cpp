@@ -1,10 +1,10 @@
 #include "runevents.h"
 
+#include "sha256.h"
 #include "stepbounds.h"
 
 #include <QCborArray>
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDate>
 #include <QDir>
 #include <QSysInfo>
@@ -238,8 +238,7 @@ RecordEvent reportEvent(const RunRecord &run, const QString &path, bool calibrat
     }
     event.payload = { { QLatin1String(Key::path), QDir::toNativeSeparators(path) },
         { QLatin1String(Key::variant), calibrationReport ? "calibration" : "validation" },
-        { QLatin1String(Key::sha256),
-            QCryptographicHash::hash(reportBytes, QCryptographicHash::Sha256) },
+        { QLatin1String(Key::sha256), sha256Of(reportBytes) },
         { QLatin1String(Key::edited), fields } };
     return event;
 }
