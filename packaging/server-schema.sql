@@ -81,78 +81,106 @@ END $$;
 
 -- Each event continues its own records' chain, sent by the role those records belong to: its
 -- place comes after the server's last event of those records, and its hash is the one its
--- content and that last event's hash give (SHA-256 over each field with its length, as the
--- bench computes it). The server notes its own time and the sending role. An event sent again
--- unchanged is skipped.
-CREATE OR REPLACE FUNCTION events_continue_their_chain() RETURNS trigger
+-- content and the event before it give (SHA-256 over each field with its length, as the bench
+-- computes it). Checked once for each INSERT over the rows it added, as a whole batch, so that the
+-- check costs little beside the rows themselves; a row skipped as sent before (ON CONFLICT (id)
+-- DO NOTHING) is not among them. The server's own arrival time and the sending role come from
+-- the columns' defaults, which a bench role may not set.
+CREATE OR REPLACE FUNCTION events_continue_their_chains() RETURNS trigger
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, public AS $$
 DECLARE
+    added record;
     bound sources%ROWTYPE;
-    head_seq bigint := 0;
-    head_hash bytea := ''::bytea;
-    computed bytea;
+    head_seq bigint;
+    head_hash bytea;
+    broken record;
 BEGIN
-    NEW.received := now();
-    NEW.sent_by := session_user;
-    IF EXISTS (SELECT 1 FROM events WHERE id = NEW.id AND source = NEW.source
-               AND source_seq = NEW.source_seq AND hash = NEW.hash) THEN
-        RETURN NULL;
-    END IF;
-    SELECT * INTO bound FROM sources WHERE source = NEW.source FOR UPDATE;
-    IF NOT FOUND THEN
-        IF EXISTS (SELECT 1 FROM sources WHERE role = session_user)
-           AND NOT events_admitted(session_user, NEW.bench) THEN
-            RAISE EXCEPTION 'cvu: role % already sends the records of a bench; a second one is admitted by the register''s owner (cvu-records server-admit --role % --bench %)',
-                session_user, session_user, NEW.bench;
+    FOR added IN SELECT source, min(source_seq) AS first_seq, count(*) AS rows,
+                        min(bench) AS bench, count(DISTINCT bench) AS benches
+                 FROM added_events GROUP BY source LOOP
+        IF added.benches > 1 THEN
+            RAISE EXCEPTION 'cvu: one INSERT names the records % under more than one bench',
+                encode(added.source, 'hex');
         END IF;
-        INSERT INTO sources (source, role, bench) VALUES (NEW.source, session_user, NEW.bench);
-    ELSIF bound.role IS NULL THEN
-        UPDATE sources SET role = session_user WHERE source = NEW.source;
-    ELSIF bound.role <> session_user THEN
-        RAISE EXCEPTION 'cvu: the records % are sent by role %; role % may not add to them',
-            encode(NEW.source, 'hex'), bound.role, session_user;
-    ELSIF bound.bench <> NEW.bench THEN
-        IF NOT events_admitted(session_user, NEW.bench) THEN
-            RAISE EXCEPTION 'cvu: the records % are bench %''s, not %; a bench''s new name is admitted by the register''s owner (cvu-records server-admit --role % --bench %)',
-                encode(NEW.source, 'hex'), bound.bench, NEW.bench, session_user, NEW.bench;
+        SELECT * INTO bound FROM sources WHERE source = added.source FOR UPDATE;
+        IF NOT FOUND THEN
+            IF EXISTS (SELECT 1 FROM sources WHERE role = session_user)
+               AND NOT events_admitted(session_user, added.bench) THEN
+                RAISE EXCEPTION 'cvu: role % already sends the records of a bench; a second one is admitted by the register''s owner (cvu-records server-admit --role % --bench %)',
+                    session_user, session_user, added.bench;
+            END IF;
+            INSERT INTO sources (source, role, bench)
+                VALUES (added.source, session_user, added.bench);
+        ELSIF bound.role IS NULL THEN
+            UPDATE sources SET role = session_user WHERE source = added.source;
+        ELSIF bound.role <> session_user THEN
+            RAISE EXCEPTION 'cvu: the records % are sent by role %; role % may not add to them',
+                encode(added.source, 'hex'), bound.role, session_user;
+        ELSIF bound.bench <> added.bench THEN
+            IF NOT events_admitted(session_user, added.bench) THEN
+                RAISE EXCEPTION 'cvu: the records % are bench %''s, not %; a bench''s new name is admitted by the register''s owner (cvu-records server-admit --role % --bench %)',
+                    encode(added.source, 'hex'), bound.bench, added.bench, session_user,
+                    added.bench;
+            END IF;
+            UPDATE sources SET bench = added.bench WHERE source = added.source;
         END IF;
-        UPDATE sources SET bench = NEW.bench WHERE source = NEW.source;
-    END IF;
-    SELECT source_seq, hash INTO head_seq, head_hash FROM events
-        WHERE source = NEW.source ORDER BY source_seq DESC LIMIT 1;
-    IF NOT FOUND THEN
-        head_seq := 0;
-        head_hash := ''::bytea;
-    END IF;
-    IF NEW.source_seq <= head_seq THEN
-        RAISE EXCEPTION 'cvu: event % of the records % does not come after the server''s event %',
-            NEW.source_seq, encode(NEW.source, 'hex'), head_seq;
-    END IF;
-    computed := sha256(
-        int4send(length(head_hash)) || head_hash
-        || int4send(length(NEW.id)) || NEW.id
-        || int4send(length(NEW.run)) || NEW.run
-        || int4send(length(convert_to(NEW.kind, 'UTF8'))) || convert_to(NEW.kind, 'UTF8')
-        || int4send(length(convert_to(NEW.utc_ms::text, 'UTF8')))
-        || convert_to(NEW.utc_ms::text, 'UTF8')
-        || int4send(length(convert_to(NEW.utc_offset_s::text, 'UTF8')))
-        || convert_to(NEW.utc_offset_s::text, 'UTF8')
-        || int4send(length(coalesce(NEW.sensor_serial, ''::bytea)))
-        || coalesce(NEW.sensor_serial, ''::bytea)
-        || int4send(length(coalesce(NEW.fixture_serial, ''::bytea)))
-        || coalesce(NEW.fixture_serial, ''::bytea)
-        || int4send(length(convert_to(coalesce(NEW.verdict, ''), 'UTF8')))
-        || convert_to(coalesce(NEW.verdict, ''), 'UTF8')
-        || int4send(length(NEW.payload)) || NEW.payload);
-    IF computed <> NEW.hash THEN
-        RAISE EXCEPTION 'cvu: event % of the records % does not continue their chain from the server''s event %',
-            NEW.source_seq, encode(NEW.source, 'hex'), head_seq;
-    END IF;
-    RETURN NEW;
+        -- The server's last event of these records before this INSERT, and nothing of theirs
+        -- after it but the rows it added.
+        SELECT source_seq, hash INTO head_seq, head_hash FROM events
+            WHERE source = added.source AND source_seq < added.first_seq
+            ORDER BY source_seq DESC LIMIT 1;
+        IF NOT FOUND THEN
+            head_seq := 0;
+            head_hash := ''::bytea;
+        END IF;
+        IF (SELECT count(*) FROM events WHERE source = added.source
+                                          AND source_seq >= added.first_seq) <> added.rows THEN
+            RAISE EXCEPTION 'cvu: event % of the records % does not come after the server''s event %',
+                added.first_seq, encode(added.source, 'hex'),
+                (SELECT max(source_seq) FROM events WHERE source = added.source
+                     AND source_seq >= added.first_seq
+                     AND id NOT IN (SELECT id FROM added_events));
+        END IF;
+        SELECT source_seq, previous_seq INTO broken FROM (
+            SELECT source_seq, hash,
+                   coalesce(lag(source_seq) OVER chain, head_seq) AS previous_seq,
+                   coalesce(lag(hash) OVER chain, head_hash) AS previous_hash,
+                   id, run, kind, utc_ms, utc_offset_s, sensor_serial, fixture_serial, verdict,
+                   payload
+            FROM added_events WHERE source = added.source
+            WINDOW chain AS (ORDER BY source_seq)) linked
+        WHERE hash <> sha256(
+            int4send(length(previous_hash)) || previous_hash
+            || int4send(length(id)) || id
+            || int4send(length(run)) || run
+            || int4send(length(convert_to(kind, 'UTF8'))) || convert_to(kind, 'UTF8')
+            || int4send(length(convert_to(utc_ms::text, 'UTF8'))) || convert_to(utc_ms::text, 'UTF8')
+            || int4send(length(convert_to(utc_offset_s::text, 'UTF8')))
+            || convert_to(utc_offset_s::text, 'UTF8')
+            || int4send(length(coalesce(sensor_serial, ''::bytea)))
+            || coalesce(sensor_serial, ''::bytea)
+            || int4send(length(coalesce(fixture_serial, ''::bytea)))
+            || coalesce(fixture_serial, ''::bytea)
+            || int4send(length(convert_to(coalesce(verdict, ''), 'UTF8')))
+            || convert_to(coalesce(verdict, ''), 'UTF8')
+            || int4send(length(payload)) || payload)
+        ORDER BY source_seq LIMIT 1;
+        IF FOUND THEN
+            RAISE EXCEPTION 'cvu: event % of the records % does not continue their chain from the server''s event %',
+                broken.source_seq, encode(added.source, 'hex'), broken.previous_seq;
+        END IF;
+    END LOOP;
+    RETURN NULL;
 END $$;
+-- A register of an earlier version checked each row on its own.
 DROP TRIGGER IF EXISTS events_continue_chain ON events;
-CREATE TRIGGER events_continue_chain BEFORE INSERT ON events
-    FOR EACH ROW EXECUTE FUNCTION events_continue_their_chain();
+DROP FUNCTION IF EXISTS events_continue_their_chain();
+DROP TRIGGER IF EXISTS events_continue_chains ON events;
+CREATE TRIGGER events_continue_chains AFTER INSERT ON events
+    REFERENCING NEW TABLE AS added_events
+    FOR EACH STATEMENT EXECUTE FUNCTION events_continue_their_chains();
+ALTER TABLE events ALTER COLUMN received SET DEFAULT now();
+ALTER TABLE events ALTER COLUMN sent_by SET DEFAULT session_user;
 
 -- The benches' group: each bench's login role is made a member of it
 -- (CREATE ROLE bench1 LOGIN PASSWORD '...' IN ROLE cvu_bench); it may add and read, nothing
@@ -163,5 +191,8 @@ EXCEPTION WHEN duplicate_object THEN NULL;
 END $$;
 REVOKE ALL ON events, sources, admissions FROM PUBLIC;
 REVOKE ALL ON FUNCTION events_admitted(name, text) FROM PUBLIC;
-GRANT SELECT, INSERT ON events TO cvu_bench;
+REVOKE INSERT ON events FROM cvu_bench;
+GRANT SELECT ON events TO cvu_bench;
+GRANT INSERT (id, run, kind, utc_ms, utc_offset_s, sensor_serial, fixture_serial, verdict,
+              payload, hash, bench, source, source_seq) ON events TO cvu_bench;
 GRANT USAGE ON SEQUENCE events_seq_seq TO cvu_bench;

@@ -184,7 +184,7 @@ QString registerProblem(QSqlDatabase &server)
     parts.addBindValue(QStringLiteral("cvu_bench"));
     parts.addBindValue(QStringLiteral("events"));
     parts.addBindValue(QStringLiteral("events_never_change"));
-    parts.addBindValue(QStringLiteral("events_continue_chain"));
+    parts.addBindValue(QStringLiteral("events_continue_chains"));
     if (!parts.exec() || !parts.next())
         return describeServerError(parts.lastError().text());
     if (parts.value(0).toInt() != 1)

@@ -725,7 +725,8 @@ private slots:
                 QSqlQuery insert(QSqlDatabase::database(connection));
                 insert.prepare(
                     "INSERT INTO events (id, run, kind, utc_ms, utc_offset_s, payload,"
-                    " hash, bench, source, source_seq) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                    " hash, bench, source, source_seq) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
+                    " ON CONFLICT (id) DO NOTHING");
                 for (const QVariant &value : { QVariant(event.id.toRfc4122()),
                          QVariant(event.run.toRfc4122()), QVariant(event.kind),
                          QVariant(event.utcMs), QVariant(event.utcOffsetSeconds), QVariant(stored),
@@ -747,7 +748,11 @@ private slots:
                      + " does not continue their chain from the server's event 12"),
             qPrintable(said));
         QVERIFY(!insertAs("bench_h", continuing, 12, next, payload));
-        QVERIFY2(said.contains("does not come after the server's event 12"), qPrintable(said));
+        QVERIFY2(said.contains("events_source_source_seq_key"), qPrintable(said));
+        QVERIFY(!insertAs("bench_h", continuing, 0, next, payload));
+        QVERIFY2(said.contains("event 0 of the records " + sourceOf(bench).toHex()
+                     + " does not come after the server's event 12"),
+            qPrintable(said));
         const RecordsDatabase::StoredEvent &last = events.last();
         QVERIFY2(insertAs("bench_h", last.hash, last.seq, last.event, last.storedPayload),
             qPrintable(said));
@@ -757,6 +762,19 @@ private slots:
             + sourceOf(bench).toHex() + "'"));
         QVERIFY(seen.next());
         QCOMPARE(seen.value(0).toString(), QStringLiteral("bench_h"));
+        // The server's own columns are the server's: a bench names no other sender or time.
+        {
+            QString error;
+            QVERIFY(openServerConnection(m_cluster.socketServer("bench_h"), "forger", &error));
+            QSqlQuery forged(QSqlDatabase::database("forger"));
+            QVERIFY(!forged.exec("INSERT INTO events (id, run, kind, utc_ms, utc_offset_s,"
+                                 " payload, hash, bench, source, source_seq, sent_by, received)"
+                                 " VALUES ('\\x01', '\\x01', 'identified', 0, 0, '\\x', '\\x',"
+                                 " 'b', '\\x01', 1, 'bench_b', now() - interval '1 year')"));
+            QVERIFY2(forged.lastError().databaseText().contains("permission denied"),
+                qPrintable(forged.lastError().databaseText()));
+        }
+        RecordsDatabase::close("forger");
 
         // Rewritten and rechained after it reached the server, and its mark of the server's
         // word taken away too: the file alone looks whole, the server's copy tells.

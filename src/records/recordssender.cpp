@@ -40,16 +40,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(Records)
 };
 
-const char insertOnServer[]
-    = "INSERT INTO events (id, run, kind, utc_ms, utc_offset_s, sensor_serial, fixture_serial,"
-      " verdict, payload, hash, bench, source, source_seq)"
-      " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (id) DO NOTHING";
-
-QVariant orNull(const QByteArray &bytes)
-{
-    return bytes.isEmpty() ? QVariant(QMetaType::fromType<QByteArray>()) : QVariant(bytes);
-}
-
 // Where the server's last event of these records stands in the file: the file's own events up
 // to there are on the server. None where the file ends before it or holds another event there.
 std::optional<qint64> placeInFile(QSqlDatabase &local, const ChainPosition &serverHead)
@@ -83,11 +73,7 @@ class SendingSession
 {
 public:
     SendingSession(const QString &databasePath, const QString &server)
-        : m_databasePath(databasePath)
-        , m_server(server.trimmed())
-        , m_serverName(serverWithoutPassword(server))
-        , m_local(QStringLiteral("cvu-sender-local-%1").arg(++sessions))
-        , m_remote(QStringLiteral("cvu-sender-server-%1").arg(sessions.load()))
+        : SendingSession(databasePath, server, ++sessions)
     { }
     ~SendingSession()
     {
@@ -97,6 +83,18 @@ public:
     SendingSession(const SendingSession &) = delete;
     SendingSession &operator=(const SendingSession &) = delete;
 
+private:
+    // Sessions start in several threads at once: each takes its number once, so no two share a
+    // connection name.
+    SendingSession(const QString &databasePath, const QString &server, int number)
+        : m_databasePath(databasePath)
+        , m_server(server.trimmed())
+        , m_serverName(serverWithoutPassword(server))
+        , m_local(QStringLiteral("cvu-sender-local-%1").arg(number))
+        , m_remote(QStringLiteral("cvu-sender-server-%1").arg(number))
+    { }
+
+public:
     // Events committed here that are not yet dealt with on the server; -1 when that cannot be
     // told.
     qint64 waiting(QString *error)
@@ -303,21 +301,10 @@ private:
             return false;
         }
         QSqlQuery insert(server);
-        bool sent = insert.prepare(QLatin1String(insertOnServer));
-        for (qsizetype i = 0; sent && i < batch.size(); ++i) {
-            const StoredEvent &stored = batch.at(i);
-            const RecordEvent &event = stored.event;
-            for (const QVariant &value :
-                { QVariant(event.id.toRfc4122()), QVariant(event.run.toRfc4122()),
-                    QVariant(event.kind), QVariant(event.utcMs), QVariant(event.utcOffsetSeconds),
-                    orNull(event.sensorSerial), orNull(event.fixtureSerial),
-                    event.verdict.isEmpty() ? QVariant(QMetaType::fromType<QString>())
-                                            : QVariant(event.verdict),
-                    QVariant(stored.storedPayload), QVariant(stored.hash), QVariant(bench),
-                    QVariant(m_source), QVariant(stored.seq) })
-                insert.addBindValue(value);
-            sent = insert.exec();
-        }
+        bool sent = insert.prepare(serverInsertStatement(QStringLiteral("events"), batch.size()));
+        for (const StoredEvent &stored : batch)
+            bindForServer(insert, stored, bench, m_source);
+        sent = sent && insert.exec();
         if (sent && server.commit())
             return true;
         *error = serverFailure(
@@ -536,4 +523,31 @@ void setSenderRetryForTesting(std::chrono::milliseconds first, std::chrono::mill
 {
     firstRetryMs = int(first.count());
     longestRetryMs = int(longest.count());
+}
+
+QString serverInsertStatement(const QString &table, qsizetype rows)
+{
+    QStringList values;
+    values.fill(QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"), rows);
+    return QStringLiteral("INSERT INTO %1 (id, run, kind, utc_ms, utc_offset_s, sensor_serial,"
+                          " fixture_serial, verdict, payload, hash, bench, source, source_seq)"
+                          " VALUES %2 ON CONFLICT (id) DO NOTHING")
+        .arg(table, values.join(QStringLiteral(", ")));
+}
+
+void bindForServer(QSqlQuery &insert, const RecordsDatabase::StoredEvent &stored,
+    const QString &bench, const QByteArray &source)
+{
+    const auto orNull = [](const QByteArray &bytes) {
+        return bytes.isEmpty() ? QVariant(QMetaType::fromType<QByteArray>()) : QVariant(bytes);
+    };
+    const RecordEvent &event = stored.event;
+    for (const QVariant &value : { QVariant(event.id.toRfc4122()), QVariant(event.run.toRfc4122()),
+             QVariant(event.kind), QVariant(event.utcMs), QVariant(event.utcOffsetSeconds),
+             orNull(event.sensorSerial), orNull(event.fixtureSerial),
+             event.verdict.isEmpty() ? QVariant(QMetaType::fromType<QString>())
+                                     : QVariant(event.verdict),
+             QVariant(stored.storedPayload), QVariant(stored.hash), QVariant(bench),
+             QVariant(source), QVariant(stored.seq) })
+        insert.addBindValue(value);
 }
