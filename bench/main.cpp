@@ -8,6 +8,7 @@
 #include "session.h"
 #include "startupbench.h"
 #include "syncbench.h"
+#include "verifybench.h"
 #include "wholerunbench.h"
 
 #include <QApplication>
@@ -33,6 +34,7 @@ constexpr int registerLaunches = 5;
 // A little over 100,000 events.
 constexpr int backlogRuns = 10010;
 constexpr int serverArrivals = 200;
+constexpr int verifyRepeats = 3;
 
 constexpr double dispatchGoalMs = 2.0;
 constexpr double wholeRunGoalRatio = 1.05;
@@ -303,7 +305,7 @@ public:
         parser.addHelpOption();
         parser.addPositionalArgument(QStringLiteral("parts"),
             tr("Any of dispatch, runs, responsiveness, startup, busy-disk, records, register, "
-               "sync (default: all)."),
+               "sync, verify (default: all)."),
             QStringLiteral("[parts...]"));
         parser.process(app);
         m_named = parser.positionalArguments();
@@ -351,16 +353,19 @@ int main(int argc, char *argv[])
         parts.wants("busy-disk"), [] { return measureUnderBusyDisk(probedValidations); });
     // A big lab's records, built once for the parts that use them.
     const SyntheticLab bigLab;
-    QTemporaryDir bigLabFolder(QFileInfo(RecordsDatabase::defaultPath()).absolutePath()
-        + QStringLiteral("/big-lab-XXXXXX"));
+    const QString recordsFolder = QFileInfo(RecordsDatabase::defaultPath()).absolutePath();
+    QDir().mkpath(recordsFolder);
+    QTemporaryDir bigLabFolder(recordsFolder + QStringLiteral("/big-lab-XXXXXX"));
     const QString bigLabRecords = bigLabFolder.filePath(QStringLiteral("records.sqlite"));
-    const auto growth
-        = measureIf<SyntheticFigures>(parts.wants("records") || parts.wants("register"),
-            [&] { return buildSyntheticRecords(bigLabRecords, bigLab); });
+    const auto growth = measureIf<SyntheticFigures>(
+        parts.wants("records") || parts.wants("register") || parts.wants("verify"),
+        [&] { return buildSyntheticRecords(bigLabRecords, bigLab); });
     const auto records = measureIf<RecordsFigures>(parts.wants("records"),
         [&] { return measureRecords(recordCommits, storeCalibrations, *growth, bigLab.runs); });
     const auto register_ = measureIf<RegisterFigures>(
         parts.wants("register"), [&] { return measureRegister(bigLabRecords, registerLaunches); });
+    const auto verify = measureIf<VerifyFigures>(parts.wants("verify"),
+        [&] { return measureVerify(bigLabRecords, growth->events, verifyRepeats); });
 
     const auto sync = measureIf<SyncFigures>(
         parts.wants("sync"), [] { return measureSync(backlogRuns, serverArrivals); });
@@ -382,6 +387,8 @@ int main(int argc, char *argv[])
         printer.printPart(registerFigureLines(*register_), registerGoals(*register_));
     if (sync)
         printer.printPart(syncFigureLines(*sync), syncGoals(*sync));
+    if (verify)
+        printer.printPart(verifyFigureLines(*verify), verifyGoals(*verify));
     printer.printGoals();
     return 0;
 }

@@ -12,7 +12,8 @@ struct SyncFigures
     QString failure; // why nothing could be measured; empty when all went well
     qint64 backlogEvents = 0;
     double drainSeconds = 0;
-    double bareSeconds = 0; // the same rows, same batches, into a table with no keys or triggers
+    double uncheckedSeconds = 0; // the same into a register without the chain check
+    double bareSeconds = 0; // the same rows, same statements, into a table with no trigger
     Summary arrivalMs; // local commit -> visible on the server
     Summary bareInsertMs; // one row inserted and committed on its own
 };

@@ -71,6 +71,7 @@ void stamp(QList<RecordEvent> &events, qint64 atMs)
 {
     for (qsizetype i = 0; i < events.size(); ++i) {
         events[i].utcMs = atMs + i * 20000;
+        events[i].id = timeOrderedUuid(events[i].utcMs);
         events[i].utcOffsetSeconds = 3600;
     }
 }
