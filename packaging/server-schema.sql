@@ -80,7 +80,7 @@ BEGIN
 END $$;
 
 -- Each event continues its own records' chain, sent by the role those records belong to: its
--- place comes after the server's last event of those records, and its hash is the one its
+-- place is the next after the server's last event of those records, and its hash is the one its
 -- content and the event before it give (SHA-256 over each field with its length, as the bench
 -- computes it). Checked once for each INSERT over the rows it added, as a whole batch, so that the
 -- check costs little beside the rows themselves; a row skipped as sent before (ON CONFLICT (id)
@@ -149,7 +149,7 @@ BEGIN
                    payload
             FROM added_events WHERE source = added.source
             WINDOW chain AS (ORDER BY source_seq)) linked
-        WHERE hash <> sha256(
+        WHERE source_seq <> previous_seq + 1 OR hash <> sha256(
             int4send(length(previous_hash)) || previous_hash
             || int4send(length(id)) || id
             || int4send(length(run)) || run

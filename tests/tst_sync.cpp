@@ -747,6 +747,10 @@ private slots:
         QVERIFY2(said.contains("event 13 of the records " + sourceOf(bench).toHex()
                      + " does not continue their chain from the server's event 12"),
             qPrintable(said));
+        QVERIFY(!insertAs("bench_h", continuing, 14, next, payload));
+        QVERIFY2(said.contains("event 14 of the records " + sourceOf(bench).toHex()
+                     + " does not continue their chain from the server's event 12"),
+            qPrintable(said));
         QVERIFY(!insertAs("bench_h", continuing, 12, next, payload));
         QVERIFY2(said.contains("events_source_source_seq_key"), qPrintable(said));
         QVERIFY(!insertAs("bench_h", continuing, 0, next, payload));
