@@ -139,6 +139,11 @@ void describe(QCommandLineParser &parser, const Options &options)
             "  verify --server [CONNINFO]        check every bench's records on the server\n")
         + QCoreApplication::translate("cvu-records", "\nNames for set:\n")
         + namesText(labSettingNames())
+        + QCoreApplication::translate("cvu-records",
+            "  contribution.NAME           a further contribution to every step's uncertainty, "
+            "by the lab's own name:\n"
+            "                              VALUE DISTRIBUTION [DEGREES], such as \"0.2 "
+            "rectangular\"\n")
         + QCoreApplication::translate("cvu-records", "\nNames for customer --set:\n")
         + namesText(customerSettingNames())
         + QCoreApplication::translate("cvu-records", "\nNames for fixture --set:\n")

@@ -2372,5 +2372,11 @@ Names for fixture --set:
         <source>verify, export, certificate, set, customer, fixture, sync, server-init or server-admit</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>  contribution.NAME           a further contribution to every step&apos;s uncertainty, by the lab&apos;s own name:
+                              VALUE DISTRIBUTION [DEGREES], such as &quot;0.2 rectangular&quot;
+</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>
