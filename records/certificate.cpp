@@ -101,39 +101,43 @@ QString ratioText(const std::optional<double> &ratio)
     return *ratio < lowestComfortableRatio ? text + Texts::tr(" (below 4:1)") : text;
 }
 
-// A step's line: its reading with U and k, the bounds and the ratio, the verdict against the
-// bounds, and the verdict and risk under the lab's rule.
-QString stepLine(int step, const std::optional<StepResult> &result, const UncertaintyInputs &inputs)
+// A step's two lines: its reference and reading with U and k; then, indented, the bounds and
+// the verdict against them, the ratio, and the verdict and risk under the lab's rule. Two lines
+// of their own, so that no line breaks inside a value or a unit.
+QStringList stepLines(
+    int step, const std::optional<StepResult> &result, const UncertaintyInputs &inputs)
 {
     if (!result)
-        return Texts::tr("Step %1: no reading").arg(step);
+        return { Texts::tr("Step %1: no reading").arg(step) };
     const StepUncertainty uncertainty = stepUncertainty(step, *result, inputs);
     const QString reading = uncertainty.budget
         ? Texts::tr("%1 pS/m, U = %2 pS/m, k = %3")
               .arg(result->text.trimmed(), uncertaintyText(uncertainty.budget->expanded),
                   coverageFactorText(uncertainty.budget->coverageFactor))
         : Texts::tr("%1 pS/m (U not stated)").arg(result->text.trimmed());
-    QString line = Texts::tr("Step %1  reference %2 pS/m   reading %3   bounds %4 to %5 pS/m   %6")
-                       .arg(step)
-                       .arg(stepReferenceValues[step - 1])
-                       .arg(reading)
-                       .arg(result->lower)
-                       .arg(result->upper)
-                       .arg(result->passed ? Texts::tr("PASS") : Texts::tr("FAIL"));
+    const QString head = Texts::tr("Step %1  reference %2 pS/m   reading %3")
+                             .arg(step)
+                             .arg(stepReferenceValues[step - 1])
+                             .arg(reading);
+    QString verdicts = QStringLiteral("        ")
+        + Texts::tr("bounds %1 to %2 pS/m   %3")
+              .arg(result->lower)
+              .arg(result->upper)
+              .arg(result->passed ? Texts::tr("PASS") : Texts::tr("FAIL"));
     if (uncertainty.ratio)
-        line += QStringLiteral("   ") + ratioText(uncertainty.ratio);
-    line += QStringLiteral("   ")
+        verdicts += QStringLiteral("   ") + ratioText(uncertainty.ratio);
+    verdicts += QStringLiteral("   ")
         + Texts::tr("under the rule: %1").arg(verdictText(uncertainty.decision.verdict));
     if (uncertainty.budget)
-        line += Texts::tr(", risk %1").arg(riskText(uncertainty.decision.risk));
-    return line;
+        verdicts += Texts::tr(", risk %1").arg(riskText(uncertainty.decision.risk));
+    return { head, verdicts };
 }
 
 QStringList validationLines(const ValidationResult &validation, const UncertaintyInputs &inputs)
 {
     QStringList lines;
     for (int step = 1; step <= validationStepCount; ++step)
-        lines.append(stepLine(step, validation.steps[size_t(step - 1)], inputs));
+        lines += stepLines(step, validation.steps[size_t(step - 1)], inputs);
     return lines;
 }
 

@@ -817,10 +817,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Step %1  reference %2 pS/m   reading %3   bounds %4 to %5 pS/m   %6</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>under the rule: %1</source>
         <translation type="unfinished"></translation>
     </message>
@@ -930,6 +926,14 @@
     </message>
     <message>
         <source>The uncertainty of the new constants is not stated: %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Step %1  reference %2 pS/m   reading %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>bounds %1 to %2 pS/m   %3</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
