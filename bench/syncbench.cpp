@@ -89,15 +89,6 @@ std::pair<Summary, Summary> arrivals(
     return { summarize(arrivalTimes), summarize(bareTimes) };
 }
 
-double drainSeconds(const QString &backlog, const QString &server, QString *failure)
-{
-    SyncStatus status;
-    const qint64 startNs = monotonicNs();
-    if (!RecordsSender::sendAll(backlog, server, &status))
-        *failure = status.lastError;
-    return nsToMs(monotonicNs() - startNs) / 1000;
-}
-
 // A second register on the same server, as the first but without the check that each event
 // continues its records' chain: what that check costs a drain.
 QString uncheckedRegister(QSqlDatabase &watch, const QString &server, QString *failure)
@@ -122,17 +113,32 @@ QString uncheckedRegister(QSqlDatabase &watch, const QString &server, QString *f
 }
 }
 
+QString startRegister(PgCluster &cluster)
+{
+    QString said;
+    QTextStream out(&said);
+    if (!cluster.start() || RecordsCommand::serverInit(cluster.ownerServer(), out, out) != 0)
+        return cluster.error() + said;
+    return {};
+}
+
+double drainSeconds(const QString &records, const QString &server, QString *failure)
+{
+    SyncStatus status;
+    const qint64 startNs = monotonicNs();
+    if (!RecordsSender::sendAll(records, server, &status))
+        *failure = status.lastError;
+    return nsToMs(monotonicNs() - startNs) / 1000;
+}
+
 SyncFigures measureSync(int backlogRuns, int arrivalCount)
 {
     SyncFigures figures;
     PgCluster cluster;
     QTemporaryDir dir;
-    QString said;
-    QTextStream out(&said);
-    if (!cluster.start() || RecordsCommand::serverInit(cluster.ownerServer(), out, out) != 0) {
-        figures.failure = cluster.error() + said;
+    figures.failure = startRegister(cluster);
+    if (!figures.failure.isEmpty())
         return figures;
-    }
     const QString server = cluster.ownerServer();
     QString error;
     if (!openServerConnection(server, QLatin1String(measuring), &error)) {

@@ -18,6 +18,13 @@ struct SyncFigures
     Summary bareInsertMs; // one row inserted and committed on its own
 };
 
+class PgCluster;
+
+// A throwaway cluster started with the lab's register set up on it; why not, where it cannot be.
+QString startRegister(PgCluster &cluster);
+// The time the sender takes to send every event of the records; why it failed in failure.
+double drainSeconds(const QString &records, const QString &server, QString *failure);
+
 SyncFigures measureSync(int backlogRuns, int arrivals);
 QStringList syncFigureLines(const SyncFigures &figures);
 QList<Goal> syncGoals(const SyncFigures &figures);

@@ -3,7 +3,7 @@
 #include "clocks.h"
 #include "commands.h"
 #include "pgcluster.h"
-#include "recordssender.h"
+#include "syncbench.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -49,20 +49,13 @@ VerifyFigures measureVerify(const QString &records, qint64 events, int repeats)
     VerifyFigures figures;
     figures.events = events;
     PgCluster cluster;
-    QString said;
-    QTextStream out(&said);
-    if (!cluster.start() || RecordsCommand::serverInit(cluster.ownerServer(), out, out) != 0) {
-        figures.failure = cluster.error() + said;
+    figures.failure = startRegister(cluster);
+    if (!figures.failure.isEmpty())
         return figures;
-    }
     const QString server = cluster.ownerServer();
-    SyncStatus status;
-    const qint64 startNs = monotonicNs();
-    if (!RecordsSender::sendAll(records, server, &status)) {
-        figures.failure = status.lastError;
+    figures.drainSeconds = drainSeconds(records, server, &figures.failure);
+    if (!figures.failure.isEmpty())
         return figures;
-    }
-    figures.drainSeconds = nsToMs(monotonicNs() - startNs) / 1000;
 
     // Taking turns, so that what else the machine does falls on all alike.
     QList<double> localTimes, comparedTimes, serverTimes, sqliteTimes;

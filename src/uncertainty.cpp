@@ -264,6 +264,38 @@ Spread spreadOf(const QList<int> &readings)
         spread.degreesOfFreedom = n - 1;
     return spread;
 }
+
+// A constant's partial derivatives by each input of the calibration.
+struct Sensitivities
+{
+    double low, high, referenceLow, referenceHigh;
+};
+
+// One constant's budget: the two averages (their scatter and their cut to a whole count) and
+// the two references, each through the constant's sensitivity to it.
+Budget constantBudget(
+    const Spread &low, const Spread &high, const CalibrationInputs &inputs, const Sensitivities &by)
+{
+    const double cut = 1 / std::sqrt(12.0);
+    const auto contribution = [](const char *name, double sensitivity, double u,
+                                  Distribution distribution, std::optional<double> dof) {
+        return Contribution { Texts::tr(name), std::abs(sensitivity) * u, distribution, dof, {} };
+    };
+    return budgetOf({
+        contribution(QT_TRANSLATE_NOOP("Uncertainty", "low readings' scatter"), by.low,
+            low.standardUncertainty, Distribution::Normal, low.degreesOfFreedom),
+        contribution(QT_TRANSLATE_NOOP("Uncertainty", "low average cut to a count"), by.low, cut,
+            Distribution::Rectangular, std::nullopt),
+        contribution(QT_TRANSLATE_NOOP("Uncertainty", "high readings' scatter"), by.high,
+            high.standardUncertainty, Distribution::Normal, high.degreesOfFreedom),
+        contribution(QT_TRANSLATE_NOOP("Uncertainty", "high average cut to a count"), by.high, cut,
+            Distribution::Rectangular, std::nullopt),
+        contribution(QT_TRANSLATE_NOOP("Uncertainty", "low reference"), by.referenceLow,
+            inputs.uncertaintyLow, Distribution::Normal, std::nullopt),
+        contribution(QT_TRANSLATE_NOOP("Uncertainty", "high reference"), by.referenceHigh,
+            inputs.uncertaintyHigh, Distribution::Normal, std::nullopt),
+    });
+}
 }
 
 std::optional<ConstantsUncertainty> constantsUncertainty(const CalibrationInputs &inputs)
@@ -277,7 +309,6 @@ std::optional<ConstantsUncertainty> constantsUncertainty(const CalibrationInputs
         return std::nullopt;
     const double span = inputs.referenceHigh - inputs.referenceLow;
     const double slope = span / counts;
-    const double cut = 1 / std::sqrt(12.0);
     // Sensitivity coefficients, the partial derivatives of MC and BC.
     const double slopeByHigh = -span / squared(counts);
     const double slopeByLow = span / squared(counts);
@@ -286,38 +317,10 @@ std::optional<ConstantsUncertainty> constantsUncertainty(const CalibrationInputs
     const double offsetByHigh = -low.average * slopeByHigh;
     const double offsetByReferenceLow = 1 + low.average / counts;
     const double offsetByReferenceHigh = -low.average / counts;
-    const auto contribution = [](const char *name, double sensitivity, double u,
-                                  Distribution distribution, std::optional<double> dof) {
-        return Contribution { Texts::tr(name), std::abs(sensitivity) * u, distribution, dof, {} };
-    };
     ConstantsUncertainty result;
-    result.slope = budgetOf({
-        contribution(QT_TRANSLATE_NOOP("Uncertainty", "low readings' scatter"), slopeByLow,
-            low.standardUncertainty, Distribution::Normal, low.degreesOfFreedom),
-        contribution(QT_TRANSLATE_NOOP("Uncertainty", "low average cut to a count"), slopeByLow,
-            cut, Distribution::Rectangular, std::nullopt),
-        contribution(QT_TRANSLATE_NOOP("Uncertainty", "high readings' scatter"), slopeByHigh,
-            high.standardUncertainty, Distribution::Normal, high.degreesOfFreedom),
-        contribution(QT_TRANSLATE_NOOP("Uncertainty", "high average cut to a count"), slopeByHigh,
-            cut, Distribution::Rectangular, std::nullopt),
-        contribution(QT_TRANSLATE_NOOP("Uncertainty", "low reference"), slopeByReference,
-            inputs.uncertaintyLow, Distribution::Normal, std::nullopt),
-        contribution(QT_TRANSLATE_NOOP("Uncertainty", "high reference"), slopeByReference,
-            inputs.uncertaintyHigh, Distribution::Normal, std::nullopt),
-    });
-    result.offset = budgetOf({
-        contribution(QT_TRANSLATE_NOOP("Uncertainty", "low readings' scatter"), offsetByLow,
-            low.standardUncertainty, Distribution::Normal, low.degreesOfFreedom),
-        contribution(QT_TRANSLATE_NOOP("Uncertainty", "low average cut to a count"), offsetByLow,
-            cut, Distribution::Rectangular, std::nullopt),
-        contribution(QT_TRANSLATE_NOOP("Uncertainty", "high readings' scatter"), offsetByHigh,
-            high.standardUncertainty, Distribution::Normal, high.degreesOfFreedom),
-        contribution(QT_TRANSLATE_NOOP("Uncertainty", "high average cut to a count"), offsetByHigh,
-            cut, Distribution::Rectangular, std::nullopt),
-        contribution(QT_TRANSLATE_NOOP("Uncertainty", "low reference"), offsetByReferenceLow,
-            inputs.uncertaintyLow, Distribution::Normal, std::nullopt),
-        contribution(QT_TRANSLATE_NOOP("Uncertainty", "high reference"), offsetByReferenceHigh,
-            inputs.uncertaintyHigh, Distribution::Normal, std::nullopt),
-    });
+    result.slope = constantBudget(
+        low, high, inputs, { slopeByLow, slopeByHigh, slopeByReference, slopeByReference });
+    result.offset = constantBudget(low, high, inputs,
+        { offsetByLow, offsetByHigh, offsetByReferenceLow, offsetByReferenceHigh });
     return result;
 }
