@@ -315,21 +315,9 @@ QString acknowledgementProblemOf(QSqlDatabase &db, QString *error)
     if (!acknowledged)
         return {};
     const RecordsDatabase::ChainPosition &position = acknowledged->position;
-    const std::optional<StoredEvent> there = RecordsDatabase::eventAt(db, position.seq, error);
-    if (there && there->hash == position.hash)
+    if (RecordsDatabase::placeOfServerEvent(db, position))
         return {};
-    QSqlQuery resumed(db);
-    resumed.prepare(QStringLiteral("SELECT payload FROM events WHERE kind = ?"));
-    resumed.addBindValue(QLatin1String(EventKind::resumed));
-    if (resumed.exec()) {
-        while (resumed.next()) {
-            const QCborMap payload = decodedPayload(resumed.value(0).toByteArray());
-            if (payload.value(QLatin1String(ResumeKey::serverSeq)).toInteger() == position.seq
-                && payload.value(QLatin1String(ResumeKey::serverHash)).toByteArray()
-                    == position.hash)
-                return {};
-        }
-    }
+    const std::optional<StoredEvent> there = RecordsDatabase::eventAt(db, position.seq, error);
     return there ? Texts::tr("event %1 differs from the one the lab's server (%2) confirmed it "
                              "holds")
                        .arg(position.seq)

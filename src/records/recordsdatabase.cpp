@@ -741,6 +741,27 @@ std::optional<StoredEvent> eventAt(QSqlDatabase &db, qint64 seq, QString *error)
     return storedEventOf(query);
 }
 
+std::optional<qint64> placeOfServerEvent(QSqlDatabase &db, const ChainPosition &serverEvent)
+{
+    QString error;
+    const std::optional<StoredEvent> there = eventAt(db, serverEvent.seq, &error);
+    if (there && there->hash == serverEvent.hash)
+        return serverEvent.seq;
+    QSqlQuery resumed(db);
+    resumed.prepare(QStringLiteral("SELECT seq, payload FROM events WHERE kind = ?"));
+    resumed.addBindValue(QLatin1String(EventKind::resumed));
+    if (resumed.exec()) {
+        while (resumed.next()) {
+            const QCborMap payload = decodedPayload(resumed.value(1).toByteArray());
+            if (payload.value(QLatin1String(ResumeKey::serverSeq)).toInteger() == serverEvent.seq
+                && payload.value(QLatin1String(ResumeKey::serverHash)).toByteArray()
+                    == serverEvent.hash)
+                return resumed.value(0).toLongLong() - 1;
+        }
+    }
+    return std::nullopt;
+}
+
 bool readEvents(QSqlDatabase &db, qint64 afterSeq,
     const std::function<bool(const StoredEvent &)> &visitor, QString *error, Decoding decoding)
 {

@@ -146,6 +146,10 @@ bool readEvents(QSqlDatabase &db, qint64 afterSeq,
     Decoding decoding = Decoding::Payload);
 // The event at a place; none where the file has none there.
 std::optional<StoredEvent> eventAt(QSqlDatabase &db, qint64 seq, QString *error);
+// Where an event the server holds stands in the file: its own place where the file holds it
+// with the same hash, or the place before the resumed event that continues the chain from it.
+// None where the file has it nowhere (it ends before it, or differs there).
+std::optional<qint64> placeOfServerEvent(QSqlDatabase &db, const ChainPosition &serverEvent);
 // The events of one run, in order.
 QList<StoredEvent> eventsOfRun(QSqlDatabase &db, const QUuid &run, QString *error);
 

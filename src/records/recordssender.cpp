@@ -46,25 +46,7 @@ std::optional<qint64> placeInFile(QSqlDatabase &local, const ChainPosition &serv
 {
     if (serverHead.seq == 0)
         return 0;
-    QString error;
-    const std::optional<StoredEvent> there
-        = RecordsDatabase::eventAt(local, serverHead.seq, &error);
-    if (there && there->hash == serverHead.hash)
-        return serverHead.seq;
-    // Or the file went on from it, after a resumed event that names it.
-    QSqlQuery resumed(local);
-    resumed.prepare(QStringLiteral("SELECT seq, payload FROM events WHERE kind = ?"));
-    resumed.addBindValue(QLatin1String(EventKind::resumed));
-    if (resumed.exec()) {
-        while (resumed.next()) {
-            const QCborMap payload = decodedPayload(resumed.value(1).toByteArray());
-            if (payload.value(QLatin1String(ResumeKey::serverSeq)).toInteger() == serverHead.seq
-                && payload.value(QLatin1String(ResumeKey::serverHash)).toByteArray()
-                    == serverHead.hash)
-                return resumed.value(0).toLongLong() - 1;
-        }
-    }
-    return std::nullopt;
+    return RecordsDatabase::placeOfServerEvent(local, serverHead);
 }
 
 // One program's sending of one database's events: its own connections, made and used in the
