@@ -591,6 +591,9 @@ private slots:
         QTest::newRow("a forged run appended, its hashes valid")
             << 5 << "event 20 has the same identifier as event 1";
         QTest::newRow("a forged run with made-up identifiers") << 6 << "event 20 (identified, ";
+        // The only finding on event 11 is its place: a report before any passing validation.
+        QTest::newRow("the failing validation as found replaced by a report")
+            << 7 << "event 11 (report, ";
     }
 
     void everyAttackOnTheFileIsFound()
@@ -645,6 +648,15 @@ private slots:
                 QVERIFY(
                     tamperer.run("UPDATE events SET payload = ?, verdict = 'passed' WHERE seq = 11",
                         { encodedPayload(asFound.payload) }));
+                QVERIFY(tamperer.rechainFrom(11));
+                break;
+            }
+            case 7: {
+                const RecordEvent report = reportEvent(
+                    runReporting("600"), QStringLiteral("600.txt"), false, "report", {});
+                QVERIFY(tamperer.run(
+                    "UPDATE events SET kind = ?, verdict = NULL, payload = ? WHERE seq = 11",
+                    { report.kind, encodedPayload(report.payload) }));
                 QVERIFY(tamperer.rechainFrom(11));
                 break;
             }
