@@ -7,6 +7,7 @@
 #include "registercsv.h"
 #include "registermodels.h"
 #include "registerwindow.h"
+#include "samplerun.h"
 #include "savefile.h"
 #include "sensorcharts.h"
 #include "tamperer.h"
@@ -222,6 +223,26 @@ private slots:
         QCOMPARE(column("Adjustment confirmed"), QStringLiteral("no"));
         QCOMPARE(column("As found"), QStringLiteral("FAIL"));
         QCOMPARE(column("As left"), QStringLiteral("PASS"));
+
+        // Adjusted before it was ever validated: nothing of it is as found, and the
+        // certificate says so.
+        RunRecord adjustedFirst = runReporting("807");
+        QList<RecordEvent> events { identifiedEvent(adjustedFirst, RunContext::ofThisProgram()),
+            calibrationEvent(adjustedFirst, Verdict::computed), storeEvent(adjustedFirst, false),
+            saveResultEvent(adjustedFirst, Verdict::confirmed) };
+        adjustedFirst.store = StoreRecord { {}, true };
+        adjustedFirst.validation->phase = ValidationPhase::AsLeft;
+        events += { validationEvent(adjustedFirst), endedEvent(adjustedFirst, "closed") };
+        QList<RecordsDatabase::StoredEvent> stored;
+        for (const RecordEvent &event : std::as_const(events))
+            stored.append({ stored.size() + 1, event, encodedPayload(event.payload), {} });
+        const RunSummary neverFound = summarizeRun(stored, LabRecords());
+        QVERIFY(!neverFound.asFound);
+        QVERIFY(neverFound.asLeft && neverFound.asLeft->passed);
+        Certificate unfound;
+        unfound.run = neverFound;
+        QVERIFY(certificateLines(unfound).contains(
+            "Condition as received: not validated before it was adjusted"));
 
         const RunSummary killed = run("804");
         QVERIFY(killed.asFound->passed);
