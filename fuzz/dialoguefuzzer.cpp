@@ -1,6 +1,7 @@
 #include "dialoguedriver.h"
 #include "fuzzinput.h"
 #include "responsetick.h"
+#include "sha256.h"
 
 #include <QApplication>
 #include <QDir>
@@ -76,6 +77,10 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     static char *argv[] = { name, nullptr };
     // Lives until the process ends: libFuzzer exits without returning here.
     new QApplication(argc, argv);
+    // OpenSSL reads its configuration on the first thread that hashes and keeps a note there.
+    // The records thread is still running when libFuzzer exits, so the first hash is made on
+    // this thread, whose notes OpenSSL's own exit handler frees.
+    sha256Of({});
     setResponseTickForTesting(std::chrono::hours(1));
     checkScriptedStarts();
     return 0;
