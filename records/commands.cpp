@@ -7,6 +7,7 @@
 #include "recordsdatabase.h"
 #include "recordssender.h"
 #include "registerconfig.h"
+#include "registercsv.h"
 #include "runevents.h"
 #include "savefile.h"
 #include "serverinit.h"
@@ -19,6 +20,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <functional>
 
 namespace {
 constexpr char connectionName[] = "cvu-records-command";
@@ -153,8 +155,11 @@ int verify(const QString &databasePath, const QString &server, QTextStream &out,
     return check.intact() && compared.intact() ? 0 : 1;
 }
 
-int exportCsv(
-    const QString &databasePath, const QString &csvPath, QTextStream &out, QTextStream &err)
+namespace {
+// Writes what `write` makes of the records into the file, whole or not at all, as a report is.
+int exportTo(const QString &databasePath, const QString &csvPath,
+    const std::function<bool(QSqlDatabase &, QIODevice &, QString *)> &write, QTextStream &out,
+    QTextStream &err)
 {
     if (refusedAsRecords(csvPath, databasePath, err))
         return 2;
@@ -163,11 +168,10 @@ int exportCsv(
         err << connection.error() << Qt::endl;
         return 2;
     }
-    // Written whole or not at all, as a report is.
     QSaveFile file(csvPath);
     QSqlDatabase db = connection.database();
     QString error;
-    if (!file.open(QIODevice::WriteOnly) || !exportHistoryCsv(db, file, &error)
+    if (!file.open(QIODevice::WriteOnly) || !write(db, file, &error)
         || !commitWhole(file, &error)) {
         err << QDir::toNativeSeparators(csvPath) << ": "
             << (error.isEmpty() ? file.errorString() : error) << Qt::endl;
@@ -175,6 +179,29 @@ int exportCsv(
     }
     out << "exported to " << QDir::toNativeSeparators(csvPath) << Qt::endl;
     return 0;
+}
+}
+
+int exportCsv(
+    const QString &databasePath, const QString &csvPath, QTextStream &out, QTextStream &err)
+{
+    return exportTo(databasePath, csvPath, exportHistoryCsv, out, err);
+}
+
+int exportSensors(
+    const QString &databasePath, const QString &csvPath, QTextStream &out, QTextStream &err)
+{
+    return exportTo(
+        databasePath, csvPath,
+        [](QSqlDatabase &db, QIODevice &file, QString *error) {
+            const Register records(db);
+            const QList<SensorSummary> sensors = records.sensors(error);
+            if (!error->isEmpty())
+                return false;
+            const QByteArray csv = sensorsCsv(sensors, QDate::currentDate(), records.settings());
+            return file.write(csv) == csv.size();
+        },
+        out, err);
 }
 
 int certificate(const QString &databasePath, const CertificateRequest &request, QTextStream &out,

@@ -33,6 +33,9 @@ int verify(const QString &databasePath, const QString &server, QTextStream &out,
 // Every event as a line of the calibration history CSV.
 int exportCsv(
     const QString &databasePath, const QString &csvPath, QTextStream &out, QTextStream &err);
+// The register's sensors list, with every status that holds for each, in words.
+int exportSensors(
+    const QString &databasePath, const QString &csvPath, QTextStream &out, QTextStream &err);
 // Sends what waits for the lab's server: 0 when everything is there.
 int sync(const QString &databasePath, const QString &server, QTextStream &out, QTextStream &err);
 // Sets the lab's register up on the server, as its owner: the schema of server-schema.sql.

@@ -44,6 +44,8 @@ struct Options
     QCommandLineOption database
         = option("database", "The records database to use instead of the program's own.", "FILE");
     QCommandLineOption csv = option("csv", "With export: the CSV file to write.", "FILE");
+    QCommandLineOption sensors = option(
+        "sensors", "With export: the CSV file to write the sensors list to instead.", "FILE");
     QCommandLineOption serial = option("serial",
         "With certificate, customer: the sensor's serial number; with fixture: the fixture's.",
         "SERIAL");
@@ -116,6 +118,8 @@ void describe(QCommandLineParser &parser, const Options &options)
             "                                    lab's server where one is set\n"
             "  verify --certificate FILE.pdf     check a certificate against the records\n"
             "  export --csv FILE                 write every record as a line of a CSV file\n"
+            "  export --sensors FILE             write the sensors list with every status that "
+            "holds\n"
             "  certificate --serial SERIAL [--run ID] --output FILE.pdf [--approve | --amend "
             "--reason TEXT]\n"
             "                                    write a run's certificate: the issued one, or a "
@@ -150,10 +154,10 @@ void describe(QCommandLineParser &parser, const Options &options)
         + namesText(fixtureSettingNames()));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions({ options.database, options.csv, options.serial, options.run, options.output,
-        options.approve, options.amend, options.reason, options.approverName, options.temperature,
-        options.humidity, options.condition, options.concession, options.certificate, options.set,
-        options.role, options.bench, options.server });
+    parser.addOptions({ options.database, options.csv, options.sensors, options.serial, options.run,
+        options.output, options.approve, options.amend, options.reason, options.approverName,
+        options.temperature, options.humidity, options.condition, options.concession,
+        options.certificate, options.set, options.role, options.bench, options.server });
     parser.addPositionalArgument(QStringLiteral("command"),
         QCoreApplication::translate("cvu-records",
             "verify, export, certificate, set, customer, fixture, sync, server-init or "
@@ -203,6 +207,8 @@ int runCommand(const QString &command, const QCommandLineParser &parser, const O
         && parser.isSet(options.role) && parser.isSet(options.bench))
         return RecordsCommand::serverAdmit(
             server, parser.value(options.role), parser.value(options.bench), out, err);
+    if (command == QLatin1String("export") && parser.isSet(options.sensors))
+        return RecordsCommand::exportSensors(database, parser.value(options.sensors), out, err);
     if (command == QLatin1String("export") && parser.isSet(options.csv))
         return RecordsCommand::exportCsv(database, parser.value(options.csv), out, err);
     if (command == QLatin1String("certificate") && parser.isSet(options.serial)

@@ -252,9 +252,8 @@ DueState dueState(const SensorSummary &sensor, const QDate &today, const Registe
         state.due = sensor.lastPassed->date().addMonths(settings.sensorIntervalMonths);
         state.daysLeft = today.daysTo(*state.due);
     }
-    if (sensor.lastResult == RunResult::Failed)
-        state.status = SensorStatus::LastRunFailed;
-    else if (!state.due || state.daysLeft < 0)
+    state.lastRunFailed = sensor.lastResult == RunResult::Failed;
+    if (!state.due || state.daysLeft < 0)
         state.status = SensorStatus::Overdue;
     else if (state.daysLeft <= settings.dueSoonDays)
         state.status = SensorStatus::DueSoon;
@@ -263,21 +262,53 @@ DueState dueState(const SensorSummary &sensor, const QDate &today, const Registe
     return state;
 }
 
+QList<SensorStatus> DueState::statuses() const
+{
+    QList<SensorStatus> holding;
+    if (!(lastRunFailed && status == SensorStatus::Ok))
+        holding.append(status);
+    if (lastRunFailed)
+        holding.append(SensorStatus::LastRunFailed);
+    return holding;
+}
+
 QString statusText(const DueState &state)
 {
+    QString dueText;
     switch (state.status) {
     case SensorStatus::Ok:
+        if (state.lastRunFailed)
+            return QCoreApplication::translate("Register", "Last run failed");
         return QCoreApplication::translate("Register", "OK");
     case SensorStatus::DueSoon:
-        return state.daysLeft == 1
+        dueText = state.daysLeft == 1
             ? QCoreApplication::translate("Register", "Due in 1 day")
             : QCoreApplication::translate("Register", "Due in %1 days").arg(state.daysLeft);
+        break;
     case SensorStatus::Overdue:
-        return QCoreApplication::translate("Register", "Overdue");
     case SensorStatus::LastRunFailed:
-        return QCoreApplication::translate("Register", "Last run failed");
+        dueText = QCoreApplication::translate("Register", "Overdue");
+        break;
     }
-    return {};
+    return state.lastRunFailed
+        ? QCoreApplication::translate("Register", "%1 · last run failed").arg(dueText)
+        : dueText;
+}
+
+QString deviceDateText(const std::optional<QDate> &read, const QString &sent)
+{
+    if (read)
+        return read->toString(Qt::ISODate);
+    if (sent.trimmed().isEmpty())
+        return QCoreApplication::translate("Register", "unknown");
+    return QCoreApplication::translate("Register", "\"%1\" (not a date)").arg(sent.trimmed());
+}
+
+QString deviceDateTip(const QString &sent)
+{
+    return sent.trimmed().isEmpty()
+        ? QCoreApplication::translate("Register", "The device sent no date.")
+        : QCoreApplication::translate("Register", "As the device sent it: %1").arg(sent.trimmed());
 }
 
 QString resultText(RunResult result)
@@ -509,7 +540,7 @@ QList<FixtureRun> Register::runsWithFixture(
         return found;
     while (runs->next()) {
         FixtureRun fixtureRun { QUuid::fromRfc4122(runs->value(0).toByteArray()),
-            localTimeOf(runs->value(1).toLongLong()), runs->value(2).toByteArray(), {}, false };
+            localTimeOf(runs->value(1).toLongLong()), runs->value(2).toByteArray(), {}, {}, false };
         std::optional<QSqlQuery> identification
             = query(m_db, RegisterQueries::identificationOf(fixtureRun.run), error);
         if (identification && identification->next()) {
@@ -517,7 +548,8 @@ QList<FixtureRun> Register::runsWithFixture(
                                          .value(QLatin1String(Key::fixture))
                                          .toMap();
             fixtureRun.fixtureCalibrationDateText = kept(fixture, Key::calDate);
-            if (const std::optional<QDate> calibrated = keptDate(fixture, Key::calDate))
+            fixtureRun.fixtureCalibrationDate = keptDate(fixture, Key::calDate);
+            if (const std::optional<QDate> &calibrated = fixtureRun.fixtureCalibrationDate)
                 fixtureRun.outOfInterval = outOfInterval(*calibrated, fixtureRun.at.date(),
                     m_lab.settingsAt(identification->value(2).toLongLong()).fixtureIntervalMonths);
         }

@@ -34,25 +34,33 @@ struct SensorSummary
     int runs = 0;
     QDateTime lastRun;
     RunResult lastResult = RunResult::NotValidated;
-    std::optional<QDateTime> lastCalibration; // new constants confirmed stored
+    std::optional<QDateTime> lastCalibration; // the last adjustment: new constants confirmed stored
     std::optional<QDateTime> lastPassed; // the latest run that ended with a passing validation
     bool imported = false; // known only from an imported history
 };
 
+// What the register says of a sensor, from the least to the most urgent.
 enum class SensorStatus { Ok, DueSoon, Overdue, LastRunFailed };
 
 struct DueState
 {
-    SensorStatus status = SensorStatus::Overdue;
+    SensorStatus status = SensorStatus::Overdue; // by the due date alone: OK, due soon, overdue
+    bool lastRunFailed = false;
     std::optional<QDate> due;
     qint64 daysLeft = 0;
+
+    // Every status that holds, as the text names them: the due date's (unless the sensor is
+    // only in date and its last run failed), then a failed last run.
+    QList<SensorStatus> statuses() const;
+    SensorStatus mostUrgent() const { return lastRunFailed ? SensorStatus::LastRunFailed : status; }
 };
 
-// Due is the last run that ended with a passing validation plus the interval. A last run that
-// failed comes first; a sensor never passed is overdue.
+// Due is the last run that ended with a passing validation plus the interval; a sensor never
+// passed is overdue. A failed last run stands beside whatever its due date says.
 DueState dueState(
     const SensorSummary &sensor, const QDate &today, const RegisterSettings &settings);
-// "OK", "Due in N days", "Overdue", "Last run failed".
+// "OK", "Due in N days", "Overdue", "Last run failed", or two of them together: "Overdue · last
+// run failed".
 QString statusText(const DueState &state);
 
 // One validation as the register shows it: the five readings against their bounds.
@@ -150,6 +158,7 @@ struct FixtureRun
     QDateTime at;
     QByteArray sensorSerial;
     QString fixtureCalibrationDateText;
+    std::optional<QDate> fixtureCalibrationDate;
     bool outOfInterval = false;
 };
 
@@ -204,6 +213,13 @@ private:
 
 // Builds a run's summary from its events in order; imported lines are read by their columns.
 RunSummary summarizeRun(const QList<RecordsDatabase::StoredEvent> &events, const LabRecords &lab);
+
+// A date a device sent, as the register shows it: yyyy-MM-dd where it could be read (a fixture
+// sends MM/DD/YY, which a European reader would take the other way round), the text with a
+// word where it could not, "unknown" where none was sent.
+QString deviceDateText(const std::optional<QDate> &read, const QString &sent);
+// The device's own text of a date, for a tooltip beside what deviceDateText shows.
+QString deviceDateTip(const QString &sent);
 
 // "Passed", "Failed", "Not validated".
 QString resultText(RunResult result);

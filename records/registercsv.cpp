@@ -31,13 +31,14 @@ QByteArray sensorsCsv(
 {
     QByteArray csv = HistoryCsv::byteOrderMark
         + HistoryCsv::line({ "Serial", "Model", "Firmware", "Runs", "Last run", "Result",
-            "Last calibration", "Next due", "Status", "Imported" });
+            "Last adjustment", "Last passed calibration", "Next due", "Status", "Imported" });
     for (const SensorSummary &sensor : sensors) {
         const DueState due = dueState(sensor, today, settings);
         csv += HistoryCsv::line({ QString::fromUtf8(sensor.serial), sensor.model, sensor.firmware,
             QString::number(sensor.runs), dateText(sensor.lastRun), resultText(sensor.lastResult),
-            dateOf(sensor.lastCalibration), due.due ? due.due->toString(Qt::ISODate) : QString(),
-            statusText(due), sensor.imported ? QStringLiteral("yes") : QString() });
+            dateOf(sensor.lastCalibration), dateOf(sensor.lastPassed),
+            due.due ? due.due->toString(Qt::ISODate) : QString(), statusText(due),
+            sensor.imported ? QStringLiteral("yes") : QString() });
     }
     return csv;
 }

@@ -95,6 +95,19 @@ QString lapsedText(const QString &what)
     return Texts::tr("%1 (out of its calibration interval)").arg(what);
 }
 
+namespace {
+// A device's date in a list: as the register shows dates, flagged where out of its interval;
+// sorted by the date itself.
+QVariant deviceDateCell(
+    const std::optional<QDate> &read, const QString &sent, bool lapsed, int role)
+{
+    if (role == sortRole)
+        return read ? QVariant(*read) : QVariant(QDate());
+    const QString shown = deviceDateText(read, sent);
+    return lapsed ? lapsedText(shown) : shown;
+}
+}
+
 QString fixtureText(const ReferenceStandard &fixture)
 {
     return fixture.outOfInterval ? lapsedText(fixture.serial) : fixture.serial;
@@ -115,8 +128,10 @@ void SensorsModel::setSensors(
 QMap<SensorStatus, int> SensorsModel::statusCounts() const
 {
     QMap<SensorStatus, int> counts;
-    for (const Row &row : m_sensors)
-        ++counts[row.due.status];
+    for (const Row &row : m_sensors) {
+        for (const SensorStatus status : row.due.statuses())
+            ++counts[status];
+    }
     return counts;
 }
 
@@ -137,7 +152,13 @@ QVariant SensorsModel::data(const QModelIndex &index, int role) const
     const Row &row = m_sensors.at(index.row());
     const SensorSummary &sensor = row.summary;
     if (index.column() == Status && (role == Qt::BackgroundRole || role == Qt::ForegroundRole))
-        return colouredRole(role, statusColour(row.due.status));
+        return colouredRole(role, statusColour(row.due.mostUrgent()));
+    if (role == statusesRole) {
+        int bits = 0;
+        for (const SensorStatus status : row.due.statuses())
+            bits |= 1 << int(status);
+        return bits;
+    }
     if (role != Qt::DisplayRole && role != sortRole)
         return {};
     const bool display = role == Qt::DisplayRole;
@@ -154,26 +175,44 @@ QVariant SensorsModel::data(const QModelIndex &index, int role) const
         return display ? QVariant(dateText(sensor.lastRun)) : QVariant(sensor.lastRun);
     case Result:
         return display ? QVariant(resultText(sensor.lastResult)) : QVariant(int(sensor.lastResult));
-    case LastCalibration:
+    case LastAdjustment:
         return display ? QVariant(dateOnly(sensor.lastCalibration))
                        : sortKey(sensor.lastCalibration);
+    case LastPassed:
+        return display ? QVariant(dateOnly(sensor.lastPassed)) : sortKey(sensor.lastPassed);
     case NextDue:
         return row.due.due
             ? QVariant(display ? row.due.due->toString(Qt::ISODate) : QVariant(*row.due.due))
             : QVariant(display ? QString() : QVariant(QDate()));
     case Status:
         return display ? QVariant(statusText(row.due))
-                       : QVariant(int(row.due.status) * 100000 + row.due.daysLeft);
+                       : QVariant(int(row.due.mostUrgent()) * 100000 + row.due.daysLeft);
     }
     return {};
 }
 
 QVariant SensorsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    return header({ Texts::tr("Serial"), Texts::tr("Model"), Texts::tr("Firmware"),
-                      Texts::tr("Last run"), Texts::tr("Result"), Texts::tr("Last calibration"),
-                      Texts::tr("Next due"), Texts::tr("Status") },
+    return header(
+        { Texts::tr("Serial"), Texts::tr("Model"), Texts::tr("Firmware"), Texts::tr("Last run"),
+            Texts::tr("Result"), Texts::tr("Last adjustment"), Texts::tr("Last passed calibration"),
+            Texts::tr("Next due"), Texts::tr("Status") },
         section, orientation, role);
+}
+
+void SensorsFilter::setStatus(std::optional<SensorStatus> status)
+{
+    m_status = status;
+    invalidateFilter();
+}
+
+bool SensorsFilter::filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const
+{
+    if (m_status
+        && !(sourceModel()->index(sourceRow, 0, sourceParent).data(statusesRole).toInt()
+            & (1 << int(*m_status))))
+        return false;
+    return QSortFilterProxyModel::filterAcceptsRow(sourceRow, sourceParent);
 }
 
 // ---- One sensor's runs
@@ -303,6 +342,8 @@ QVariant FixturesModel::data(const QModelIndex &index, int role) const
     if (index.column() == CalibrationDate && lapsed
         && (role == Qt::BackgroundRole || role == Qt::ForegroundRole))
         return colouredRole(role, warningColour());
+    if (index.column() == CalibrationDate && role == Qt::ToolTipRole)
+        return deviceDateTip(fixture.calibrationDateText);
     if (role != Qt::DisplayRole && role != sortRole)
         return {};
     switch (index.column()) {
@@ -311,8 +352,7 @@ QVariant FixturesModel::data(const QModelIndex &index, int role) const
     case Model:
         return fixture.model;
     case CalibrationDate:
-        return lapsed && role == Qt::DisplayRole ? lapsedText(fixture.calibrationDateText)
-                                                 : fixture.calibrationDateText;
+        return deviceDateCell(fixture.calibrationDate, fixture.calibrationDateText, lapsed, role);
     case Runs:
         return fixture.runs;
     case LastRun:
@@ -366,6 +406,8 @@ QVariant FixtureRunsModel::data(const QModelIndex &index, int role) const
     if (index.column() == FixtureCalibration && run.outOfInterval
         && (role == Qt::BackgroundRole || role == Qt::ForegroundRole))
         return colouredRole(role, warningColour());
+    if (index.column() == FixtureCalibration && role == Qt::ToolTipRole)
+        return deviceDateTip(run.fixtureCalibrationDateText);
     if (role != Qt::DisplayRole && role != sortRole)
         return {};
     switch (index.column()) {
@@ -374,9 +416,8 @@ QVariant FixtureRunsModel::data(const QModelIndex &index, int role) const
     case Sensor:
         return QString::fromUtf8(run.sensorSerial);
     case FixtureCalibration:
-        return run.outOfInterval && role == Qt::DisplayRole
-            ? lapsedText(run.fixtureCalibrationDateText)
-            : run.fixtureCalibrationDateText;
+        return deviceDateCell(
+            run.fixtureCalibrationDate, run.fixtureCalibrationDateText, run.outOfInterval, role);
     }
     return {};
 }

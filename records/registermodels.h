@@ -6,10 +6,13 @@
 
 #include <QAbstractTableModel>
 #include <QMap>
+#include <QSortFilterProxyModel>
 
 // The roles the views sort by: the value itself (a date, a number, a status in its order), not
 // its text.
 inline constexpr int sortRole = Qt::UserRole;
+// The sensors list's statuses that hold, one bit for each SensorStatus.
+inline constexpr int statusesRole = Qt::UserRole + 1;
 
 // Every sensor with its due date and status. The status is told in words and in colour, dark
 // text on a light ground whatever the palette, so it reads on light and dark desktops alike.
@@ -24,7 +27,8 @@ public:
         Firmware,
         LastRun,
         Result,
-        LastCalibration,
+        LastAdjustment,
+        LastPassed,
         NextDue,
         Status,
         ColumnCount
@@ -50,6 +54,23 @@ private:
         DueState due;
     };
     QList<Row> m_sensors;
+};
+
+// The sensors list as its filters leave it: a serial as typed, and one status.
+class SensorsFilter : public QSortFilterProxyModel
+{
+    Q_OBJECT
+
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+    // None: every status.
+    void setStatus(std::optional<SensorStatus> status);
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
+
+private:
+    std::optional<SensorStatus> m_status;
 };
 
 // One sensor's runs, newest first.

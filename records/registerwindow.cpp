@@ -89,6 +89,8 @@ void RegisterWindow::useServer(const QString &server)
     m_lastError.clear();
     RecordsDatabase::close(m_connection);
     openSource(server);
+    // Every run of this computer's own records is this computer's.
+    ui->sensorTV_runs->setColumnHidden(RunsModel::Bench, !m_showsServer);
     if (m_lastError.isEmpty())
         reload();
     if (!m_lastError.isEmpty())
@@ -248,6 +250,13 @@ void RegisterWindow::on_registerPB_reload_clicked()
 void RegisterWindow::on_sensorsLE_filter_textChanged(const QString &text)
 {
     m_sensorsView.setFilterFixedString(text);
+}
+
+// The list's first entry is every status; the others follow the statuses' order.
+void RegisterWindow::on_sensorsCB_status_currentIndexChanged(int index)
+{
+    m_sensorsView.setStatus(
+        index > 0 ? std::optional(SensorStatus(index - 1)) : std::optional<SensorStatus>());
 }
 
 void RegisterWindow::on_sensorsPB_open_clicked()

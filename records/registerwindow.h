@@ -37,6 +37,7 @@ public:
 private slots:
     void on_registerPB_reload_clicked();
     void on_sensorsLE_filter_textChanged(const QString &text);
+    void on_sensorsCB_status_currentIndexChanged(int index);
     void on_sensorsPB_open_clicked();
     void on_sensorsTV_list_doubleClicked(const QModelIndex &index);
     void on_sensorsPB_export_clicked();
@@ -80,7 +81,7 @@ private:
     RegisterSettings m_settings; // as the records hold them, read at each reload
     QString m_lastError;
     SensorsModel m_sensors;
-    QSortFilterProxyModel m_sensorsView;
+    SensorsFilter m_sensorsView;
     RunsModel m_runs;
     FixturesModel m_fixtures;
     FixtureRunsModel m_fixtureRuns;

@@ -18,6 +18,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -86,10 +87,20 @@ private slots:
         QTest::newRow("due yesterday") << sensorLastPassed(today.addMonths(-12).daysTo(today) + 1)
                                        << "Overdue" << today.addDays(-1);
         QTest::newRow("never passed") << sensorLastPassed(-1) << "Overdue" << QDate();
-        QTest::newRow("last run failed")
+        QTest::newRow("last run failed, in date")
             << sensorLastPassed(10, RunResult::Failed) << "Last run failed" << year.addDays(-10);
+        QTest::newRow("last run failed, due in 30 days")
+            << sensorLastPassed(today.addMonths(-12).daysTo(today) - 30, RunResult::Failed)
+            << "Due in 30 days · last run failed" << today.addDays(30);
+        QTest::newRow("last run failed, overdue")
+            << sensorLastPassed(today.addMonths(-12).daysTo(today) + 1, RunResult::Failed)
+            << "Overdue · last run failed" << today.addDays(-1);
+        QTest::newRow("last run failed, never passed")
+            << sensorLastPassed(-1, RunResult::Failed) << "Overdue · last run failed" << QDate();
     }
 
+    // Statuses stand together: each one that holds is said, counted and filtered on; the
+    // colour is the most urgent's.
     void dueDateAndStatus()
     {
         QFETCH(SensorSummary, sensor);
@@ -98,6 +109,11 @@ private slots:
         const DueState state = dueState(sensor, today, RegisterSettings());
         QCOMPARE(statusText(state), status);
         QCOMPARE(state.due.value_or(QDate()), due);
+        QCOMPARE(state.statuses().size(), status.count(QStringLiteral(" · ")) + 1);
+        QCOMPARE(state.statuses().contains(SensorStatus::LastRunFailed),
+            sensor.lastResult == RunResult::Failed);
+        QCOMPARE(state.mostUrgent() == SensorStatus::LastRunFailed,
+            sensor.lastResult == RunResult::Failed);
     }
 
     void chartAxesStandAtRoundValuesAndDates()
@@ -172,12 +188,12 @@ private slots:
         // An imported failed validation counts as the failure it was.
         QCOMPARE(sensorOf(sensors, "998")->lastResult, RunResult::Failed);
         QCOMPARE(statusText(dueState(*sensorOf(sensors, "998"), now, RegisterSettings())),
-            QStringLiteral("Last run failed"));
+            QStringLiteral("Overdue · last run failed"));
         QCOMPARE(records.runsOf("998", &error).first().asFound->steps[2]->passed, false);
         QCOMPARE(statusText(dueState(*sensorOf(sensors, "517"), now, RegisterSettings())),
             QStringLiteral("OK"));
         QCOMPARE(statusText(dueState(*sensorOf(sensors, "700"), now, RegisterSettings())),
-            QStringLiteral("Last run failed"));
+            QStringLiteral("Overdue · last run failed"));
         QCOMPARE(sensorOf(sensors, "600")->lastCalibration->date(), now);
         QVERIFY(sensorOf(sensors, "999")->imported);
         QCOMPARE(sensorOf(sensors, "999")->lastPassed->date(), QDate(2025, 1, 10));
@@ -224,7 +240,7 @@ private slots:
         view.sort(SensorsModel::Status);
         QCOMPARE(view.index(0, SensorsModel::Status).data().toString(), QStringLiteral("OK"));
         QCOMPARE(view.index(3, SensorsModel::Status).data().toString(),
-            QStringLiteral("Last run failed"));
+            QStringLiteral("Overdue · last run failed"));
         QCOMPARE(
             view.index(3, SensorsModel::Status).data(Qt::BackgroundRole).value<QBrush>().color(),
             statusColour(SensorStatus::LastRunFailed));
@@ -233,7 +249,30 @@ private slots:
             QColor(Qt::black));
         view.setFilterFixedString("60");
         QCOMPARE(view.rowCount(), 1);
-        QCOMPARE(sensorsModel.statusCounts().value(SensorStatus::Ok), 2);
+        // 998 and 700 failed and never passed: overdue and failed, each counted in both.
+        const QMap<SensorStatus, int> counts = sensorsModel.statusCounts();
+        QCOMPARE(counts.value(SensorStatus::Ok), 2);
+        QCOMPARE(counts.value(SensorStatus::Overdue), 3);
+        QCOMPARE(counts.value(SensorStatus::LastRunFailed), 2);
+        SensorsFilter filter;
+        filter.setSourceModel(&sensorsModel);
+        QAbstractItemModelTester filterTester(
+            &filter, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const auto serials = [&] {
+            QStringList shown;
+            for (int row = 0; row < filter.rowCount(); ++row)
+                shown.append(filter.index(row, SensorsModel::Serial).data().toString());
+            shown.sort();
+            return shown;
+        };
+        filter.setStatus(SensorStatus::Overdue);
+        QCOMPARE(serials(), QStringList({ "700", "998 (imported)", "999 (imported)" }));
+        filter.setStatus(SensorStatus::LastRunFailed);
+        QCOMPARE(serials(), QStringList({ "700", "998 (imported)" }));
+        filter.setFilterFixedString("99");
+        QCOMPARE(serials(), QStringList({ "998 (imported)" }));
+        filter.setStatus(std::nullopt);
+        QCOMPARE(serials(), QStringList({ "998 (imported)", "999 (imported)" }));
 
         RunsModel runsModel;
         QAbstractItemModelTester runsTester(
@@ -258,6 +297,20 @@ private slots:
             &fixtureRunsModel, QAbstractItemModelTester::FailureReportingMode::QtTest);
         fixtureRunsModel.setRuns(fixtureRuns);
         QCOMPARE(fixtureRunsModel.sensors(), (QList<QByteArray> { "700", "600", "998", "999" }));
+        // The fixture's MM/DD/YY shown as the ISO date it is, its own text beside it; an
+        // imported run that names no date says so.
+        const QModelIndex fixtureDate = fixturesModel.index(0, FixturesModel::CalibrationDate);
+        QCOMPARE(fixtureDate.data().toString(),
+            QStringLiteral("2012-01-10 (out of its calibration interval)"));
+        QCOMPARE(fixtureDate.data(Qt::ToolTipRole).toString(),
+            QStringLiteral("As the device sent it: 01/10/12"));
+        QCOMPARE(fixtureDate.data(sortRole).toDate(), QDate(2012, 1, 10));
+        QCOMPARE(fixtureRunsModel.index(1, FixtureRunsModel::FixtureCalibration).data().toString(),
+            QStringLiteral("2012-01-10 (out of its calibration interval)"));
+        QCOMPARE(fixtureRunsModel.index(2, FixtureRunsModel::FixtureCalibration).data().toString(),
+            QStringLiteral("unknown"));
+        QCOMPARE(
+            deviceDateText(std::nullopt, "13/45/12"), QStringLiteral("\"13/45/12\" (not a date)"));
 
         // Each step against its bounds, the calibrated run's readings as found and as left.
         const QList<ChartPanel> readings = readingsPanels(runs);
@@ -319,7 +372,29 @@ private slots:
         const QList<HistoryCsv::Record> list
             = HistoryCsv::parse(sensorsCsv(sensors, QDate::currentDate(), RegisterSettings()));
         QCOMPARE(list.size(), 6);
-        QCOMPARE(list.at(0).fields.value(8), QStringLiteral("Status"));
+        QCOMPARE(list.at(0).fields.mid(6, 4),
+            QStringList({ "Last adjustment", "Last passed calibration", "Next due", "Status" }));
+        // The same from the command line, for a lab's scripts; never onto the records.
+        QTemporaryDir dir;
+        QString said;
+        QTextStream out(&said);
+        const QString sensorsPath = dir.filePath("sensors.csv");
+        QCOMPARE(
+            RecordsCommand::exportSensors(RecordsDatabase::defaultPath(), sensorsPath, out, out),
+            0);
+        QCOMPARE(said, "exported to " + QDir::toNativeSeparators(sensorsPath) + '\n');
+        const QList<HistoryCsv::Record> exported = HistoryCsv::parse(fileContents(sensorsPath));
+        QCOMPARE(exported.size(), 6);
+        QStringList statuses;
+        for (const HistoryCsv::Record &line : exported.mid(1))
+            statuses.append(line.fields.value(0) + ": " + line.fields.value(9));
+        statuses.sort();
+        QCOMPARE(statuses,
+            QStringList({ "517: OK", "600: OK", "700: Overdue · last run failed",
+                "998: Overdue · last run failed", "999: Overdue" }));
+        QCOMPARE(RecordsCommand::exportSensors(
+                     RecordsDatabase::defaultPath(), RecordsDatabase::defaultPath(), out, out),
+            2);
         const QList<HistoryCsv::Record> history
             = HistoryCsv::parse(sensorHistoryCsv(openRecords().runsOf("600", &error)));
         QCOMPARE(history.size(), 2);
@@ -360,9 +435,15 @@ private slots:
         window.show();
         auto *list = window.findChild<QTableView *>("sensorsTV_list");
         QCOMPARE(list->model()->rowCount(), 5);
+        auto *status = window.findChild<QComboBox *>("sensorsCB_status");
+        status->setCurrentIndex(status->findText("Last run failed"));
+        QCOMPARE(list->model()->rowCount(), 2);
+        status->setCurrentIndex(status->findText("Every status"));
         QTest::keyClicks(window.findChild<QLineEdit *>("sensorsLE_filter"), "999");
         QCOMPARE(list->model()->rowCount(), 1);
         window.showSensor("600");
+        // This computer's records are all this computer's: no Bench column.
+        QVERIFY(window.findChild<QTableView *>("sensorTV_runs")->isColumnHidden(RunsModel::Bench));
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         // Resting on the step 3 reading as left shows it exactly.
         auto *readings = window.findChild<TimeChart *>("sensorCH_readings");

@@ -1488,10 +1488,6 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Last calibration</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Next due</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1617,6 +1613,34 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
     </message>
     <message>
         <source>, U = %1 pS/m</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 · last run failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; (not a date)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The device sent no date.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>As the device sent it: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Last adjustment</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Last passed calibration</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1824,6 +1848,30 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
     </message>
     <message>
         <source>The change could not be recorded: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show only the sensors of one status</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Every status</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Due soon</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Overdue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Last run failed</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -2329,32 +2377,6 @@ p, li { white-space: pre-wrap; }
 <context>
     <name>cvu-records</name>
     <message>
-        <source>The calibration register of the Conductivity Validation Utility. Without a command it opens the register window.
-
-Commands:
-  verify                            check the records as an auditor would, and against the
-                                    lab&apos;s server where one is set
-  verify --certificate FILE.pdf     check a certificate against the records
-  export --csv FILE                 write every record as a line of a CSV file
-  certificate --serial SERIAL [--run ID] --output FILE.pdf [--approve | --amend --reason TEXT]
-                                    write a run&apos;s certificate: the issued one, or a draft;
-                                    --approve issues it, --amend its next revision
-  set NAME=VALUE...                 record the lab&apos;s settings
-  customer --serial SERIAL --set NAME=VALUE...
-                                    record a sensor&apos;s customer
-  fixture --serial SERIAL --set NAME=VALUE...
-                                    record a fixture&apos;s own calibration
-  sync [--server CONNINFO]          send what waits for the lab&apos;s server, and say whether
-                                    the server holds everything
-  server-init --server CONNINFO     set the lab&apos;s register up on its server (as its owner)
-  server-admit --server CONNINFO --role ROLE --bench NAME
-                                    let a bench role send one more bench&apos;s records, or
-                                    its records under a new computer name (as the owner)
-  verify --server [CONNINFO]        check every bench&apos;s records on the server
-</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>
 Names for set:
 </source>
@@ -2379,6 +2401,33 @@ Names for fixture --set:
     <message>
         <source>  contribution.NAME           a further contribution to every step&apos;s uncertainty, by the lab&apos;s own name:
                               VALUE DISTRIBUTION [DEGREES], such as &quot;0.2 rectangular&quot;
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The calibration register of the Conductivity Validation Utility. Without a command it opens the register window.
+
+Commands:
+  verify                            check the records as an auditor would, and against the
+                                    lab&apos;s server where one is set
+  verify --certificate FILE.pdf     check a certificate against the records
+  export --csv FILE                 write every record as a line of a CSV file
+  export --sensors FILE             write the sensors list with every status that holds
+  certificate --serial SERIAL [--run ID] --output FILE.pdf [--approve | --amend --reason TEXT]
+                                    write a run&apos;s certificate: the issued one, or a draft;
+                                    --approve issues it, --amend its next revision
+  set NAME=VALUE...                 record the lab&apos;s settings
+  customer --serial SERIAL --set NAME=VALUE...
+                                    record a sensor&apos;s customer
+  fixture --serial SERIAL --set NAME=VALUE...
+                                    record a fixture&apos;s own calibration
+  sync [--server CONNINFO]          send what waits for the lab&apos;s server, and say whether
+                                    the server holds everything
+  server-init --server CONNINFO     set the lab&apos;s register up on its server (as its owner)
+  server-admit --server CONNINFO --role ROLE --bench NAME
+                                    let a bench role send one more bench&apos;s records, or
+                                    its records under a new computer name (as the owner)
+  verify --server [CONNINFO]        check every bench&apos;s records on the server
 </source>
         <translation type="unfinished"></translation>
     </message>
