@@ -204,6 +204,24 @@ int exportSensors(
         out, err);
 }
 
+int recall(const QString &databasePath, const QByteArray &fixtureSerial, const QDate &from,
+    const std::optional<QDate> &until, const QString &csvPath, QTextStream &out, QTextStream &err)
+{
+    return exportTo(
+        databasePath, csvPath,
+        [&](QSqlDatabase &db, QIODevice &file, QString *error) {
+            const QList<RecalledRun> recalled
+                = Register(db).recall(fixtureSerial, from, until, error);
+            if (!error->isEmpty())
+                return false;
+            out << "runs made with fixture " << QString::fromUtf8(fixtureSerial) << ": "
+                << recalled.size() << Qt::endl;
+            const QByteArray csv = recallCsv(recalled);
+            return file.write(csv) == csv.size();
+        },
+        out, err);
+}
+
 int certificate(const QString &databasePath, const CertificateRequest &request, QTextStream &out,
     QTextStream &err)
 {

@@ -3,8 +3,10 @@
 
 #include "issuing.h"
 
+#include <QDate>
 #include <QStringList>
 #include <QTextStream>
+#include <optional>
 
 // What the certificate command is asked for.
 struct CertificateRequest
@@ -36,6 +38,10 @@ int exportCsv(
 // The register's sensors list, with every status that holds for each, in words.
 int exportSensors(
     const QString &databasePath, const QString &csvPath, QTextStream &out, QTextStream &err);
+// Every run made with the fixture from the first day until the last (none: until now), with
+// its results, adjustment, certificate and customer.
+int recall(const QString &databasePath, const QByteArray &fixtureSerial, const QDate &from,
+    const std::optional<QDate> &until, const QString &csvPath, QTextStream &out, QTextStream &err);
 // Sends what waits for the lab's server: 0 when everything is there.
 int sync(const QString &databasePath, const QString &server, QTextStream &out, QTextStream &err);
 // Sets the lab's register up on the server, as its owner: the schema of server-schema.sql.

@@ -20,7 +20,7 @@
 #endif
 
 namespace {
-const QStringList commandNames { "verify", "export", "certificate", "sync", "server-init",
+const QStringList commandNames { "verify", "export", "recall", "certificate", "sync", "server-init",
     "server-admit", "set", "customer", "fixture" };
 const QStringList answersWithoutWindow { "-h", "--help", "--help-all", "-v", "--version" };
 
@@ -43,12 +43,18 @@ struct Options
 {
     QCommandLineOption database
         = option("database", "The records database to use instead of the program's own.", "FILE");
-    QCommandLineOption csv = option("csv", "With export: the CSV file to write.", "FILE");
+    QCommandLineOption csv = option("csv", "With export, recall: the CSV file to write.", "FILE");
     QCommandLineOption sensors = option(
         "sensors", "With export: the CSV file to write the sensors list to instead.", "FILE");
     QCommandLineOption serial = option("serial",
         "With certificate, customer: the sensor's serial number; with fixture: the fixture's.",
         "SERIAL");
+    QCommandLineOption fixture
+        = option("fixture", "With recall: the fixture's serial number.", "SERIAL");
+    QCommandLineOption from = option(
+        "from", "With recall: the first day, yyyy-MM-dd (default: the first run).", "DATE");
+    QCommandLineOption until
+        = option("until", "With recall: the last day, yyyy-MM-dd (default: today).", "DATE");
     QCommandLineOption run = option("run",
         "With certificate: the run, instead of the sensor's latest that can have a certificate.",
         "ID");
@@ -120,6 +126,10 @@ void describe(QCommandLineParser &parser, const Options &options)
             "  export --csv FILE                 write every record as a line of a CSV file\n"
             "  export --sensors FILE             write the sensors list with every status that "
             "holds\n"
+            "  recall --fixture SERIAL [--from DATE] [--until DATE] --csv FILE\n"
+            "                                    write every run made with the fixture in the "
+            "period,\n"
+            "                                    with its results, certificate and customer\n"
             "  certificate --serial SERIAL [--run ID] --output FILE.pdf [--approve | --amend "
             "--reason TEXT]\n"
             "                                    write a run's certificate: the issued one, or a "
@@ -154,13 +164,14 @@ void describe(QCommandLineParser &parser, const Options &options)
         + namesText(fixtureSettingNames()));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions({ options.database, options.csv, options.sensors, options.serial, options.run,
-        options.output, options.approve, options.amend, options.reason, options.approverName,
-        options.temperature, options.humidity, options.condition, options.concession,
-        options.certificate, options.set, options.role, options.bench, options.server });
+    parser.addOptions({ options.database, options.csv, options.sensors, options.fixture,
+        options.from, options.until, options.serial, options.run, options.output, options.approve,
+        options.amend, options.reason, options.approverName, options.temperature, options.humidity,
+        options.condition, options.concession, options.certificate, options.set, options.role,
+        options.bench, options.server });
     parser.addPositionalArgument(QStringLiteral("command"),
         QCoreApplication::translate("cvu-records",
-            "verify, export, certificate, set, customer, fixture, sync, server-init or "
+            "verify, export, recall, certificate, set, customer, fixture, sync, server-init or "
             "server-admit"),
         QStringLiteral("[command]"));
 }
@@ -178,6 +189,34 @@ CertificateRequest certificateRequest(const QCommandLineParser &parser, const Op
         parser.value(options.humidity), parser.value(options.condition),
         parser.value(options.concession), parser.value(options.reason) };
     return request;
+}
+
+// A day given as yyyy-MM-dd; none when the option is not given; an invalid date when it cannot
+// be read.
+std::optional<QDate> dayOption(const QCommandLineParser &parser, const QCommandLineOption &option)
+{
+    if (!parser.isSet(option))
+        return std::nullopt;
+    return QDate::fromString(parser.value(option), Qt::ISODate);
+}
+
+int recall(const QCommandLineParser &parser, const Options &options, const QString &database,
+    QTextStream &out, QTextStream &err)
+{
+    const std::optional<QDate> from = dayOption(parser, options.from);
+    const std::optional<QDate> until = dayOption(parser, options.until);
+    for (const auto &[day, option] :
+        { std::pair(from, &options.from), std::pair(until, &options.until) }) {
+        if (day && !day->isValid()) {
+            err << "--" << option->names().constFirst()
+                << ": not a date (yyyy-MM-dd): " << parser.value(*option) << Qt::endl;
+            return 2;
+        }
+    }
+    // Earlier than any run a lab's records can hold, an imported history's included.
+    const QDate beforeAnyRun(1900, 1, 1);
+    return RecordsCommand::recall(database, parser.value(options.fixture).toUtf8(),
+        from.value_or(beforeAnyRun), until, parser.value(options.csv), out, err);
 }
 
 int runCommand(const QString &command, const QCommandLineParser &parser, const Options &options,
@@ -211,6 +250,9 @@ int runCommand(const QString &command, const QCommandLineParser &parser, const O
         return RecordsCommand::exportSensors(database, parser.value(options.sensors), out, err);
     if (command == QLatin1String("export") && parser.isSet(options.csv))
         return RecordsCommand::exportCsv(database, parser.value(options.csv), out, err);
+    if (command == QLatin1String("recall") && parser.isSet(options.fixture)
+        && parser.isSet(options.csv))
+        return recall(parser, options, database, out, err);
     if (command == QLatin1String("certificate") && parser.isSet(options.serial)
         && parser.isSet(options.output))
         return RecordsCommand::certificate(database, certificateRequest(parser, options), out, err);

@@ -1,5 +1,6 @@
 #include "register.h"
 
+#include "certificate.h"
 #include "protocol.h"
 #include "runevents.h"
 #include "stepbounds.h"
@@ -508,6 +509,24 @@ RunSummary Register::withCertificates(RunSummary run) const
     return run;
 }
 
+QList<RecalledRun> Register::recall(const QByteArray &fixtureSerial, const QDate &from,
+    const std::optional<QDate> &until, QString *error) const
+{
+    QList<RecalledRun> recalled;
+    for (const FixtureRun &made : runsWithFixture(fixtureSerial, from, until, error)) {
+        std::optional<RunSummary> summary = run(made.run, error);
+        if (!summary)
+            return {};
+        // The customer its certificate was issued to; without one, whom its draft would name.
+        const QList<LabRecords::Issued> issued = m_lab.certificatesOf(made.run);
+        const QString customer = issued.isEmpty()
+            ? m_lab.customerOf(made.sensorSerial).name
+            : thawed(issued.last().content, *summary).customer.name;
+        recalled.append({ made, *std::move(summary), customer });
+    }
+    return error->isEmpty() ? recalled : QList<RecalledRun>();
+}
+
 QList<FixtureSummary> Register::fixtures(QString *error) const
 {
     std::optional<QSqlQuery> totals = query(m_db, RegisterQueries::fixtureTotals(), error);
@@ -530,11 +549,11 @@ QList<FixtureSummary> Register::fixtures(QString *error) const
     return fixtures;
 }
 
-QList<FixtureRun> Register::runsWithFixture(
-    const QByteArray &fixtureSerial, const QDate &since, QString *error) const
+QList<FixtureRun> Register::runsWithFixture(const QByteArray &fixtureSerial, const QDate &from,
+    const std::optional<QDate> &until, QString *error) const
 {
     std::optional<QSqlQuery> runs
-        = query(m_db, RegisterQueries::runsWithFixture(fixtureSerial, since), error);
+        = query(m_db, RegisterQueries::runsWithFixture(fixtureSerial, from, until), error);
     QList<FixtureRun> found;
     if (!runs)
         return found;

@@ -162,6 +162,14 @@ struct FixtureRun
     bool outOfInterval = false;
 };
 
+// A run a recall names: made with the fixture, with what it concluded and for whom.
+struct RecalledRun
+{
+    FixtureRun made;
+    RunSummary run;
+    QString customer; // as its latest certificate names it; without one, as its draft would
+};
+
 // A statement with its bound values.
 struct BoundQuery
 {
@@ -179,7 +187,9 @@ BoundQuery identificationOf(const QUuid &run); // the event that names a run's d
 BoundQuery runsOf(const QByteArray &sensorSerial);
 BoundQuery eventsOf(const QUuid &run);
 BoundQuery fixtureTotals();
-BoundQuery runsWithFixture(const QByteArray &fixtureSerial, const QDate &since);
+// Begun from the first day until the last, both whole days of local time; no last day: until now.
+BoundQuery runsWithFixture(
+    const QByteArray &fixtureSerial, const QDate &from, const std::optional<QDate> &until);
 }
 
 // Reads the register from the records through the connection it is given, which belongs to
@@ -196,9 +206,13 @@ public:
     QList<RunSummary> runsOf(const QByteArray &sensorSerial, QString *error) const;
     std::optional<RunSummary> run(const QUuid &run, QString *error) const;
     QList<FixtureSummary> fixtures(QString *error) const;
-    // The runs made with the fixture from the day on, newest first.
-    QList<FixtureRun> runsWithFixture(
-        const QByteArray &fixtureSerial, const QDate &since, QString *error) const;
+    // The runs made with the fixture from the first day until the last, newest first.
+    QList<FixtureRun> runsWithFixture(const QByteArray &fixtureSerial, const QDate &from,
+        const std::optional<QDate> &until, QString *error) const;
+    // The same with each run's results, adjustment, certificates and customer: the list a lab
+    // sends out when the fixture's reference turns out to have been wrong.
+    QList<RecalledRun> recall(const QByteArray &fixtureSerial, const QDate &from,
+        const std::optional<QDate> &until, QString *error) const;
 
     const RegisterSettings &settings() const { return m_settings; }
     const LabRecords &lab() const { return m_lab; }

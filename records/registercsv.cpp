@@ -14,6 +14,14 @@ QString verdictOf(const std::optional<ValidationResult> &validation)
     return validation ? QString::fromLatin1(validation->passed ? "PASS" : "FAIL") : QString();
 }
 
+// "yes" or "no" where the run sent constants, empty where it sent none.
+QString adjustmentConfirmedText(const std::optional<Adjustment> &adjustment)
+{
+    if (!adjustment)
+        return QString();
+    return adjustment->confirmed ? QStringLiteral("yes") : QStringLiteral("no");
+}
+
 // The five readings of a validation, or five empty cells.
 QStringList readingsOf(const std::optional<ValidationResult> &validation)
 {
@@ -83,6 +91,27 @@ QStringList uncertaintyColumns(const char *validation)
 }
 }
 
+QByteArray recallCsv(const QList<RecalledRun> &recalled)
+{
+    QByteArray csv = HistoryCsv::byteOrderMark
+        + HistoryCsv::line({ "Date", "Sensor", "Model", "Fixture", "Fixture calibration date",
+            "Fixture calibration date as sent", "Fixture out of interval", "As found", "Adjusted",
+            "Adjustment confirmed", "As left", "Certificate", "Customer", "Run" });
+    for (auto entry = recalled.crbegin(); entry != recalled.crend(); ++entry) {
+        const RunSummary &run = entry->run;
+        const FixtureRun &made = entry->made;
+        csv += HistoryCsv::line({ dateText(made.at), QString::fromUtf8(made.sensorSerial),
+            run.sensorModel, run.fixture.serial,
+            deviceDateText(made.fixtureCalibrationDate, made.fixtureCalibrationDateText),
+            made.fixtureCalibrationDateText, made.outOfInterval ? QStringLiteral("yes") : QString(),
+            verdictOf(run.asFound), run.adjustment ? QStringLiteral("yes") : QStringLiteral("no"),
+            adjustmentConfirmedText(run.adjustment), verdictOf(run.asLeft),
+            run.certificates.isEmpty() ? QString() : run.certificates.last(), entry->customer,
+            run.run.toString(QUuid::WithoutBraces) });
+    }
+    return csv;
+}
+
 QByteArray sensorHistoryCsv(const QList<RunSummary> &runs, const LabRecords &lab)
 {
     QStringList header { "Date", "Technician", "Fixture serial", "Fixture calibration date",
@@ -106,9 +135,7 @@ QByteArray sensorHistoryCsv(const QList<RunSummary> &runs, const LabRecords &lab
             adjustment.newOffset,
             adjustment.slopeChangePercent ? QString::number(*adjustment.slopeChangePercent, 'f', 2)
                                           : QString(),
-            run.adjustment ? (adjustment.confirmed ? QStringLiteral("yes") : QStringLiteral("no"))
-                           : QString(),
-            verdictOf(run.asLeft) };
+            adjustmentConfirmedText(run.adjustment), verdictOf(run.asLeft) };
         line += readingsOf(run.asLeft);
         const UncertaintyInputs inputs = UncertaintyInputs::forRun(lab, run);
         line += { resultText(run.result), run.reportPath,

@@ -9,6 +9,8 @@
 // The register's lists as CSV files for a lab's own systems, written like the records' export.
 QByteArray sensorsCsv(
     const QList<SensorSummary> &sensors, const QDate &today, const RegisterSettings &settings);
+// The runs a fixture's recall names, one line each, oldest first.
+QByteArray recallCsv(const QList<RecalledRun> &recalled);
 // Each run's readings with their uncertainty and the verdict under the lab's rule.
 QByteArray sensorHistoryCsv(const QList<RunSummary> &runs, const LabRecords &lab = {});
 

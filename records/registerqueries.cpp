@@ -84,13 +84,16 @@ BoundQuery fixtureTotals()
     };
 }
 
-BoundQuery runsWithFixture(const QByteArray &fixtureSerial, const QDate &since)
+BoundQuery runsWithFixture(
+    const QByteArray &fixtureSerial, const QDate &from, const std::optional<QDate> &until)
 {
-    return {
-        QStringLiteral("SELECT run, min(utc_ms) AS started, sensor_serial FROM events"
-                       " WHERE sensor_serial IS NOT NULL AND kind IN (?, ?) AND fixture_serial = ?"
-                       " GROUP BY run HAVING started >= ? ORDER BY started DESC"),
-        { identified, imported, fixtureSerial, QDateTime(since, QTime(0, 0)).toMSecsSinceEpoch() }
-    };
+    const qint64 end = until ? QDateTime(until->addDays(1), QTime(0, 0)).toMSecsSinceEpoch()
+                             : std::numeric_limits<qint64>::max();
+    return { QStringLiteral(
+                 "SELECT run, min(utc_ms) AS started, sensor_serial FROM events"
+                 " WHERE sensor_serial IS NOT NULL AND kind IN (?, ?) AND fixture_serial = ?"
+                 " GROUP BY run HAVING started >= ? AND started < ? ORDER BY started DESC"),
+        { identified, imported, fixtureSerial, QDateTime(from, QTime(0, 0)).toMSecsSinceEpoch(),
+            end } };
 }
 }

@@ -497,7 +497,7 @@ void RegisterWindow::showFixtureRuns()
     QString error;
     const QByteArray serial = m_fixtures.fixtureAt(current.row()).serial;
     m_fixtureRuns.setRuns(
-        registerOfRecords().runsWithFixture(serial, ui->fixturesDE_since->date(), &error));
+        registerOfRecords().runsWithFixture(serial, ui->fixturesDE_since->date(), {}, &error));
     QStringList sensors;
     for (const QByteArray &sensor : m_fixtureRuns.sensors())
         sensors.append(QString::fromUtf8(sensor));

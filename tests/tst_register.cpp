@@ -6,6 +6,7 @@
 #include "filesizelimit.h"
 #include "fixturesession.h"
 #include "historycsv.h"
+#include "recordsprogram.h"
 #include "recordsreading.h"
 #include "registercsv.h"
 #include "registermodels.h"
@@ -215,7 +216,7 @@ private slots:
         QCOMPARE(fixtures.at(0).serial, QByteArray("1047"));
         QCOMPARE(fixtures.at(0).runs, 4);
         QList<QByteArray> checked;
-        for (const FixtureRun &run : records.runsWithFixture("1047", now, &error))
+        for (const FixtureRun &run : records.runsWithFixture("1047", now, {}, &error))
             checked.append(run.sensorSerial);
         QCOMPARE(checked, (QList<QByteArray> { "700", "600" }));
     }
@@ -227,7 +228,7 @@ private slots:
         const QList<RunSummary> runs = openRecords().runsOf("600", &error);
         const QList<FixtureSummary> fixtures = openRecords().fixtures(&error);
         const QList<FixtureRun> fixtureRuns
-            = openRecords().runsWithFixture("1047", QDate(2020, 1, 1), &error);
+            = openRecords().runsWithFixture("1047", QDate(2020, 1, 1), {}, &error);
         SensorsModel sensorsModel;
         QAbstractItemModelTester sensorsTester(
             &sensorsModel, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -405,6 +406,76 @@ private slots:
         QCOMPARE(value("New MC"), QStringLiteral("0.969556"));
         QCOMPARE(value("As left step 3"), QStringLiteral("600"));
         QCOMPARE(value("Fixture out of interval"), QStringLiteral("yes"));
+    }
+
+    // Every run made with a fixture in a period, with what a lab's notice to its customers
+    // needs, from the command line as a lab's script runs it.
+    void recallOfAFixture()
+    {
+        QTemporaryDir dir;
+        QString said;
+        QTextStream out(&said);
+        QCOMPARE(
+            RecordsCommand::changeSettings(RecordsDatabase::defaultPath(),
+                { QLatin1String(EventKind::customer), "600", { "name=Kessler Water" } }, out, out),
+            0);
+        const QString path = dir.filePath("recall.csv");
+        const QString database = RecordsDatabase::defaultPath();
+        const auto recalled = [&](const QStringList &period) {
+            const Said run = runRecordsProgram(
+                QStringList { "recall", "--database", database, "--fixture", "1047", "--csv", path }
+                + period);
+            // No lines where no file was written.
+            QList<QStringList> lines;
+            if (QFile::exists(path)) {
+                for (const HistoryCsv::Record &line : HistoryCsv::parse(fileContents(path)))
+                    lines.append(line.fields);
+            }
+            QFile::remove(path);
+            return std::pair(run, lines);
+        };
+        const auto [all, lines] = recalled({});
+        QVERIFY2(all.status == 0, qPrintable(all.all()));
+        QCOMPARE(all.out.split('\n').first(), QStringLiteral("runs made with fixture 1047: 4"));
+        QCOMPARE(lines.size(), 5);
+        const QStringList header = lines.first();
+        const auto column = [&](int line, const char *name) {
+            return lines.at(line).value(header.indexOf(QLatin1String(name)));
+        };
+        // Oldest first: the imported history, then today's runs.
+        QCOMPARE(column(1, "Sensor"), QStringLiteral("999"));
+        QCOMPARE(column(1, "Date"), QStringLiteral("2025-01-10 09:00"));
+        QCOMPARE(column(1, "Fixture calibration date"), QStringLiteral("unknown"));
+        QCOMPARE(column(2, "As left"), QStringLiteral("FAIL"));
+        QCOMPARE(column(3, "Sensor"), QStringLiteral("600"));
+        QCOMPARE(column(3, "As found"), QStringLiteral("FAIL"));
+        QCOMPARE(column(3, "Adjusted"), QStringLiteral("yes"));
+        QCOMPARE(column(3, "Adjustment confirmed"), QStringLiteral("yes"));
+        QCOMPARE(column(3, "As left"), QStringLiteral("PASS"));
+        QCOMPARE(column(3, "Customer"), QStringLiteral("Kessler Water"));
+        QCOMPARE(column(3, "Fixture calibration date"), QStringLiteral("2012-01-10"));
+        QCOMPARE(column(3, "Fixture calibration date as sent"), QStringLiteral("01/10/12"));
+        QCOMPARE(column(3, "Fixture out of interval"), QStringLiteral("yes"));
+        QCOMPARE(column(4, "Sensor"), QStringLiteral("700"));
+        QCOMPARE(column(4, "Adjusted"), QStringLiteral("no"));
+        QCOMPARE(column(4, "Customer"), QString());
+
+        // The period's both days are whole days.
+        const QString today = QDate::currentDate().toString(Qt::ISODate);
+        QCOMPARE(recalled({ "--from", "2025-01-11", "--until", "2025-01-11" }).second.size(), 2);
+        QCOMPARE(recalled({ "--from", today }).second.size(), 3);
+        QCOMPARE(recalled({ "--until", QDate::currentDate().addDays(-1).toString(Qt::ISODate) })
+                     .second.size(),
+            3);
+        const auto [misread, none] = recalled({ "--until", "11/01/2025" });
+        QCOMPARE(misread.status, 2);
+        QVERIFY2(misread.err.contains("--until: not a date (yyyy-MM-dd): 11/01/2025"),
+            qPrintable(misread.err));
+        QVERIFY(none.isEmpty());
+        QCOMPARE(runRecordsProgram(
+                     { "recall", "--database", database, "--fixture", "1047", "--csv", database })
+                     .status,
+            2);
     }
 
     void certificateCommand()

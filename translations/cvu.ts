@@ -2395,10 +2395,6 @@ Names for fixture --set:
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>verify, export, certificate, set, customer, fixture, sync, server-init or server-admit</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>  contribution.NAME           a further contribution to every step&apos;s uncertainty, by the lab&apos;s own name:
                               VALUE DISTRIBUTION [DEGREES], such as &quot;0.2 rectangular&quot;
 </source>
@@ -2413,6 +2409,9 @@ Commands:
   verify --certificate FILE.pdf     check a certificate against the records
   export --csv FILE                 write every record as a line of a CSV file
   export --sensors FILE             write the sensors list with every status that holds
+  recall --fixture SERIAL [--from DATE] [--until DATE] --csv FILE
+                                    write every run made with the fixture in the period,
+                                    with its results, certificate and customer
   certificate --serial SERIAL [--run ID] --output FILE.pdf [--approve | --amend --reason TEXT]
                                     write a run&apos;s certificate: the issued one, or a draft;
                                     --approve issues it, --amend its next revision
@@ -2429,6 +2428,10 @@ Commands:
                                     its records under a new computer name (as the owner)
   verify --server [CONNINFO]        check every bench&apos;s records on the server
 </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>verify, export, recall, certificate, set, customer, fixture, sync, server-init or server-admit</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
