@@ -5,6 +5,33 @@
 
 namespace {
 constexpr double paddingShare = 0.08;
+constexpr qint64 secondMs = 1000;
+constexpr qint64 minuteMs = 60 * secondMs;
+constexpr qint64 hourMs = 60 * minuteMs;
+constexpr qint64 dayMs = 24 * hourMs;
+
+// Round clock times from the first day's midnight: the finest step that gives no more ticks
+// than asked.
+QList<Tick> clockTicks(qint64 fromMs, qint64 toMs, int maxTicks)
+{
+    static const qint64 steps[] = { secondMs, 2 * secondMs, 5 * secondMs, 10 * secondMs,
+        15 * secondMs, 30 * secondMs, minuteMs, 2 * minuteMs, 5 * minuteMs, 10 * minuteMs,
+        15 * minuteMs, 30 * minuteMs, hourMs, 2 * hourMs, 3 * hourMs, 6 * hourMs, 12 * hourMs };
+    const qint64 midnight
+        = QDateTime::fromMSecsSinceEpoch(fromMs).date().startOfDay().toMSecsSinceEpoch();
+    for (const qint64 step : steps) {
+        if ((toMs - fromMs) / step + 1 > maxTicks && step != steps[std::size(steps) - 1])
+            continue;
+        const QString format
+            = step < minuteMs ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm");
+        QList<Tick> ticks;
+        for (qint64 ms = midnight + (fromMs - midnight + step - 1) / step * step; ms <= toMs;
+             ms += step)
+            ticks.append({ double(ms), QDateTime::fromMSecsSinceEpoch(ms).toString(format) });
+        return ticks;
+    }
+    return {};
+}
 
 double roundStep(double span, int maxTicks)
 {
@@ -40,6 +67,8 @@ QList<Tick> numberTicks(double low, double high, int maxTicks)
 
 QList<Tick> timeTicks(qint64 fromMs, qint64 toMs, int maxTicks)
 {
+    if (toMs - fromMs < dayMs)
+        return clockTicks(fromMs, toMs, maxTicks);
     const QDate first = QDateTime::fromMSecsSinceEpoch(fromMs).date();
     const QDate last = QDateTime::fromMSecsSinceEpoch(toMs).date();
     // Whole years, months or days: the finest that gives no more ticks than asked.

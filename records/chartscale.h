@@ -14,8 +14,9 @@ struct Tick
 
 // Ticks at round steps (1, 2 or 5 times a power of ten) covering low to high, at most maxTicks.
 QList<Tick> numberTicks(double low, double high, int maxTicks);
-// Ticks on a time axis in milliseconds since the epoch, at whole years, months or days, each
-// labelled as a date, at most maxTicks.
+// Ticks on a time axis in milliseconds since the epoch, at most maxTicks: at whole years, months
+// or days, labelled as dates; within a day, at round hours, minutes or seconds, labelled as
+// clock times.
 QList<Tick> timeTicks(qint64 fromMs, qint64 toMs, int maxTicks);
 
 // The range an axis shows for values from low to high: a little room around them, and some

@@ -220,8 +220,11 @@ void RegisterWindow::showSensor(const QByteArray &serial)
             : tr("%1, serial number %2: %3 runs")
                   .arg(runs.first().sensorModel, QString::fromUtf8(serial))
                   .arg(runs.size()));
-    ui->sensorCH_constants->setPanels(constantsPanels(runs));
-    ui->sensorCH_readings->setPanels(readingsPanels(runs, records.lab()));
+    const QList<ChartPanel> constants = constantsPanels(runs);
+    const QList<ChartPanel> readings = readingsPanels(runs, records.lab());
+    const AxisRange times = timeRangeOf(constants + readings);
+    ui->sensorCH_constants->setPanels(constants, times);
+    ui->sensorCH_readings->setPanels(readings, times);
     ui->registerTW_views->setCurrentWidget(ui->sensorTab);
 }
 

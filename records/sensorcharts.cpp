@@ -67,6 +67,7 @@ std::optional<ChartPoint> readingPoint(const std::optional<ValidationResult> &va
         return std::nullopt;
     const StepResult &result = *validation->steps[size_t(step - 1)];
     ChartPoint point = pointOf(validation->at, result.value, what);
+    point.failed = !result.passed;
     point.tip = Texts::tr("Step %1 %2, %3: %4 pS/m (bounds %5 to %6, %7)")
                     .arg(step)
                     .arg(what, validation->at.toString(QStringLiteral("yyyy-MM-dd HH:mm")),

@@ -1,5 +1,6 @@
 #include "timechart.h"
 
+#include <QCoreApplication>
 #include <QHelpEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -20,8 +21,25 @@ constexpr double pointRadius = 3.0;
 constexpr double pickDistance = 8.0;
 constexpr double errorCap = 3.0;
 constexpr double singleMomentRoomMs = 15 * 24 * 3600 * 1000.0;
+constexpr double crossHalf = 4.0;
 // A band that reads on light and dark grounds alike.
 const QColor bandColour(90, 190, 90, 60);
+// A failed reading's cross: red on light and dark grounds, apart from every series' colour.
+const QColor failColour(0xd0, 0x21, 0x21);
+
+bool anyFailed(const ChartPanel &panel)
+{
+    return std::any_of(panel.series.cbegin(), panel.series.cend(), [](const ChartSeries &series) {
+        return std::any_of(series.points.cbegin(), series.points.cend(),
+            [](const ChartPoint &point) { return point.failed; });
+    });
+}
+
+void drawCross(QPainter &painter, const QPointF &at)
+{
+    painter.drawLine(at + QPointF(-crossHalf, -crossHalf), at + QPointF(crossHalf, crossHalf));
+    painter.drawLine(at + QPointF(-crossHalf, crossHalf), at + QPointF(crossHalf, -crossHalf));
+}
 }
 
 TimeChart::TimeChart(QWidget *parent)
@@ -30,13 +48,32 @@ TimeChart::TimeChart(QWidget *parent)
     setMouseTracking(true);
 }
 
-void TimeChart::setPanels(const QList<ChartPanel> &panels)
+AxisRange timeRangeOf(const QList<ChartPanel> &panels)
+{
+    double low = std::numeric_limits<double>::max();
+    double high = std::numeric_limits<double>::lowest();
+    for (const ChartPanel &panel : panels) {
+        for (const ChartSeries &series : panel.series) {
+            for (const ChartPoint &point : series.points) {
+                low = std::min(low, double(point.atMs));
+                high = std::max(high, double(point.atMs));
+            }
+        }
+    }
+    if (low > high)
+        return { 0, 1 };
+    if (low == high)
+        return { low - singleMomentRoomMs, high + singleMomentRoomMs };
+    return paddedRange(low, high);
+}
+
+void TimeChart::setPanels(const QList<ChartPanel> &panels, const AxisRange &timeRange)
 {
     m_panels = panels;
     m_valueRanges.clear();
     for (const ChartPanel &panel : m_panels)
         m_valueRanges.append(valueRange(panel));
-    m_timeRange = timeRange();
+    m_timeRange = timeRange;
     updateGeometry();
     update();
 }
@@ -76,26 +113,6 @@ AxisRange TimeChart::valueRange(const ChartPanel &panel)
     }
     if (low > high)
         return { 0, 1 };
-    return paddedRange(low, high);
-}
-
-AxisRange TimeChart::timeRange() const
-{
-    double low = std::numeric_limits<double>::max();
-    double high = std::numeric_limits<double>::lowest();
-    for (const ChartPanel &panel : m_panels) {
-        for (const ChartSeries &series : panel.series) {
-            for (const ChartPoint &point : series.points) {
-                low = std::min(low, double(point.atMs));
-                high = std::max(high, double(point.atMs));
-            }
-        }
-    }
-    if (low > high)
-        return { 0, 1 };
-    // One moment alone stands in the middle of a month.
-    if (low == high)
-        return { low - singleMomentRoomMs, high + singleMomentRoomMs };
     return paddedRange(low, high);
 }
 
@@ -159,8 +176,18 @@ void TimeChart::drawPanel(QPainter &painter, int panel) const
     painter.setPen(text);
     painter.drawText(QRectF(area.left(), area.top() - titleHeight, area.width(), titleHeight),
         Qt::AlignLeft | Qt::AlignVCenter, chart.title);
-    // The legend, right of the title.
+    // The legend, right of the title; the failing cross first where the panel has one.
     double legendRight = area.right();
+    if (anyFailed(chart)) {
+        const QString fail = QCoreApplication::translate("Register", "FAIL");
+        const double width = painter.fontMetrics().horizontalAdvance(fail) + 22;
+        const QRectF box(legendRight - width, area.top() - titleHeight, width, titleHeight);
+        painter.setPen(QPen(failColour, 2));
+        drawCross(painter, QPointF(box.left() + 8, box.center().y()));
+        painter.setPen(text);
+        painter.drawText(box.adjusted(18, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, fail);
+        legendRight -= width + 8;
+    }
     for (auto series = chart.series.crbegin(); series != chart.series.crend(); ++series) {
         const double width = painter.fontMetrics().horizontalAdvance(series->name) + 22;
         const QRectF box(legendRight - width, area.top() - titleHeight, width, titleHeight);
@@ -213,12 +240,17 @@ void TimeChart::drawPanel(QPainter &painter, int panel) const
             painter.drawLine(
                 QPointF(at.x() - errorCap, bottom), QPointF(at.x() + errorCap, bottom));
         }
-        // Round dots in one call: a wide pen with round ends draws each point as a disc.
-        QPolygonF points;
+        // Round dots in one call: a wide pen with round ends draws each point as a disc. A
+        // failed reading is a cross instead, so it never looks like a pass on the band.
+        QPolygonF passing;
+        QList<QPointF> failing;
         for (const ChartPoint &point : series.points)
-            points.append(positionOf(panel, point));
+            (point.failed ? failing : passing).append(positionOf(panel, point));
         painter.setPen(QPen(series.colour, 2 * pointRadius, Qt::SolidLine, Qt::RoundCap));
-        painter.drawPoints(points);
+        painter.drawPoints(passing);
+        painter.setPen(QPen(failColour, 2));
+        for (const QPointF &at : failing)
+            drawCross(painter, at);
     }
 }
 

@@ -14,6 +14,7 @@ struct ChartPoint
     double value = 0;
     QString tip; // the exact value, in words, shown when the pointer rests on it
     std::optional<double> uncertainty; // drawn as a bar of plus and minus this much
+    bool failed = false; // drawn as a cross in the failing colour, never as a passing dot
 };
 
 struct ChartSeries
@@ -32,6 +33,10 @@ struct ChartPanel
     std::optional<AxisRange> band;
 };
 
+// The times the panels' points span, with room around them; one moment alone stands in the
+// middle of a month.
+AxisRange timeRangeOf(const QList<ChartPanel> &panels);
+
 // Values over time drawn with QPainter: panels stacked on one time axis, each with its own
 // value axis. Resting the pointer on a point shows its exact value.
 class TimeChart : public QWidget
@@ -41,7 +46,10 @@ class TimeChart : public QWidget
 public:
     explicit TimeChart(QWidget *parent = nullptr);
 
-    void setPanels(const QList<ChartPanel> &panels);
+    // Charts shown together are given one time range, so one run stands at one place in each.
+    void setPanels(const QList<ChartPanel> &panels, const AxisRange &timeRange);
+    void setPanels(const QList<ChartPanel> &panels) { setPanels(panels, timeRangeOf(panels)); }
+    const AxisRange &shownTimes() const { return m_timeRange; }
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
     // The point drawn nearest the position, if one is close enough to be the one meant.
@@ -57,7 +65,6 @@ protected:
 private:
     QRectF plotArea(int panel) const;
     static AxisRange valueRange(const ChartPanel &panel);
-    AxisRange timeRange() const;
     void drawPanel(QPainter &painter, int panel) const;
     void drawTimeAxis(QPainter &painter) const;
 

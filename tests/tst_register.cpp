@@ -138,6 +138,16 @@ private slots:
             labels.append(tick.label);
         QCOMPARE(labels,
             (QStringList { "2023-02-13", "2023-02-20", "2023-02-27", "2023-03-06", "2023-03-13" }));
+        // Within a day, clock times: a run's forty seconds are labelled too.
+        labels.clear();
+        for (const Tick &tick : timeTicks(from, from + 40 * 1000, 8))
+            labels.append(tick.label);
+        QCOMPARE(
+            labels, (QStringList { "10:00:00", "10:00:10", "10:00:20", "10:00:30", "10:00:40" }));
+        labels.clear();
+        for (const Tick &tick : timeTicks(from - 1, from + 5 * 3600 * 1000, 8))
+            labels.append(tick.label);
+        QCOMPARE(labels, (QStringList { "10:00", "11:00", "12:00", "13:00", "14:00", "15:00" }));
         const AxisRange range { 0, 100 };
         QCOMPARE(toPixel(25, range, 200, 0), 150.0);
     }
@@ -527,6 +537,29 @@ private slots:
         QVERIFY2(QToolTip::text().startsWith("Step 3 as left, ")
                 && QToolTip::text().endsWith(": 600 pS/m (bounds 555 to 645, PASS)"),
             qPrintable(QToolTip::text()));
+        // One time axis for both charts, so the run stands at one place in each.
+        auto *constants = window.findChild<TimeChart *>("sensorCH_constants");
+        QCOMPARE(constants->shownTimes().low, readings->shownTimes().low);
+        QCOMPARE(constants->shownTimes().high, readings->shownTimes().high);
+        // The drifted sensor's failed readings as found are red crosses, never the series' dots.
+        const QImage drawn = readings->grab().toImage();
+        int failedDrawn = 0;
+        for (int panel = 0; panel < readings->panels().size(); ++panel) {
+            for (const ChartSeries &series : readings->panels().at(panel).series) {
+                for (const ChartPoint &point : series.points) {
+                    const QColor centre
+                        = drawn.pixelColor(readings->positionOf(panel, point).toPoint());
+                    if (point.failed) {
+                        ++failedDrawn;
+                        QVERIFY2(centre.red() > 180 && centre.green() < 80 && centre.blue() < 80,
+                            qPrintable(point.tip + ": " + centre.name()));
+                    } else {
+                        QCOMPARE(centre, series.colour);
+                    }
+                }
+            }
+        }
+        QVERIFY(failedDrawn > 0);
     }
 
     // Default file names are cleaned of what a device may send (a path, a line break), long
