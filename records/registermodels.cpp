@@ -371,7 +371,7 @@ QVariant FixturesModel::headerData(int section, Qt::Orientation orientation, int
 
 // ---- Runs with one fixture
 
-void FixtureRunsModel::setRuns(const QList<FixtureRun> &runs)
+void FixtureRunsModel::setRuns(const QList<RecalledRun> &runs)
 {
     beginResetModel();
     m_runs = runs;
@@ -381,9 +381,9 @@ void FixtureRunsModel::setRuns(const QList<FixtureRun> &runs)
 QList<QByteArray> FixtureRunsModel::sensors() const
 {
     QList<QByteArray> sensors;
-    for (const FixtureRun &run : m_runs) {
-        if (!sensors.contains(run.sensorSerial))
-            sensors.append(run.sensorSerial);
+    for (const RecalledRun &recalled : m_runs) {
+        if (!sensors.contains(recalled.made.sensorSerial))
+            sensors.append(recalled.made.sensorSerial);
     }
     return sensors;
 }
@@ -402,7 +402,8 @@ QVariant FixtureRunsModel::data(const QModelIndex &index, int role) const
 {
     if (!validRow(index, m_runs.size()))
         return {};
-    const FixtureRun &run = m_runs.at(index.row());
+    const FixtureRun &run = m_runs.at(index.row()).made;
+    const RunSummary &summary = m_runs.at(index.row()).run;
     if (index.column() == FixtureCalibration && run.outOfInterval
         && (role == Qt::BackgroundRole || role == Qt::ForegroundRole))
         return colouredRole(role, warningColour());
@@ -418,12 +419,24 @@ QVariant FixtureRunsModel::data(const QModelIndex &index, int role) const
     case FixtureCalibration:
         return deviceDateCell(
             run.fixtureCalibrationDate, run.fixtureCalibrationDateText, run.outOfInterval, role);
+    case AsFound:
+        return validationText(summary.asFound);
+    case Adjustment:
+        return adjustmentText(summary);
+    case AsLeft:
+        return validationText(summary.asLeft);
+    case Certificate:
+        return summary.certificates.isEmpty() ? QStringLiteral("—") : summary.certificates.last();
+    case Customer:
+        return m_runs.at(index.row()).customer;
     }
     return {};
 }
 
 QVariant FixtureRunsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    return header({ Texts::tr("Date"), Texts::tr("Sensor"), Texts::tr("Fixture calibration date") },
+    return header({ Texts::tr("Date"), Texts::tr("Sensor"), Texts::tr("Fixture calibration date"),
+                      Texts::tr("As found"), Texts::tr("Adjustment"), Texts::tr("As left"),
+                      Texts::tr("Certificate"), Texts::tr("Customer") },
         section, orientation, role);
 }

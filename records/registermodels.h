@@ -147,11 +147,22 @@ class FixtureRunsModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    enum Column { Date, Sensor, FixtureCalibration, ColumnCount };
+    enum Column {
+        Date,
+        Sensor,
+        FixtureCalibration,
+        AsFound,
+        Adjustment,
+        AsLeft,
+        Certificate,
+        Customer,
+        ColumnCount
+    };
 
     using QAbstractTableModel::QAbstractTableModel;
 
-    void setRuns(const QList<FixtureRun> &runs);
+    void setRuns(const QList<RecalledRun> &runs);
+    const QList<RecalledRun> &runs() const { return m_runs; }
     // The sensors among these runs, each once, in order.
     QList<QByteArray> sensors() const;
 
@@ -162,7 +173,7 @@ public:
         int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    QList<FixtureRun> m_runs;
+    QList<RecalledRun> m_runs;
 };
 
 // The colours the register shows a status or a warning in.

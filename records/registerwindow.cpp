@@ -68,6 +68,9 @@ RegisterWindow::RegisterWindow(const QString &databasePath, const QString &serve
     ui->sensorSplitter->setStretchFactor(1, 3);
     ui->fixturesDE_since->setDate(
         QDate::currentDate().addMonths(-RegisterSettings().fixtureIntervalMonths));
+    ui->fixturesDE_until->setDate(QDate::currentDate());
+    // Newest first, and the header's arrow says so.
+    ui->fixturesTV_runs->sortByColumn(FixtureRunsModel::Date, Qt::DescendingOrder);
     connect(ui->fixturesTV_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         &RegisterWindow::showFixtureRuns);
     connect(ui->registerTW_views, &QTabWidget::currentChanged, this, [this](int) {
@@ -226,6 +229,16 @@ void RegisterWindow::showSensor(const QByteArray &serial)
     ui->sensorCH_constants->setPanels(constants, times);
     ui->sensorCH_readings->setPanels(readings, times);
     ui->registerTW_views->setCurrentWidget(ui->sensorTab);
+}
+
+void RegisterWindow::selectRun(const QUuid &run)
+{
+    for (int row = 0; row < m_runs.rowCount(); ++row) {
+        if (m_runs.runAt(row).run == run) {
+            ui->sensorTV_runs->selectRow(row);
+            return;
+        }
+    }
 }
 
 // A button beside each report that opens its folder.
@@ -499,21 +512,47 @@ void RegisterWindow::showFixtureRuns()
         return;
     QString error;
     const QByteArray serial = m_fixtures.fixtureAt(current.row()).serial;
-    m_fixtureRuns.setRuns(
-        registerOfRecords().runsWithFixture(serial, ui->fixturesDE_since->date(), {}, &error));
+    const QDate from = ui->fixturesDE_since->date();
+    const QDate until = ui->fixturesDE_until->date();
+    m_fixtureRuns.setRuns(registerOfRecords().recall(serial, from, until, &error));
     QStringList sensors;
     for (const QByteArray &sensor : m_fixtureRuns.sensors())
         sensors.append(QString::fromUtf8(sensor));
     ui->fixturesLBL_sensors->setFullText(
-        tr("%1 sensors checked with fixture %2 since %3: %4")
+        tr("Sensors checked with fixture %1 from %2 until %3: %4 (%5)")
+            .arg(QString::fromUtf8(serial), from.toString(Qt::ISODate), until.toString(Qt::ISODate))
             .arg(sensors.size())
-            .arg(QString::fromUtf8(serial), ui->fixturesDE_since->date().toString(Qt::ISODate),
-                sensors.join(QStringLiteral(", "))));
+            .arg(sensors.join(QStringLiteral(", "))));
 }
 
 void RegisterWindow::on_fixturesDE_since_dateChanged(const QDate &)
 {
     showFixtureRuns();
+}
+
+void RegisterWindow::on_fixturesDE_until_dateChanged(const QDate &)
+{
+    showFixtureRuns();
+}
+
+void RegisterWindow::on_fixturesPB_export_clicked()
+{
+    const QModelIndex current = ui->fixturesTV_list->currentIndex();
+    if (!current.isValid())
+        return;
+    saveCsv(QStringLiteral("fixture_%1_recall_%2_%3.csv")
+                .arg(fileNamePart(QString::fromUtf8(m_fixtures.fixtureAt(current.row()).serial)),
+                    ui->fixturesDE_since->date().toString(Qt::ISODate),
+                    ui->fixturesDE_until->date().toString(Qt::ISODate)),
+        recallCsv(m_fixtureRuns.runs()));
+}
+
+void RegisterWindow::on_fixturesTV_runs_doubleClicked(const QModelIndex &index)
+{
+    const RecalledRun &recalled
+        = m_fixtureRuns.runs().at(m_fixtureRunsView.mapToSource(index).row());
+    showSensor(recalled.made.sensorSerial);
+    selectRun(recalled.made.run);
 }
 
 void RegisterWindow::on_actionSettings_triggered()

@@ -48,11 +48,15 @@ private slots:
     void on_sensorPB_export_clicked();
     void on_fixturesPB_reference_clicked();
     void on_fixturesDE_since_dateChanged(const QDate &date);
+    void on_fixturesDE_until_dateChanged(const QDate &date);
+    void on_fixturesPB_export_clicked();
+    void on_fixturesTV_runs_doubleClicked(const QModelIndex &index);
     void on_actionSettings_triggered();
     void on_actionQuit_triggered();
 
 private:
     class Register registerOfRecords();
+    void selectRun(const QUuid &run);
     void showCounts();
     void showFixtures();
     void showFixtureRuns();

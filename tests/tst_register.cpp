@@ -20,11 +20,14 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -237,8 +240,8 @@ private slots:
         const QList<SensorSummary> sensors = openRecords().sensors(&error);
         const QList<RunSummary> runs = openRecords().runsOf("600", &error);
         const QList<FixtureSummary> fixtures = openRecords().fixtures(&error);
-        const QList<FixtureRun> fixtureRuns
-            = openRecords().runsWithFixture("1047", QDate(2020, 1, 1), {}, &error);
+        const QList<RecalledRun> fixtureRuns
+            = openRecords().recall("1047", QDate(2020, 1, 1), {}, &error);
         SensorsModel sensorsModel;
         QAbstractItemModelTester sensorsTester(
             &sensorsModel, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -320,6 +323,16 @@ private slots:
             QStringLiteral("2012-01-10 (out of its calibration interval)"));
         QCOMPARE(fixtureRunsModel.index(2, FixtureRunsModel::FixtureCalibration).data().toString(),
             QStringLiteral("unknown"));
+        // What a recall notice needs of each run: the calibrated one failed as found, was
+        // adjusted and passed as left; the failing one was left failing.
+        const auto cell = [&](int row, FixtureRunsModel::Column column) {
+            return fixtureRunsModel.index(row, column).data().toString();
+        };
+        QCOMPARE(cell(1, FixtureRunsModel::AsFound), QStringLiteral("FAIL"));
+        QVERIFY(cell(1, FixtureRunsModel::Adjustment).startsWith("MC 0.872600 → 0.969556"));
+        QCOMPARE(cell(1, FixtureRunsModel::AsLeft), QStringLiteral("PASS"));
+        QCOMPARE(cell(0, FixtureRunsModel::Adjustment), QStringLiteral("—"));
+        QCOMPARE(cell(0, FixtureRunsModel::AsLeft), QStringLiteral("FAIL"));
         QCOMPARE(
             deviceDateText(std::nullopt, "13/45/12"), QStringLiteral("\"13/45/12\" (not a date)"));
 
@@ -560,6 +573,30 @@ private slots:
             }
         }
         QVERIFY(failedDrawn > 0);
+
+        // The recall view: a fixture's runs in a period, newest first as its arrow says, each
+        // opening its run.
+        window.findChild<QTabWidget *>("registerTW_views")
+            ->setCurrentWidget(window.findChild<QWidget *>("fixturesTab"));
+        auto *fixtureList = window.findChild<QTableView *>("fixturesTV_list");
+        fixtureList->setCurrentIndex(fixtureList->model()->index(0, 0));
+        window.findChild<QDateEdit *>("fixturesDE_since")->setDate(QDate(2025, 1, 11));
+        window.findChild<QDateEdit *>("fixturesDE_until")->setDate(QDate(2025, 1, 11));
+        auto *recalled = window.findChild<QTableView *>("fixturesTV_runs");
+        QCOMPARE(recalled->model()->rowCount(), 1);
+        window.findChild<QDateEdit *>("fixturesDE_until")->setDate(QDate::currentDate());
+        QCOMPARE(recalled->model()->rowCount(), 3);
+        QCOMPARE(recalled->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+        const QModelIndex calibratedRun = recalled->model()->index(1, FixtureRunsModel::Sensor);
+        QCOMPARE(calibratedRun.data().toString(), QStringLiteral("600"));
+        QVERIFY(recalled->model()->index(0, 0).data(sortRole).toDateTime()
+            >= calibratedRun.siblingAtColumn(0).data(sortRole).toDateTime());
+        emit recalled->doubleClicked(calibratedRun);
+        auto *runs = window.findChild<QTableView *>("sensorTV_runs");
+        QCOMPARE(window.findChild<QTabWidget *>("registerTW_views")->currentWidget()->objectName(),
+            QStringLiteral("sensorTab"));
+        QCOMPARE(runs->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(runs->selectionModel()->selectedRows().first().row(), 0);
     }
 
     // Default file names are cleaned of what a device may send (a path, a line break), long

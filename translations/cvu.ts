@@ -1643,6 +1643,10 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
         <source>Last passed calibration</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Customer</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>RegisterWindow</name>
@@ -1692,10 +1696,6 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
     </message>
     <message>
         <source>Fixtures</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Sensors checked with this fixture since</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -1756,10 +1756,6 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
     </message>
     <message>
         <source>The printer could not be started.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 sensors checked with fixture %2 since %3: %4</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -1872,6 +1868,26 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
     </message>
     <message>
         <source>Last run failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Runs with this fixture from</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>until</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export recall list...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The runs listed, with their results, certificates and customers, as a CSV file to notify customers from</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sensors checked with fixture %1 from %2 until %3: %4 (%5)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
