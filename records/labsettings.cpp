@@ -405,12 +405,16 @@ FixtureReference LabRecords::referenceFor(
     return now.calibrated && *now.calibrated > runDay ? fixtureAt(serial, runSeq) : now;
 }
 
+QUuid LabRecords::Issued::run() const
+{
+    return QUuid::fromRfc4122(content.value(QLatin1String(Field::run)).toByteArray());
+}
+
 QList<LabRecords::Issued> LabRecords::certificatesOf(const QUuid &run) const
 {
     QList<Issued> issued;
     for (const Issued &certificate : m_certificates) {
-        if (QUuid::fromRfc4122(certificate.content.value(QLatin1String(Field::run)).toByteArray())
-            == run)
+        if (certificate.run() == run)
             issued.append(certificate);
     }
     return issued;

@@ -159,6 +159,8 @@ public:
         qint64 seq = 0;
         QByteArray hash;
         QCborMap content;
+
+        QUuid run() const; // the run it certifies
     };
     const QList<Issued> &certificates() const { return m_certificates; }
     // A run's certificates, oldest revision first.

@@ -490,6 +490,11 @@ QList<RunSummary> Register::runsOf(const QByteArray &sensorSerial, QString *erro
     return summaries;
 }
 
+QList<RecordsDatabase::StoredEvent> Register::events(const QUuid &run, QString *error) const
+{
+    return eventsOf(m_db, run, error);
+}
+
 std::optional<RunSummary> Register::run(const QUuid &runId, QString *error) const
 {
     const QList<RecordsDatabase::StoredEvent> events = eventsOf(m_db, runId, error);

@@ -205,6 +205,8 @@ public:
     // The sensor's runs, newest first.
     QList<RunSummary> runsOf(const QByteArray &sensorSerial, QString *error) const;
     std::optional<RunSummary> run(const QUuid &run, QString *error) const;
+    // The run's events as stored, in their order: its audit trail.
+    QList<RecordsDatabase::StoredEvent> events(const QUuid &run, QString *error) const;
     QList<FixtureSummary> fixtures(QString *error) const;
     // The runs made with the fixture from the first day until the last, newest first.
     QList<FixtureRun> runsWithFixture(const QByteArray &fixtureSerial, const QDate &from,

@@ -1,6 +1,7 @@
 #include "registerwindow.h"
 
 #include "chaincheck.h"
+#include "commands.h"
 #include "issuedialog.h"
 #include "registercsv.h"
 #include "runevents.h"
@@ -8,9 +9,11 @@
 #include "sensorcharts.h"
 #include "serverregister.h"
 #include "settingsdialog.h"
+#include "tabledialog.h"
 #include "ui_registerwindow.h"
 #include "valuesdialog.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -87,6 +90,7 @@ RegisterWindow::RegisterWindow(const QString &databasePath, const QString &serve
 // sends this computer's records to the server.
 void RegisterWindow::useServer(const QString &server)
 {
+    m_server = server;
     m_sender.reset();
     m_showsServer = false;
     m_lastError.clear();
@@ -553,6 +557,64 @@ void RegisterWindow::on_fixturesTV_runs_doubleClicked(const QModelIndex &index)
         = m_fixtureRuns.runs().at(m_fixtureRunsView.mapToSource(index).row());
     showSensor(recalled.made.sensorSerial);
     selectRun(recalled.made.run);
+}
+
+// The same check as cvu-records verify, with its words.
+void RegisterWindow::on_actionVerify_triggered()
+{
+    QString said;
+    QTextStream out(&said);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const int outcome = RecordsCommand::verify(m_databasePath, m_server, out, out);
+    QApplication::restoreOverrideCursor();
+    QMessageBox box(outcome == 0 ? QMessageBox::Information : QMessageBox::Warning,
+        tr("Verify records"), said.trimmed(), QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void RegisterWindow::on_actionAuditTrail_triggered()
+{
+    const QModelIndex current = ui->sensorTV_runs->currentIndex();
+    if (ui->registerTW_views->currentWidget() != ui->sensorTab || !current.isValid()) {
+        tell(tr("Audit trail"), tr("Select a run in the Sensor view first."));
+        return;
+    }
+    const RunSummary run = m_runs.runAt(current.row());
+    QString error;
+    const TextTable trail = auditTrail(registerOfRecords().events(run.run, &error));
+    if (!error.isEmpty()) {
+        tell(tr("Audit trail"), error);
+        return;
+    }
+    TableDialog(tr("Audit trail"),
+        tr("Run %1 of sensor %2, begun %3 by %4 (%5) on %6")
+            .arg(run.run.toString(QUuid::WithoutBraces), run.sensorSerial, dateText(run.started),
+                run.technician, run.account, run.computer),
+        trail, this)
+        .exec();
+}
+
+void RegisterWindow::on_actionCertificates_triggered()
+{
+    QString error;
+    const TextTable issued = certificatesIssued(registerOfRecords(), &error);
+    if (!error.isEmpty()) {
+        tell(tr("Certificates issued"), error);
+        return;
+    }
+    TableDialog(tr("Certificates issued"),
+        tr("Every certificate issued from these records, each revision on a line of its own"),
+        issued, this)
+        .exec();
+}
+
+void RegisterWindow::on_actionSettingsHistory_triggered()
+{
+    TableDialog(tr("Settings history"),
+        tr("Every change of the lab's settings, the fixtures' reference data and the customers"),
+        settingsHistory(registerOfRecords().lab()), this)
+        .exec();
 }
 
 void RegisterWindow::on_actionSettings_triggered()

@@ -51,6 +51,10 @@ private slots:
     void on_fixturesDE_until_dateChanged(const QDate &date);
     void on_fixturesPB_export_clicked();
     void on_fixturesTV_runs_doubleClicked(const QModelIndex &index);
+    void on_actionVerify_triggered();
+    void on_actionAuditTrail_triggered();
+    void on_actionCertificates_triggered();
+    void on_actionSettingsHistory_triggered();
     void on_actionSettings_triggered();
     void on_actionQuit_triggered();
 
@@ -80,6 +84,7 @@ private:
 
     Ui::RegisterWindow *ui;
     QString m_databasePath;
+    QString m_server; // the lab's server named, whether it answers or not
     QString m_connection;
     RegisterConfig m_config;
     RegisterSettings m_settings; // as the records hold them, read at each reload

@@ -1,3 +1,4 @@
+#include "auditlists.h"
 #include "boxanswerer.h"
 #include "commands.h"
 #include "fixturesession.h"
@@ -342,6 +343,32 @@ private slots:
                 && revision.contains("Another Laboratory"),
             qPrintable(revision));
         QCOMPARE(verifyCertificate(revised, &said), 0);
+        // The register's list of certificates issued: both revisions, with the PDF each was
+        // issued with; and the settings changed between them, with who changed them.
+        QString error;
+        const TextTable issuedList = certificatesIssued(records(), &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        const auto issuedCell = [&](const QString &certificate, const char *column) {
+            for (const QStringList &row : issuedList.rows) {
+                if (row.value(1) == certificate)
+                    return row.value(issuedList.columns.indexOf(QLatin1String(column)));
+            }
+            return QStringLiteral("not listed");
+        };
+        QCOMPARE(issuedCell(number, "Sensor"), QStringLiteral("805"));
+        QCOMPARE(issuedCell(number, "PDF SHA-256"),
+            QString::fromLatin1(
+                QCryptographicHash::hash(first, QCryptographicHash::Sha256).toHex()));
+        QCOMPARE(issuedCell(number + "-R1", "Replaces"), number);
+        QCOMPARE(issuedCell(number + "-R1", "PDF SHA-256"),
+            QString::fromLatin1(
+                QCryptographicHash::hash(fileContents(revised), QCryptographicHash::Sha256)
+                    .toHex()));
+        const TextTable history = settingsHistory(records().lab());
+        QVERIFY(std::any_of(history.rows.cbegin(), history.rows.cend(), [](const QStringList &row) {
+            return row.mid(4, 2) == QStringList({ "laboratory-name", "Another Laboratory" })
+                && !row.value(6).isEmpty();
+        }));
 
         // A file changed, a draft, and records changed after issue.
         const QByteArray changed = first + "% a line added after issue\n";

@@ -15,6 +15,9 @@
 #include "savefile.h"
 #include "sensorcharts.h"
 #include "smallfilesystem.h"
+#include "storedrecords.h"
+#include "tabledialog.h"
+#include "tamperer.h"
 #include "testfiles.h"
 
 #include <QAbstractItemModelTester>
@@ -597,6 +600,66 @@ private slots:
             QStringLiteral("sensorTab"));
         QCOMPARE(runs->selectionModel()->selectedRows().size(), 1);
         QCOMPARE(runs->selectionModel()->selectedRows().first().row(), 0);
+    }
+
+    // What an auditor asks of the window: a check of the records that says "intact" only when
+    // they are, and a run's events with the hashes that chain them.
+    void whatAnAuditorAsksOfTheWindow()
+    {
+        const QString path = m_reports.filePath("audited.sqlite");
+        const QList<RecordEvent> events = passedRunEvents(runReporting("4242"));
+        QVERIFY(writeRecords(path, events));
+        const auto verified = [&] {
+            RegisterWindow window(path, QString());
+            window.show();
+            BoxAnswerer answerer;
+            SeenBox told;
+            answerer.pressButton(QMessageBox::Ok, &told);
+            window.findChild<QAction *>("actionVerify")->trigger();
+            answerer.waitUntilAnswered();
+            return told;
+        };
+        const SeenBox intact = verified();
+        QCOMPARE(intact.title, QStringLiteral("Verify records"));
+        QCOMPARE(intact.icon, QMessageBox::Information);
+        QVERIFY2(
+            intact.text.startsWith(QStringLiteral("records intact: %1 events").arg(events.size())),
+            qPrintable(intact.text));
+
+        {
+            RegisterWindow window(path, QString());
+            window.show();
+            window.showSensor("4242");
+            window.findChild<QTableView *>("sensorTV_runs")->selectRow(0);
+            QStringList hashes;
+            QString about;
+            BoxAnswerer answerer;
+            answerer.answerNext(
+                [&](QWidget *modal) {
+                    about = modal->findChild<ElidedLabel *>("tableLBL_about")->fullText();
+                    const QAbstractItemModel *rows
+                        = modal->findChild<QTableView *>("tableTV_rows")->model();
+                    for (int row = 0; row < rows->rowCount(); ++row)
+                        hashes.append(rows->index(row, rows->columnCount() - 1).data().toString());
+                    BoxAnswerer::rejectOrClose(modal);
+                },
+                BoxAnswerer::ofType<TableDialog>());
+            window.findChild<QAction *>("actionAuditTrail")->trigger();
+            QVERIFY(answerer.waitUntilAnswered());
+            QVERIFY2(about.contains("of sensor 4242"), qPrintable(about));
+            const QList<RecordsDatabase::StoredEvent> stored = storedEvents(path);
+            QCOMPARE(hashes.size(), stored.size());
+            for (int at = 0; at < stored.size(); ++at)
+                QCOMPARE(hashes.at(at), QString::fromLatin1(stored.at(at).hash.toHex()));
+        }
+
+        {
+            Tamperer tamperer(path);
+            QVERIFY(tamperer.run("UPDATE events SET verdict = 'failed' WHERE seq = 2"));
+        }
+        const SeenBox tampered = verified();
+        QVERIFY2(tampered.icon == QMessageBox::Warning, qPrintable(tampered.text));
+        QVERIFY2(!tampered.text.contains("records intact"), qPrintable(tampered.text));
     }
 
     // Default file names are cleaned of what a device may send (a path, a line break), long

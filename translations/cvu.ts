@@ -1647,6 +1647,66 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
         <source>Customer</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Place</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Event</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Verdict</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Hash (SHA-256)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Issued</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Issued by</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Approved by</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replaces</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PDF SHA-256</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Of</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>For</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Changed by</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>RegisterWindow</name>
@@ -1888,6 +1948,62 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
     </message>
     <message>
         <source>Sensors checked with fixture %1 from %2 until %3: %4 (%5)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Verify records...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Check the records as an auditor would, and against the lab&apos;s server where one is set</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Audit trail of the run...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Every event of the run selected in the Sensor view, with its time and hash</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Certificates issued...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Settings &amp;history...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Verify records</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Audit trail</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select a run in the Sensor view first.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Run %1 of sensor %2, begun %3 by %4 (%5) on %6</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Certificates issued</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Every certificate issued from these records, each revision on a line of its own</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Settings history</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Every change of the lab&apos;s settings, the fixtures&apos; reference data and the customers</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
