@@ -4,6 +4,7 @@
 #include "chaincheck.h"
 #include "historyexport.h"
 #include "issuing.h"
+#include "recallpdf.h"
 #include "recordsdatabase.h"
 #include "recordssender.h"
 #include "registerconfig.h"
@@ -21,6 +22,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <functional>
+#include <utility>
 
 namespace {
 constexpr char connectionName[] = "cvu-records-command";
@@ -204,22 +206,37 @@ int exportSensors(
         out, err);
 }
 
-int recall(const QString &databasePath, const QByteArray &fixtureSerial, const QDate &from,
-    const std::optional<QDate> &until, const QString &csvPath, QTextStream &out, QTextStream &err)
+int recall(
+    const QString &databasePath, const RecallRequest &request, QTextStream &out, QTextStream &err)
 {
-    return exportTo(
-        databasePath, csvPath,
-        [&](QSqlDatabase &db, QIODevice &file, QString *error) {
-            const QList<RecalledRun> recalled
-                = Register(db).recall(fixtureSerial, from, until, error);
-            if (!error->isEmpty())
-                return false;
-            out << "runs made with fixture " << QString::fromUtf8(fixtureSerial) << ": "
-                << recalled.size() << Qt::endl;
-            const QByteArray csv = recallCsv(recalled);
-            return file.write(csv) == csv.size();
-        },
-        out, err);
+    int outcome = 0;
+    bool counted = false;
+    for (const auto &[path, asPdf] :
+        { std::pair(request.csv, false), std::pair(request.pdf, true) }) {
+        if (path.isEmpty())
+            continue;
+        outcome = std::max(outcome,
+            exportTo(
+                databasePath, path,
+                [&, asPdf = asPdf](QSqlDatabase &db, QIODevice &file, QString *error) {
+                    const Register records(db);
+                    const QList<RecalledRun> recalled
+                        = records.recall(request.fixtureSerial, request.from, request.until, error);
+                    if (!error->isEmpty())
+                        return false;
+                    if (!std::exchange(counted, true))
+                        out << "runs made with fixture " << QString::fromUtf8(request.fixtureSerial)
+                            << ": " << recalled.size() << Qt::endl;
+                    const QByteArray bytes = asPdf
+                        ? recallPdf({ request.fixtureSerial, request.from, request.until,
+                            records.lab().settingsAt().laboratoryName, QDateTime::currentDateTime(),
+                            recalled })
+                        : recallCsv(recalled);
+                    return file.write(bytes) == bytes.size();
+                },
+                out, err));
+    }
+    return outcome;
 }
 
 int certificate(const QString &databasePath, const CertificateRequest &request, QTextStream &out,

@@ -38,10 +38,19 @@ int exportCsv(
 // The register's sensors list, with every status that holds for each, in words.
 int exportSensors(
     const QString &databasePath, const QString &csvPath, QTextStream &out, QTextStream &err);
-// Every run made with the fixture from the first day until the last (none: until now), with
-// its results, adjustment, certificate and customer.
-int recall(const QString &databasePath, const QByteArray &fixtureSerial, const QDate &from,
-    const std::optional<QDate> &until, const QString &csvPath, QTextStream &out, QTextStream &err);
+// A fixture's recall list, and where to write it: as CSV, as PDF, or both.
+struct RecallRequest
+{
+    QByteArray fixtureSerial;
+    QDate from;
+    std::optional<QDate> until; // none: until now
+    QString csv;
+    QString pdf;
+};
+// Every run made with the fixture from the first day until the last, with its results,
+// adjustment, certificate and customer.
+int recall(
+    const QString &databasePath, const RecallRequest &request, QTextStream &out, QTextStream &err);
 // Sends what waits for the lab's server: 0 when everything is there.
 int sync(const QString &databasePath, const QString &server, QTextStream &out, QTextStream &err);
 // Sets the lab's register up on the server, as its owner: the schema of server-schema.sql.

@@ -53,6 +53,8 @@ struct Options
         = option("fixture", "With recall: the fixture's serial number.", "SERIAL");
     QCommandLineOption from = option(
         "from", "With recall: the first day, yyyy-MM-dd (default: the first run).", "DATE");
+    QCommandLineOption pdf = option("pdf",
+        "With recall: the PDF file to write the list to, to send with a notice.", "FILE.pdf");
     QCommandLineOption until
         = option("until", "With recall: the last day, yyyy-MM-dd (default: today).", "DATE");
     QCommandLineOption run = option("run",
@@ -126,7 +128,7 @@ void describe(QCommandLineParser &parser, const Options &options)
             "  export --csv FILE                 write every record as a line of a CSV file\n"
             "  export --sensors FILE             write the sensors list with every status that "
             "holds\n"
-            "  recall --fixture SERIAL [--from DATE] [--until DATE] --csv FILE\n"
+            "  recall --fixture SERIAL [--from DATE] [--until DATE] --csv FILE | --pdf FILE.pdf\n"
             "                                    write every run made with the fixture in the "
             "period,\n"
             "                                    with its results, certificate and customer\n"
@@ -165,10 +167,10 @@ void describe(QCommandLineParser &parser, const Options &options)
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({ options.database, options.csv, options.sensors, options.fixture,
-        options.from, options.until, options.serial, options.run, options.output, options.approve,
-        options.amend, options.reason, options.approverName, options.temperature, options.humidity,
-        options.condition, options.concession, options.certificate, options.set, options.role,
-        options.bench, options.server });
+        options.from, options.until, options.pdf, options.serial, options.run, options.output,
+        options.approve, options.amend, options.reason, options.approverName, options.temperature,
+        options.humidity, options.condition, options.concession, options.certificate, options.set,
+        options.role, options.bench, options.server });
     parser.addPositionalArgument(QStringLiteral("command"),
         QCoreApplication::translate("cvu-records",
             "verify, export, recall, certificate, set, customer, fixture, sync, server-init or "
@@ -215,8 +217,10 @@ int recall(const QCommandLineParser &parser, const Options &options, const QStri
     }
     // Earlier than any run a lab's records can hold, an imported history's included.
     const QDate beforeAnyRun(1900, 1, 1);
-    return RecordsCommand::recall(database, parser.value(options.fixture).toUtf8(),
-        from.value_or(beforeAnyRun), until, parser.value(options.csv), out, err);
+    return RecordsCommand::recall(database,
+        { parser.value(options.fixture).toUtf8(), from.value_or(beforeAnyRun), until,
+            parser.value(options.csv), parser.value(options.pdf) },
+        out, err);
 }
 
 int runCommand(const QString &command, const QCommandLineParser &parser, const Options &options,
@@ -251,7 +255,7 @@ int runCommand(const QString &command, const QCommandLineParser &parser, const O
     if (command == QLatin1String("export") && parser.isSet(options.csv))
         return RecordsCommand::exportCsv(database, parser.value(options.csv), out, err);
     if (command == QLatin1String("recall") && parser.isSet(options.fixture)
-        && parser.isSet(options.csv))
+        && (parser.isSet(options.csv) || parser.isSet(options.pdf)))
         return recall(parser, options, database, out, err);
     if (command == QLatin1String("certificate") && parser.isSet(options.serial)
         && parser.isSet(options.output))

@@ -91,16 +91,17 @@ QStringList uncertaintyColumns(const char *validation)
 }
 }
 
-QByteArray recallCsv(const QList<RecalledRun> &recalled)
+TextTable recallTable(const QList<RecalledRun> &recalled)
 {
-    QByteArray csv = HistoryCsv::byteOrderMark
-        + HistoryCsv::line({ "Date", "Sensor", "Model", "Fixture", "Fixture calibration date",
-            "Fixture calibration date as sent", "Fixture out of interval", "As found", "Adjusted",
-            "Adjustment confirmed", "As left", "Certificate", "Customer", "Run" });
+    TextTable table { { "Date", "Sensor", "Model", "Fixture", "Fixture calibration date",
+                          "Fixture calibration date as sent", "Fixture out of interval", "As found",
+                          "Adjusted", "Adjustment confirmed", "As left", "Certificate", "Customer",
+                          "Run" },
+        {} };
     for (auto entry = recalled.crbegin(); entry != recalled.crend(); ++entry) {
         const RunSummary &run = entry->run;
         const FixtureRun &made = entry->made;
-        csv += HistoryCsv::line({ dateText(made.at), QString::fromUtf8(made.sensorSerial),
+        table.rows.append({ dateText(made.at), QString::fromUtf8(made.sensorSerial),
             run.sensorModel, run.fixture.serial,
             deviceDateText(made.fixtureCalibrationDate, made.fixtureCalibrationDateText),
             made.fixtureCalibrationDateText, made.outOfInterval ? QStringLiteral("yes") : QString(),
@@ -109,6 +110,15 @@ QByteArray recallCsv(const QList<RecalledRun> &recalled)
             run.certificates.isEmpty() ? QString() : run.certificates.last(), entry->customer,
             run.run.toString(QUuid::WithoutBraces) });
     }
+    return table;
+}
+
+QByteArray recallCsv(const QList<RecalledRun> &recalled)
+{
+    const TextTable table = recallTable(recalled);
+    QByteArray csv = HistoryCsv::byteOrderMark + HistoryCsv::line(table.columns);
+    for (const QStringList &row : table.rows)
+        csv += HistoryCsv::line(row);
     return csv;
 }
 

@@ -3,6 +3,7 @@
 #include "chaincheck.h"
 #include "commands.h"
 #include "issuedialog.h"
+#include "recallpdf.h"
 #include "registercsv.h"
 #include "runevents.h"
 #include "savefile.h"
@@ -66,6 +67,9 @@ RegisterWindow::RegisterWindow(const QString &databasePath, const QString &serve
         table->horizontalHeader()->setResizeContentsPrecision(resizePrecisionRows);
         table->horizontalHeader()->setStretchLastSection(true);
     }
+    // The report buttons' column is as wide as they are: stretched to what is left, the last
+    // column would cut a button's name at both ends in a narrow window.
+    ui->sensorTV_runs->horizontalHeader()->setStretchLastSection(false);
     // The charts are what a run's list cannot show: they get the room.
     ui->sensorSplitter->setStretchFactor(0, 1);
     ui->sensorSplitter->setStretchFactor(1, 3);
@@ -79,6 +83,13 @@ RegisterWindow::RegisterWindow(const QString &databasePath, const QString &serve
     connect(ui->registerTW_views, &QTabWidget::currentChanged, this, [this](int) {
         if (ui->registerTW_views->currentWidget() == ui->fixturesTab)
             showFixtures();
+        // The Sensor tab opened before any sensor shows the one picked in the list, or the
+        // first, never an empty page.
+        if (ui->registerTW_views->currentWidget() == ui->sensorTab && m_sensorSerial.isEmpty()
+            && m_sensorsView.rowCount() > 0) {
+            const QModelIndex picked = ui->sensorsTV_list->currentIndex();
+            on_sensorsTV_list_doubleClicked(picked.isValid() ? picked : m_sensorsView.index(0, 0));
+        }
     });
     auto *look = new QTimer(this);
     connect(look, &QTimer::timeout, this, &RegisterWindow::showSyncStatus);
@@ -205,8 +216,8 @@ void RegisterWindow::showCounts()
 {
     const QMap<SensorStatus, int> counts = m_sensors.statusCounts();
     ui->sensorsLBL_counts->setFullText(
-        tr("%1 sensors: OK %2, due within %3 days %4, overdue %5, last run failed %6")
-            .arg(m_sensors.rowCount())
+        tr("%n sensor(s): OK %1, due within %2 days %3, overdue %4, last run failed %5", nullptr,
+            m_sensors.rowCount())
             .arg(counts.value(SensorStatus::Ok))
             .arg(m_settings.dueSoonDays)
             .arg(counts.value(SensorStatus::DueSoon))
@@ -224,9 +235,8 @@ void RegisterWindow::showSensor(const QByteArray &serial)
     addReportButtons();
     ui->sensorLBL_title->setFullText(runs.isEmpty()
             ? tr("Sensor %1").arg(QString::fromUtf8(serial))
-            : tr("%1, serial number %2: %3 runs")
-                  .arg(runs.first().sensorModel, QString::fromUtf8(serial))
-                  .arg(runs.size()));
+            : tr("%1, serial number %2: %n run(s)", nullptr, int(runs.size()))
+                  .arg(runs.first().sensorModel, QString::fromUtf8(serial)));
     const QList<ChartPanel> constants = constantsPanels(runs);
     const QList<ChartPanel> readings = readingsPanels(runs, records.lab());
     const AxisRange times = timeRangeOf(constants + readings);
@@ -339,15 +349,8 @@ std::optional<CertificateOutcome> RegisterWindow::certificateFor(
 
 void RegisterWindow::saveCertificate(const CertificateOutcome &outcome)
 {
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save Certificate"),
-        documentsPath(outcome.certificate->number() + QStringLiteral(".pdf")),
-        tr("PDF files (*.pdf)"));
-    QString error;
-    if (path.isEmpty() || refusedAsRecords(path))
-        return;
-    if (!writeFileWhole(path, outcome.pdf, &error))
-        tell(tr("Certificate"),
-            tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), error));
+    saveOutput(tr("Save Certificate"), outcome.certificate->number() + QStringLiteral(".pdf"),
+        tr("PDF files (*.pdf)"), outcome.pdf);
 }
 
 void RegisterWindow::on_sensorPB_certificate_clicked()
@@ -516,6 +519,7 @@ void RegisterWindow::showFixtureRuns()
         return;
     QString error;
     const QByteArray serial = m_fixtures.fixtureAt(current.row()).serial;
+    m_recalledFixture = serial;
     const QDate from = ui->fixturesDE_since->date();
     const QDate until = ui->fixturesDE_until->date();
     m_fixtureRuns.setRuns(registerOfRecords().recall(serial, from, until, &error));
@@ -539,16 +543,29 @@ void RegisterWindow::on_fixturesDE_until_dateChanged(const QDate &)
     showFixtureRuns();
 }
 
+// "fixture_1047_recall_2025-12-08_2026-12-08" and the extension.
+QString RegisterWindow::recallFileName(const QString &extension) const
+{
+    return QStringLiteral("fixture_%1_recall_%2_%3.%4")
+        .arg(fileNamePart(QString::fromUtf8(m_recalledFixture)),
+            ui->fixturesDE_since->date().toString(Qt::ISODate),
+            ui->fixturesDE_until->date().toString(Qt::ISODate), extension);
+}
+
 void RegisterWindow::on_fixturesPB_export_clicked()
 {
-    const QModelIndex current = ui->fixturesTV_list->currentIndex();
-    if (!current.isValid())
+    if (!m_recalledFixture.isEmpty())
+        saveCsv(recallFileName(QStringLiteral("csv")), recallCsv(m_fixtureRuns.runs()));
+}
+
+void RegisterWindow::on_fixturesPB_pdf_clicked()
+{
+    if (m_recalledFixture.isEmpty())
         return;
-    saveCsv(QStringLiteral("fixture_%1_recall_%2_%3.csv")
-                .arg(fileNamePart(QString::fromUtf8(m_fixtures.fixtureAt(current.row()).serial)),
-                    ui->fixturesDE_since->date().toString(Qt::ISODate),
-                    ui->fixturesDE_until->date().toString(Qt::ISODate)),
-        recallCsv(m_fixtureRuns.runs()));
+    saveOutput(tr("Recall list"), recallFileName(QStringLiteral("pdf")), tr("PDF files (*.pdf)"),
+        recallPdf({ m_recalledFixture, ui->fixturesDE_since->date(), ui->fixturesDE_until->date(),
+            registerOfRecords().lab().settingsAt().laboratoryName, QDateTime::currentDateTime(),
+            m_fixtureRuns.runs() }));
 }
 
 void RegisterWindow::on_fixturesTV_runs_doubleClicked(const QModelIndex &index)
@@ -639,14 +656,21 @@ void RegisterWindow::on_actionQuit_triggered()
 
 bool RegisterWindow::saveCsv(const QString &suggestedName, const QByteArray &csv)
 {
-    const QString path = QFileDialog::getSaveFileName(
-        this, tr("Export"), documentsPath(suggestedName), tr("CSV files (*.csv)"));
+    return saveOutput(tr("Export"), suggestedName, tr("CSV files (*.csv)"), csv);
+}
+
+// Written whole where the user chooses, never over the records; a failure is said.
+bool RegisterWindow::saveOutput(const QString &title, const QString &suggestedName,
+    const QString &filter, const QByteArray &bytes)
+{
+    const QString path
+        = QFileDialog::getSaveFileName(this, title, documentsPath(suggestedName), filter);
     if (path.isEmpty() || refusedAsRecords(path))
         return false;
     QString error;
-    if (writeFileWhole(path, csv, &error))
+    if (writeFileWhole(path, bytes, &error))
         return true;
-    tell(tr("Export"), tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), error));
+    tell(title, tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), error));
     return false;
 }
 

@@ -50,6 +50,7 @@ private slots:
     void on_fixturesDE_since_dateChanged(const QDate &date);
     void on_fixturesDE_until_dateChanged(const QDate &date);
     void on_fixturesPB_export_clicked();
+    void on_fixturesPB_pdf_clicked();
     void on_fixturesTV_runs_doubleClicked(const QModelIndex &index);
     void on_actionVerify_triggered();
     void on_actionAuditTrail_triggered();
@@ -76,6 +77,9 @@ private:
     void recordChanges(const char *kind, const QByteArray &subject,
         const QList<std::pair<QString, QString>> &changes);
     bool saveCsv(const QString &suggestedName, const QByteArray &csv);
+    bool saveOutput(const QString &title, const QString &suggestedName, const QString &filter,
+        const QByteArray &bytes);
+    QString recallFileName(const QString &extension) const;
     bool refusedAsRecords(const QString &path);
     void tell(const QString &title, const QString &text);
     void useServer(const QString &server);
@@ -96,6 +100,7 @@ private:
     FixtureRunsModel m_fixtureRuns;
     QSortFilterProxyModel m_fixtureRunsView;
     QByteArray m_sensorSerial; // the one the Sensor tab shows
+    QByteArray m_recalledFixture; // the one whose runs the Fixtures tab lists
     bool m_showsServer = false;
     bool m_readWithLog = false; // the local records had a log (-wal) when they were opened
     std::unique_ptr<RecordsSender> m_sender;

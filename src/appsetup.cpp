@@ -58,9 +58,20 @@ QString useFormFont()
     return family;
 }
 
+bool installPluralForms(QApplication &app)
+{
+    auto *translator = new QTranslator(&app);
+    if (translator->load(QStringLiteral("cvu_en"), programTranslationsDir()))
+        return app.installTranslator(translator);
+    delete translator;
+    return false;
+}
+
 void installTranslations(QApplication &app)
 {
     nameApplication();
+    // Installed first, so the system language's own forms, installed after, come first.
+    installPluralForms(app);
     // Qt's own texts (the standard buttons, the file and print dialogs) follow the program's
     // language, never a language the program itself does not speak.
     if (installTranslation(app, QStringLiteral("cvu"), programTranslationsDir()))

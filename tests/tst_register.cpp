@@ -1,3 +1,4 @@
+#include "appsetup.h"
 #include "boxanswerer.h"
 #include "certificate.h"
 #include "chartscale.h"
@@ -163,6 +164,7 @@ private slots:
     // second fixture calibrated three months ago. Every test below reads these records.
     void initTestCase()
     {
+        QVERIFY(installPluralForms(*qApp));
         useTestSettings();
         removeRecords();
         const QString history = RecordsDatabase::legacyHistoryPath(RecordsDatabase::defaultPath());
@@ -184,7 +186,7 @@ private slots:
         SimulatorOptions failing;
         failing.sensorSerial = "700";
         failing.failStep = 4;
-        QVERIFY(runAtTheBench(healthy, false, m_reports.filePath("517.txt")));
+        QVERIFY(runAtTheBench(healthy, false, m_reports.filePath("KR-5M-LD_517_validated.txt")));
         QVERIFY(runAtTheBench(drifted, true));
         QVERIFY(runAtTheBench(failing, false));
         QString error;
@@ -502,6 +504,23 @@ private slots:
                      { "recall", "--database", database, "--fixture", "1047", "--csv", database })
                      .status,
             2);
+
+        // The same list as pages to send with a notice.
+        const QString pdf = dir.filePath("recall.pdf");
+        const Said printed = runRecordsProgram({ "recall", "--database", database, "--fixture",
+            "1047", "--from", "2025-01-11", "--pdf", pdf });
+        QVERIFY2(printed.status == 0, qPrintable(printed.all()));
+        const std::optional<QString> pages = pdfText(pdf, {});
+        QVERIFY(pages);
+        const QString words = normalized(*pages);
+        for (const QString &expected : { QString("Recall list: fixture 1047"),
+                 "Every run made with the fixture from 2025-01-11 until " + today + ".",
+                 QString("Kessler Water"), QString("End of list: 3 runs.") })
+            QVERIFY2(words.contains(expected), qPrintable(expected + "\nnot in\n" + words));
+        // Oldest first, each run listed.
+        const qsizetype older = words.indexOf("998");
+        QVERIFY2(
+            older >= 0 && older < words.indexOf("600") && words.contains("700"), qPrintable(words));
     }
 
     void certificateCommand()
@@ -532,12 +551,21 @@ private slots:
         window.show();
         auto *list = window.findChild<QTableView *>("sensorsTV_list");
         QCOMPARE(list->model()->rowCount(), 5);
+        QCOMPARE(window.findChild<ElidedLabel *>("sensorsLBL_counts")->fullText(),
+            QStringLiteral("5 sensors: OK 2, due within 30 days 0, overdue 3, last run failed 2"));
         auto *status = window.findChild<QComboBox *>("sensorsCB_status");
         status->setCurrentIndex(status->findText("Last run failed"));
         QCOMPARE(list->model()->rowCount(), 2);
         status->setCurrentIndex(status->findText("Every status"));
         QTest::keyClicks(window.findChild<QLineEdit *>("sensorsLE_filter"), "999");
         QCOMPARE(list->model()->rowCount(), 1);
+        // The Sensor tab opened first shows the sensor the list offers, not an empty page.
+        auto *views = window.findChild<QTabWidget *>("registerTW_views");
+        views->setCurrentWidget(window.findChild<QWidget *>("sensorTab"));
+        QVERIFY2(window.findChild<ElidedLabel *>("sensorLBL_title")
+                     ->fullText()
+                     .endsWith("serial number 999: 1 run"),
+            qPrintable(window.findChild<ElidedLabel *>("sensorLBL_title")->fullText()));
         window.showSensor("600");
         // This computer's records are all this computer's: no Bench column.
         QVERIFY(window.findChild<QTableView *>("sensorTV_runs")->isColumnHidden(RunsModel::Bench));
@@ -600,6 +628,18 @@ private slots:
             QStringLiteral("sensorTab"));
         QCOMPARE(runs->selectionModel()->selectedRows().size(), 1);
         QCOMPARE(runs->selectionModel()->selectedRows().first().row(), 0);
+
+        // A report's button is never narrower than its name, in a window too narrow for every
+        // column.
+        window.resize(500, 600);
+        window.showSensor("517");
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *report = qobject_cast<QPushButton *>(
+            runs->indexWidget(runs->model()->index(0, RunsModel::Report)));
+        QVERIFY(report);
+        QCOMPARE(report->text(), QStringLiteral("KR-5M-LD_517_validated.txt"));
+        QVERIFY2(report->width() >= report->sizeHint().width(),
+            qPrintable(QString("%1 < %2").arg(report->width()).arg(report->sizeHint().width())));
     }
 
     // What an auditor asks of the window: a check of the records that says "intact" only when

@@ -1707,6 +1707,24 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
         <source>Changed by</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Recall list: fixture %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Every run made with the fixture from %1 until %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1, made %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>End of list: %n run(s).</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>RegisterWindow</name>
@@ -1787,15 +1805,7 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>%1 sensors: OK %2, due within %3 days %4, overdue %5, last run failed %6</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Sensor %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1, serial number %2: %3 runs</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -2004,6 +2014,30 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
     </message>
     <message>
         <source>Every change of the lab&apos;s settings, the fixtures&apos; reference data and the customers</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Recall list (PDF)...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The runs listed as a PDF list to send with a notice to customers</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n sensor(s): OK %1, due within %2 days %3, overdue %4, last run failed %5</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1, serial number %2: %n run(s)</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Recall list</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -2533,6 +2567,10 @@ Names for fixture --set:
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>verify, export, recall, certificate, set, customer, fixture, sync, server-init or server-admit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>The calibration register of the Conductivity Validation Utility. Without a command it opens the register window.
 
 Commands:
@@ -2541,7 +2579,7 @@ Commands:
   verify --certificate FILE.pdf     check a certificate against the records
   export --csv FILE                 write every record as a line of a CSV file
   export --sensors FILE             write the sensors list with every status that holds
-  recall --fixture SERIAL [--from DATE] [--until DATE] --csv FILE
+  recall --fixture SERIAL [--from DATE] [--until DATE] --csv FILE | --pdf FILE.pdf
                                     write every run made with the fixture in the period,
                                     with its results, certificate and customer
   certificate --serial SERIAL [--run ID] --output FILE.pdf [--approve | --amend --reason TEXT]
@@ -2560,10 +2598,6 @@ Commands:
                                     its records under a new computer name (as the owner)
   verify --server [CONNINFO]        check every bench&apos;s records on the server
 </source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>verify, export, recall, certificate, set, customer, fixture, sync, server-init or server-admit</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -1,0 +1,70 @@
+#include "recallpdf.h"
+
+#include "registercsv.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QPdfWriter>
+#include <QTextDocument>
+
+namespace {
+// Texts outside any window, in the translations under "Register".
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Register)
+};
+
+// Of the recall table's columns, those a customer's notice needs.
+const char *const printedColumns[] = { "Date", "Sensor", "Fixture calibration date", "As found",
+    "Adjusted", "As left", "Certificate", "Customer" };
+
+QString htmlOf(const RecallNotice &notice)
+{
+    const TextTable table = recallTable(notice.runs);
+    const QDate until = notice.until.value_or(notice.made.date());
+    QString html = QStringLiteral("<h3>%1</h3><p>%2<br>%3</p>")
+                       .arg(Texts::tr("Recall list: fixture %1")
+                                .arg(QString::fromUtf8(notice.fixtureSerial))
+                                .toHtmlEscaped(),
+                           Texts::tr("Every run made with the fixture from %1 until %2.")
+                               .arg(notice.from.toString(Qt::ISODate), until.toString(Qt::ISODate))
+                               .toHtmlEscaped(),
+                           Texts::tr("%1, made %2")
+                               .arg(notice.laboratory, dateText(notice.made))
+                               .toHtmlEscaped());
+    html += QStringLiteral("<table border='1' cellspacing='0' cellpadding='3'><tr>");
+    QList<qsizetype> columns;
+    for (const char *name : printedColumns) {
+        columns.append(table.columns.indexOf(QLatin1String(name)));
+        html += QStringLiteral("<th>%1</th>").arg(Texts::tr(name).toHtmlEscaped());
+    }
+    html += QStringLiteral("</tr>");
+    for (const QStringList &row : table.rows) {
+        html += QStringLiteral("<tr>");
+        for (const qsizetype column : columns)
+            html += QStringLiteral("<td>%1</td>").arg(row.value(column).toHtmlEscaped());
+        html += QStringLiteral("</tr>");
+    }
+    html += QStringLiteral("</table><p>%1</p>")
+                .arg(Texts::tr("End of list: %n run(s).", nullptr, int(table.rows.size()))
+                         .toHtmlEscaped());
+    return html;
+}
+}
+
+QByteArray recallPdf(const RecallNotice &notice)
+{
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter pdf(&bytes);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        pdf.setPageOrientation(QPageLayout::Landscape);
+        pdf.setTitle(
+            Texts::tr("Recall list: fixture %1").arg(QString::fromUtf8(notice.fixtureSerial)));
+        QTextDocument document;
+        document.setHtml(htmlOf(notice));
+        document.print(&pdf);
+    }
+    return bytes.data();
+}
