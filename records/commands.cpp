@@ -209,6 +209,8 @@ int exportSensors(
 int recall(
     const QString &databasePath, const RecallRequest &request, QTextStream &out, QTextStream &err)
 {
+    // Earlier than any run a lab's records can hold, an imported history's included.
+    const QDate beforeAnyRun(1900, 1, 1);
     int outcome = 0;
     bool counted = false;
     for (const auto &[path, asPdf] :
@@ -220,8 +222,8 @@ int recall(
                 databasePath, path,
                 [&, asPdf = asPdf](QSqlDatabase &db, QIODevice &file, QString *error) {
                     const Register records(db);
-                    const QList<RecalledRun> recalled
-                        = records.recall(request.fixtureSerial, request.from, request.until, error);
+                    const QList<RecalledRun> recalled = records.recall(request.fixtureSerial,
+                        request.from.value_or(beforeAnyRun), request.until, error);
                     if (!error->isEmpty())
                         return false;
                     if (!std::exchange(counted, true))

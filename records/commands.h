@@ -42,7 +42,7 @@ int exportSensors(
 struct RecallRequest
 {
     QByteArray fixtureSerial;
-    QDate from;
+    std::optional<QDate> from; // none: from the first run
     std::optional<QDate> until; // none: until now
     QString csv;
     QString pdf;

@@ -215,11 +215,9 @@ int recall(const QCommandLineParser &parser, const Options &options, const QStri
             return 2;
         }
     }
-    // Earlier than any run a lab's records can hold, an imported history's included.
-    const QDate beforeAnyRun(1900, 1, 1);
     return RecordsCommand::recall(database,
-        { parser.value(options.fixture).toUtf8(), from.value_or(beforeAnyRun), until,
-            parser.value(options.csv), parser.value(options.pdf) },
+        { parser.value(options.fixture).toUtf8(), from, until, parser.value(options.csv),
+            parser.value(options.pdf) },
         out, err);
 }
 

@@ -14,21 +14,31 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(Register)
 };
 
-// Of the recall table's columns, those a customer's notice needs.
-const char *const printedColumns[] = { "Date", "Sensor", "Fixture calibration date", "As found",
-    "Adjusted", "As left", "Certificate", "Customer" };
+// Of the recall table's columns, those a customer's notice needs, their headings translated.
+const char *const printedColumns[]
+    = { QT_TRANSLATE_NOOP("Register", "Date"), QT_TRANSLATE_NOOP("Register", "Sensor"),
+          QT_TRANSLATE_NOOP("Register", "Fixture calibration date"),
+          QT_TRANSLATE_NOOP("Register", "Fixture out of interval"),
+          QT_TRANSLATE_NOOP("Register", "As found"), QT_TRANSLATE_NOOP("Register", "Adjusted"),
+          QT_TRANSLATE_NOOP("Register", "As left"), QT_TRANSLATE_NOOP("Register", "Certificate"),
+          QT_TRANSLATE_NOOP("Register", "Customer") };
+
+QString periodText(const RecallNotice &notice)
+{
+    const QString until = notice.until.value_or(notice.made.date()).toString(Qt::ISODate);
+    return notice.from ? Texts::tr("Every run made with the fixture from %1 until %2.")
+                             .arg(notice.from->toString(Qt::ISODate), until)
+                       : Texts::tr("Every run made with the fixture until %1.").arg(until);
+}
 
 QString htmlOf(const RecallNotice &notice)
 {
     const TextTable table = recallTable(notice.runs);
-    const QDate until = notice.until.value_or(notice.made.date());
     QString html = QStringLiteral("<h3>%1</h3><p>%2<br>%3</p>")
                        .arg(Texts::tr("Recall list: fixture %1")
                                 .arg(QString::fromUtf8(notice.fixtureSerial))
                                 .toHtmlEscaped(),
-                           Texts::tr("Every run made with the fixture from %1 until %2.")
-                               .arg(notice.from.toString(Qt::ISODate), until.toString(Qt::ISODate))
-                               .toHtmlEscaped(),
+                           periodText(notice).toHtmlEscaped(),
                            Texts::tr("%1, made %2")
                                .arg(notice.laboratory, dateText(notice.made))
                                .toHtmlEscaped());

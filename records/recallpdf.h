@@ -10,7 +10,7 @@
 struct RecallNotice
 {
     QByteArray fixtureSerial;
-    QDate from;
+    std::optional<QDate> from; // none: from the first run
     std::optional<QDate> until; // none: until the day the list is made
     QString laboratory;
     QDateTime made;

@@ -1725,6 +1725,18 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
             <numerusform></numerusform>
         </translation>
     </message>
+    <message>
+        <source>Fixture out of interval</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Adjusted</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Every run made with the fixture until %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>RegisterWindow</name>
