@@ -1,10 +1,10 @@
 # Fails when translations/cvu.ts no longer lists exactly the texts the code and the forms show:
 # lupdate is run on a copy and the copy must come out unchanged.
-# Called with -DLUPDATE=... -DSOURCE_DIR=... -DTEMPLATE=... -DWORK_COPY=...
+# Called with -DLUPDATE=... -DSOURCE_DIR=... -DTEXT_SOURCES=... (the folders and files lupdate
+# reads, as cvu_lupdate does) -DTEMPLATE=... -DWORK_COPY=...
 file(COPY_FILE ${TEMPLATE} ${WORK_COPY})
 execute_process(
-    COMMAND ${LUPDATE} -silent -locations none -no-obsolete
-        ${SOURCE_DIR}/src ${SOURCE_DIR}/records ${SOURCE_DIR}/demo/main.cpp -ts ${WORK_COPY}
+    COMMAND ${LUPDATE} -silent -locations none -no-obsolete ${TEXT_SOURCES} -ts ${WORK_COPY}
     WORKING_DIRECTORY ${SOURCE_DIR}
     RESULT_VARIABLE lupdate_result)
 if(NOT lupdate_result EQUAL 0)
