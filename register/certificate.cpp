@@ -626,7 +626,7 @@ QStringList decisionLines(const Certificate &certificate, const UncertaintyInput
                          .arg(withoutRepeatability.join(QStringLiteral(", "))));
     if (run.asLeft)
         lines.append(
-            Texts::tr("As left, under this rule, the sensor %1 its specification.")
+            Texts::tr("As left, under this rule, the sensor %1 its step tolerances.")
                 .arg(accepted ? Texts::tr("conforms to") : Texts::tr("does not conform to")));
     if (differs)
         lines.append(

@@ -897,10 +897,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>As left, under this rule, the sensor %1 its specification.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>conforms to</source>
         <translation type="unfinished"></translation>
     </message>
@@ -934,6 +930,10 @@
     </message>
     <message>
         <source>bounds %1 to %2 pS/m   %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>As left, under this rule, the sensor %1 its step tolerances.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
