@@ -63,7 +63,12 @@ void sayCheck(const RecordsCheck &check, const QString &what, QTextStream &out)
         out << what << " intact: " << check.events << " events" << Qt::endl;
         return;
     }
-    out << what << " not intact (" << check.events << " events read):" << Qt::endl;
+    // A stopped check vouches for nothing: what it found so far is said, nothing more.
+    if (check.cancelled)
+        out << what << ": the check was stopped after " << check.events
+            << " events, before it was complete" << Qt::endl;
+    else
+        out << what << " not intact (" << check.events << " events read):" << Qt::endl;
     for (const QString &finding : check.findings)
         out << "  " << finding << Qt::endl;
 }
@@ -120,7 +125,8 @@ private:
 
 namespace RecordsCommand {
 
-int verify(const QString &databasePath, const QString &server, QTextStream &out, QTextStream &err)
+int verify(const QString &databasePath, const QString &server, QTextStream &out, QTextStream &err,
+    const CheckProgress &progress)
 {
     ReadConnection connection(databasePath);
     if (!connection.isOpen()) {
@@ -129,13 +135,13 @@ int verify(const QString &databasePath, const QString &server, QTextStream &out,
     }
     QSqlDatabase db = connection.database();
     QString error;
-    const RecordsCheck check = checkRecords(db, &error);
+    const RecordsCheck check = checkRecords(db, &error, progress);
     if (!error.isEmpty()) {
         err << QDir::toNativeSeparators(databasePath) << ": " << error << Qt::endl;
         return 2;
     }
     sayCheck(check, QStringLiteral("records"), out);
-    if (server.isEmpty())
+    if (server.isEmpty() || check.cancelled)
         return check.intact() ? 0 : 1;
     // The file's own check cannot see its end or a rewrite made before a copy left it: the
     // server's copy can.

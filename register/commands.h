@@ -1,6 +1,7 @@
 #ifndef COMMANDS_H
 #define COMMANDS_H
 
+#include "chaincheck.h"
 #include "issuing.h"
 
 #include <QDate>
@@ -30,8 +31,10 @@ struct SettingsRequest
 // to say to `out` (and failures to `err`), and giving the program's exit status.
 namespace RecordsCommand {
 // The whole check of the records (see checkRecords): "records intact: N events", or each
-// finding; where a server is given, the records are compared with its copy too.
-int verify(const QString &databasePath, const QString &server, QTextStream &out, QTextStream &err);
+// finding; where a server is given, the records are compared with its copy too. `progress` is
+// told how far the file's own check has got, and can stop it.
+int verify(const QString &databasePath, const QString &server, QTextStream &out, QTextStream &err,
+    const CheckProgress &progress = {});
 // Every event as a line of the calibration history CSV.
 int exportCsv(
     const QString &databasePath, const QString &csvPath, QTextStream &out, QTextStream &err);

@@ -14,9 +14,10 @@
 #include "ui_registerwindow.h"
 #include "valuesdialog.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -24,14 +25,18 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
+#include <atomic>
 
 namespace {
 constexpr int resizePrecisionRows = 40;
 constexpr std::chrono::seconds syncLookInterval { 1 };
+constexpr int progressSteps = 1000;
 int connections = 0;
 
 QString documentsPath(const QString &name)
@@ -576,14 +581,42 @@ void RegisterWindow::on_fixturesTV_runs_doubleClicked(const QModelIndex &index)
     selectRun(recalled.made.run);
 }
 
-// The same check as cvu-records verify, with its words.
+// The same check as cvu-records verify, with its words. It reads every event, which takes
+// seconds on a big lab's records: it runs on a thread of its own while the window shows how far
+// it has got, and Cancel stops it.
 void RegisterWindow::on_actionVerify_triggered()
 {
+    QProgressDialog progress(m_server.isEmpty()
+            ? tr("Checking every event of the records...")
+            : tr("Checking every event of the records, then comparing them with the lab's "
+                 "server..."),
+        tr("Cancel"), 0, progressSteps, this);
+    progress.setWindowTitle(tr("Verify records"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoReset(false);
+    std::atomic<bool> stopped = false;
+    connect(&progress, &QProgressDialog::canceled, this, [&stopped] { stopped = true; });
     QString said;
-    QTextStream out(&said);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const int outcome = RecordsCommand::verify(m_databasePath, m_server, out, out);
-    QApplication::restoreOverrideCursor();
+    int outcome = 0;
+    const auto told = [&progress, &stopped](qint64 done, qint64 total) {
+        const int step = total > 0 ? int(done * progressSteps / total) : 0;
+        QMetaObject::invokeMethod(
+            &progress, [&progress, step] { progress.setValue(step); }, Qt::QueuedConnection);
+        return !stopped;
+    };
+    const std::unique_ptr<QThread> worker(
+        QThread::create([&said, &outcome, &told, path = m_databasePath, server = m_server] {
+            QTextStream out(&said);
+            outcome = RecordsCommand::verify(path, server, out, out, told);
+        }));
+    QEventLoop waiting;
+    connect(worker.get(), &QThread::finished, &waiting, &QEventLoop::quit);
+    progress.show();
+    worker->start();
+    waiting.exec();
+    worker->wait();
+    progress.close();
     QMessageBox box(outcome == 0 ? QMessageBox::Information : QMessageBox::Warning,
         tr("Verify records"), said.trimmed(), QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);

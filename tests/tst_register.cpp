@@ -28,6 +28,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
@@ -41,6 +42,30 @@ Q_DECLARE_METATYPE(SensorSummary)
 
 namespace {
 const QDate today(2026, 12, 7);
+
+// Sees every window as it is shown, however briefly: a progress window may be gone before a
+// queued answer could look at it.
+class ShowWatcher : public QObject
+{
+public:
+    explicit ShowWatcher(std::function<void(QWidget *)> seen)
+        : m_seen(std::move(seen))
+    {
+        qApp->installEventFilter(this);
+    }
+    ~ShowWatcher() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType())
+            m_seen(static_cast<QWidget *>(watched));
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void(QWidget *)> m_seen;
+};
 
 SensorSummary sensorLastPassed(int daysAgo, RunResult lastResult = RunResult::Passed)
 {
@@ -649,6 +674,14 @@ private slots:
         const QString path = m_reports.filePath("audited.sqlite");
         const QList<RecordEvent> events = passedRunEvents(runReporting("4242"));
         QVERIFY(writeRecords(path, events));
+        QStringList progressShown;
+        ShowWatcher progressWatcher([&](QWidget *shown) {
+            if (auto *progress = qobject_cast<QProgressDialog *>(shown)) {
+                const QPushButton *cancel = progress->findChild<QPushButton *>();
+                progressShown.append(
+                    progress->windowTitle() + " / " + (cancel ? cancel->text() : "no button"));
+            }
+        });
         const auto verified = [&] {
             RegisterWindow window(path, QString());
             window.show();
@@ -660,6 +693,7 @@ private slots:
             return told;
         };
         const SeenBox intact = verified();
+        QCOMPARE(progressShown, QStringList { "Verify records / Cancel" });
         QCOMPARE(intact.title, QStringLiteral("Verify records"));
         QCOMPARE(intact.icon, QMessageBox::Information);
         QVERIFY2(
@@ -700,6 +734,22 @@ private slots:
         const SeenBox tampered = verified();
         QVERIFY2(tampered.icon == QMessageBox::Warning, qPrintable(tampered.text));
         QVERIFY2(!tampered.text.contains("records intact"), qPrintable(tampered.text));
+
+        // Cancel stops the check before it vouches for anything, and it says so.
+        QList<qint64> totals;
+        QString said;
+        QTextStream out(&said);
+        const int stopped = RecordsCommand::verify(path, QString(), out, out,
+            [&totals](qint64 done, qint64 total) {
+                totals.append(done);
+                totals.append(total);
+                return false;
+            });
+        QCOMPARE(stopped, 1);
+        QCOMPARE(totals, (QList<qint64> { 0, events.size() }));
+        QCOMPARE(said.trimmed(),
+            QStringLiteral(
+                "records: the check was stopped after 0 events, before it was complete"));
     }
 
     // Default file names are cleaned of what a device may send (a path, a line break), long

@@ -343,6 +343,11 @@ RecordsCheck checkRecords(QSqlDatabase &db, QString *error, const CheckProgress 
     Findings findings(check);
     checkSchema(db, findings, error);
     const qint64 total = progress ? eventCount(db) : 0;
+    // Told at once, so that whoever waits knows how much there is before the first step.
+    if (progress && !progress(0, total)) {
+        check.cancelled = true;
+        return check;
+    }
     ChainFollower chain(findings);
     RunOrder order(findings);
     IdentifierCheck identifiers(findings);

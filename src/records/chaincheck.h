@@ -19,7 +19,8 @@ struct RecordsCheck
     bool intact() const { return findings.isEmpty() && !cancelled; }
 };
 
-// Told how far a check has got (events read of all); returning false stops it.
+// Told how far a check has got (events read of all), first before it reads any; returning false
+// stops it.
 using CheckProgress = std::function<bool(qint64 done, qint64 total)>;
 
 // The whole check of a records file, as an auditor would make it: the schema and its
