@@ -39,11 +39,23 @@ constexpr std::chrono::seconds syncLookInterval { 1 };
 constexpr int progressSteps = 1000;
 int connections = 0;
 
+void openFolderOf(const QString &path)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+}
+
 QString documentsPath(const QString &name)
 {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return QDir(documents).filePath(name);
 }
+}
+
+RegisterWindow::RecordsFileState RegisterWindow::RecordsFileState::of(const QString &path)
+{
+    const QFileInfo records(path);
+    return { QFileInfo::exists(path + QStringLiteral("-wal")), records.size(),
+        records.lastModified() };
 }
 
 RegisterWindow::RegisterWindow(const QString &databasePath, const QString &server, QWidget *parent)
@@ -93,7 +105,7 @@ RegisterWindow::RegisterWindow(const QString &databasePath, const QString &serve
         if (ui->registerTW_views->currentWidget() == ui->sensorTab && m_sensorSerial.isEmpty()
             && m_sensorsView.rowCount() > 0) {
             const QModelIndex picked = ui->sensorsTV_list->currentIndex();
-            on_sensorsTV_list_doubleClicked(picked.isValid() ? picked : m_sensorsView.index(0, 0));
+            on_sensorsTV_list_activated(picked.isValid() ? picked : m_sensorsView.index(0, 0));
         }
     });
     auto *look = new QTimer(this);
@@ -136,7 +148,7 @@ void RegisterWindow::openSource(const QString &server)
     }
     RecordsDatabase::close(m_connection);
     QString error;
-    m_readWithLog = QFileInfo::exists(m_databasePath + QStringLiteral("-wal"));
+    m_openedAs = RecordsFileState::of(m_databasePath);
     if (!RecordsDatabase::openForReading(m_databasePath, m_connection, &error)) {
         m_lastError = error;
         return;
@@ -184,15 +196,15 @@ RegisterWindow::~RegisterWindow()
 
 class Register RegisterWindow::registerOfRecords()
 {
-    // Records read as they stood while no program wrote them are opened again once one
-    // does, so what it writes is seen and never read while it moves within the file.
-    if (!m_showsServer
-        && m_readWithLog != QFileInfo::exists(m_databasePath + QStringLiteral("-wal"))) {
+    // Records read as they stood while no program wrote them are opened again once one does,
+    // or did since (a whole run made while this window was open), so what it wrote is seen and
+    // never read while it moves within the file.
+    if (!m_showsServer && m_openedAs != RecordsFileState::of(m_databasePath)) {
         RecordsDatabase::close(m_connection);
         QString error;
         if (!RecordsDatabase::openForReading(m_databasePath, m_connection, &error))
             m_lastError = error;
-        m_readWithLog = QFileInfo::exists(m_databasePath + QStringLiteral("-wal"));
+        m_openedAs = RecordsFileState::of(m_databasePath);
     }
     return Register(QSqlDatabase::database(m_connection, false));
 }
@@ -269,11 +281,18 @@ void RegisterWindow::addReportButtons()
             continue;
         auto *open = new QPushButton(QFileInfo(report).fileName());
         open->setToolTip(tr("Open the folder of %1").arg(report));
-        connect(open, &QPushButton::clicked, this, [report] {
-            QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(report).absolutePath()));
-        });
+        // From the keyboard the report's cell opens it (Enter): Tab leaves the table whole.
+        open->setFocusPolicy(Qt::NoFocus);
+        connect(open, &QPushButton::clicked, this, [report] { openFolderOf(report); });
         ui->sensorTV_runs->setIndexWidget(m_runs.index(row, RunsModel::Report), open);
     }
+}
+
+void RegisterWindow::on_sensorTV_runs_activated(const QModelIndex &index)
+{
+    const QString report = m_runs.runAt(index.row()).reportPath;
+    if (index.column() == RunsModel::Report && !report.isEmpty())
+        openFolderOf(report);
 }
 
 void RegisterWindow::on_registerPB_reload_clicked()
@@ -298,10 +317,10 @@ void RegisterWindow::on_sensorsPB_open_clicked()
 {
     const QModelIndex current = ui->sensorsTV_list->currentIndex();
     if (current.isValid())
-        on_sensorsTV_list_doubleClicked(current);
+        on_sensorsTV_list_activated(current);
 }
 
-void RegisterWindow::on_sensorsTV_list_doubleClicked(const QModelIndex &index)
+void RegisterWindow::on_sensorsTV_list_activated(const QModelIndex &index)
 {
     showSensor(m_sensors.sensorAt(m_sensorsView.mapToSource(index).row()).serial);
 }
@@ -573,7 +592,7 @@ void RegisterWindow::on_fixturesPB_pdf_clicked()
             m_fixtureRuns.runs() }));
 }
 
-void RegisterWindow::on_fixturesTV_runs_doubleClicked(const QModelIndex &index)
+void RegisterWindow::on_fixturesTV_runs_activated(const QModelIndex &index)
 {
     const RecalledRun &recalled
         = m_fixtureRuns.runs().at(m_fixtureRunsView.mapToSource(index).row());

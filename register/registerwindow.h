@@ -6,6 +6,7 @@
 #include "registerconfig.h"
 #include "registermodels.h"
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QSortFilterProxyModel>
 #include <memory>
@@ -39,8 +40,9 @@ private slots:
     void on_sensorsLE_filter_textChanged(const QString &text);
     void on_sensorsCB_status_currentIndexChanged(int index);
     void on_sensorsPB_open_clicked();
-    void on_sensorsTV_list_doubleClicked(const QModelIndex &index);
+    void on_sensorsTV_list_activated(const QModelIndex &index);
     void on_sensorsPB_export_clicked();
+    void on_sensorTV_runs_activated(const QModelIndex &index);
     void on_sensorPB_certificate_clicked();
     void on_sensorPB_amend_clicked();
     void on_sensorPB_print_clicked();
@@ -51,7 +53,7 @@ private slots:
     void on_fixturesDE_until_dateChanged(const QDate &date);
     void on_fixturesPB_export_clicked();
     void on_fixturesPB_pdf_clicked();
-    void on_fixturesTV_runs_doubleClicked(const QModelIndex &index);
+    void on_fixturesTV_runs_activated(const QModelIndex &index);
     void on_actionVerify_triggered();
     void on_actionAuditTrail_triggered();
     void on_actionCertificates_triggered();
@@ -102,7 +104,20 @@ private:
     QByteArray m_sensorSerial; // the one the Sensor tab shows
     QByteArray m_recalledFixture; // the one whose runs the Fixtures tab lists
     bool m_showsServer = false;
-    bool m_readWithLog = false; // the local records had a log (-wal) when they were opened
+    // What shows that a program wrote the local records: their log (-wal) there or gone, the file
+    // grown or changed.
+    struct RecordsFileState
+    {
+        bool log = false;
+        qint64 size = 0;
+        QDateTime modified;
+        static RecordsFileState of(const QString &path);
+        bool operator!=(const RecordsFileState &other) const
+        {
+            return log != other.log || size != other.size || modified != other.modified;
+        }
+    };
+    RecordsFileState m_openedAs; // when the local records were opened
     std::unique_ptr<RecordsSender> m_sender;
 };
 

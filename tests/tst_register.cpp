@@ -22,6 +22,7 @@
 #include "testfiles.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
@@ -42,6 +43,7 @@ Q_DECLARE_METATYPE(SensorSummary)
 
 namespace {
 const QDate today(2026, 12, 7);
+constexpr int tabPressesAtMost = 60;
 
 // Sees every window as it is shown, however briefly: a progress window may be gone before a
 // queued answer could look at it.
@@ -79,6 +81,60 @@ SensorSummary sensorLastPassed(int daysAgo, RunResult lastResult = RunResult::Pa
 QString fixtureDateMonthsAgo(int months)
 {
     return today.addMonths(-months).toString(QStringLiteral("MM/dd/yy"));
+}
+
+// The widgets a keyboard user tabs to: shown, enabled, taking focus by Tab, and not the parts of
+// a composite control (a date edit's text field, a combo box's list, a table's cells).
+QList<QWidget *> controlsOf(QWidget *window)
+{
+    QList<QWidget *> controls;
+    for (QWidget *widget : window->findChildren<QWidget *>()) {
+        if (!widget->isVisibleTo(window) || !widget->isEnabled()
+            || !(widget->focusPolicy() & Qt::TabFocus) || widget->focusProxy())
+            continue;
+        bool part = false;
+        for (QWidget *above = widget->parentWidget(); above != window;
+             above = above->parentWidget())
+            part = part || qobject_cast<QAbstractSpinBox *>(above)
+                || qobject_cast<QComboBox *>(above) || qobject_cast<QAbstractScrollArea *>(above);
+        if (!part)
+            controls.append(widget);
+    }
+    return controls;
+}
+
+QWidget *controlOf(QWidget *focused, const QList<QWidget *> &controls)
+{
+    for (QWidget *widget = focused; widget; widget = widget->parentWidget()) {
+        if (controls.contains(widget))
+            return widget;
+    }
+    return focused;
+}
+
+// Read as a page is: a control wholly above another first, else the one on the left.
+bool readsBefore(const QWidget *a, const QWidget *b)
+{
+    const QRect first(a->mapToGlobal(QPoint()), a->size());
+    const QRect second(b->mapToGlobal(QPoint()), b->size());
+    if (first.bottom() < second.top() || second.bottom() < first.top())
+        return first.top() < second.top();
+    return first.left() < second.left();
+}
+
+QString accessibleName(QWidget *widget)
+{
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(widget);
+    return face ? face->text(QAccessible::Name).trimmed() : QString();
+}
+
+QStringList names(const QList<QWidget *> &widgets)
+{
+    QStringList named;
+    for (const QWidget *widget : widgets)
+        named.append(widget->objectName().isEmpty() ? widget->metaObject()->className()
+                                                    : widget->objectName());
+    return named;
 }
 
 const SensorSummary *sensorOf(const QList<SensorSummary> &sensors, const QByteArray &serial)
@@ -631,7 +687,7 @@ private slots:
         QVERIFY(failedDrawn > 0);
 
         // The recall view: a fixture's runs in a period, newest first as its arrow says, each
-        // opening its run.
+        // opening its run (Enter, or a double click).
         window.findChild<QTabWidget *>("registerTW_views")
             ->setCurrentWidget(window.findChild<QWidget *>("fixturesTab"));
         auto *fixtureList = window.findChild<QTableView *>("fixturesTV_list");
@@ -647,7 +703,8 @@ private slots:
         QCOMPARE(calibratedRun.data().toString(), QStringLiteral("600"));
         QVERIFY(recalled->model()->index(0, 0).data(sortRole).toDateTime()
             >= calibratedRun.siblingAtColumn(0).data(sortRole).toDateTime());
-        emit recalled->doubleClicked(calibratedRun);
+        recalled->setCurrentIndex(calibratedRun);
+        QTest::keyClick(recalled, Qt::Key_Return);
         auto *runs = window.findChild<QTableView *>("sensorTV_runs");
         QCOMPARE(window.findChild<QTabWidget *>("registerTW_views")->currentWidget()->objectName(),
             QStringLiteral("sensorTab"));
@@ -739,8 +796,8 @@ private slots:
         QList<qint64> totals;
         QString said;
         QTextStream out(&said);
-        const int stopped = RecordsCommand::verify(path, QString(), out, out,
-            [&totals](qint64 done, qint64 total) {
+        const int stopped = RecordsCommand::verify(
+            path, QString(), out, out, [&totals](qint64 done, qint64 total) {
                 totals.append(done);
                 totals.append(total);
                 return false;
@@ -750,6 +807,90 @@ private slots:
         QCOMPARE(said.trimmed(),
             QStringLiteral(
                 "records: the check was stopped after 0 events, before it was complete"));
+    }
+
+    // Without a mouse: on each view Tab reaches every control once, in the order they are read,
+    // each with a name a screen reader says; the shortcuts do what their buttons and menus do.
+    void theWindowWorksFromTheKeyboard()
+    {
+        const QString path = m_reports.filePath("keyboard.sqlite");
+        QVERIFY(writeRecords(path, passedRunEvents(runReporting("4242"))));
+        RegisterWindow window(path, QString());
+        window.resize(1100, 760);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto *views = window.findChild<QTabWidget *>("registerTW_views");
+        for (int view = 0; view < views->count(); ++view) {
+            views->setCurrentIndex(view);
+            if (view == 2)
+                window.findChild<QTableView *>("fixturesTV_list")->selectRow(0);
+            QList<QWidget *> controls = controlsOf(&window);
+            std::sort(controls.begin(), controls.end(), readsBefore);
+            QStringList unnamed;
+            for (QWidget *control : controls) {
+                if (accessibleName(control).isEmpty())
+                    unnamed.append(
+                        control->objectName() + " " + control->metaObject()->className());
+            }
+            QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+            // One Tab to each next control; only a date edit's goes from day to month to year
+            // first, as everywhere in Qt.
+            controls.first()->setFocus(Qt::TabFocusReason);
+            QList<QWidget *> visited { controls.first() };
+            for (int press = 0; press < tabPressesAtMost; ++press) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QWidget *now = controlOf(QApplication::focusWidget(), controls);
+                if (now == controls.first())
+                    break;
+                if (now != visited.last() || !qobject_cast<QAbstractSpinBox *>(now))
+                    visited.append(now);
+            }
+            QCOMPARE(names(visited), names(controls));
+        }
+
+        views->setCurrentIndex(0);
+        window.findChild<QTableView *>("sensorsTV_list")->setFocus();
+        window.findChild<QTableView *>("sensorsTV_list")->selectRow(0);
+        // A button's shortcut presses it as a click does, the button seen going down first.
+        QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+        QTRY_COMPARE(views->currentWidget()->objectName(), QStringLiteral("sensorTab"));
+        QVERIFY(window.findChild<ElidedLabel *>("sensorLBL_title")->fullText().contains("4242"));
+        views->setCurrentIndex(0);
+        auto *list = window.findChild<QTableView *>("sensorsTV_list");
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(views->currentWidget()->objectName(), QStringLiteral("sensorTab"));
+
+        const auto boxAfter = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+            BoxAnswerer answerer;
+            QString title;
+            // What the key brings up in the end, past the window showing how far it has got.
+            answerer.answerNext(
+                [&](QWidget *modal) {
+                    title = modal->windowTitle();
+                    BoxAnswerer::rejectOrClose(modal);
+                },
+                [](QWidget *modal) { return !qobject_cast<QProgressDialog *>(modal); });
+            window.activateWindow();
+            if (!QTest::qWaitForWindowActive(&window))
+                return QStringLiteral("the window is not active");
+            QTest::keyClick(&window, key, modifiers);
+            return answerer.waitUntilAnswered() ? title : QString();
+        };
+        QCOMPARE(boxAfter(Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier),
+            QStringLiteral("Verify records"));
+        QCOMPARE(boxAfter(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier),
+            QStringLiteral("Certificate"));
+
+        // F5 reads the records again: a run recorded meanwhile is in the list.
+        QVERIFY(writeRecords(path, passedRunEvents(runReporting("5151"))));
+        views->setCurrentIndex(0);
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(&window, Qt::Key_F5);
+
+        QTRY_COMPARE(list->model()->rowCount(), 2);
     }
 
     // Default file names are cleaned of what a device may send (a path, a line break), long

@@ -2052,6 +2052,66 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
         <source>Recall list</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Status shown</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+O</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+C</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+P</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Runs of the sensor</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Charts of the sensor&apos;s runs</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Constants MC and BC over time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Step readings over time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Runs from</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Runs until</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Runs made with the fixture</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+V</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Checking every event of the records...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Checking every event of the records, then comparing them with the lab&apos;s server...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Settings</name>
