@@ -1,6 +1,8 @@
 #include "auditlists.h"
 
 #include "certificate.h"
+#include "historycsv.h"
+#include "runevents.h"
 
 #include <QCoreApplication>
 
@@ -15,19 +17,63 @@ QString momentText(const QDateTime &at)
 {
     return at.toString(Qt::ISODate);
 }
+
+// A device's bytes as they came, each one that is not printable as its escape.
+QString bytesText(const QByteArray &bytes)
+{
+    QString text;
+    for (const char byte : bytes) {
+        if (byte == '\r')
+            text += QStringLiteral("\\r");
+        else if (byte == '\n')
+            text += QStringLiteral("\\n");
+        else if (byte >= 0x20 && byte < 0x7f && byte != '\\')
+            text += QLatin1Char(byte);
+        else
+            text += QStringLiteral("\\x%1").arg(uchar(byte), 2, 16, QLatin1Char('0'));
+    }
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+// An event's values as it keeps them, name by name; a device's replies byte for byte.
+QString valuesText(const QCborMap &payload)
+{
+    QStringList values;
+    for (auto entry = payload.constBegin(); entry != payload.constEnd(); ++entry) {
+        const QCborValue value = entry.value();
+        QString text;
+        if (value.isByteArray())
+            text = bytesText(value.toByteArray());
+        else if (value.isString())
+            text = value.toString();
+        else
+            text = value.toDiagnosticNotation(QCborValue::Compact);
+        values.append(entry.key().toString() + QStringLiteral(": ") + text);
+    }
+    return values.join(QStringLiteral("; "));
+}
 }
 
 TextTable auditTrail(const QList<RecordsDatabase::StoredEvent> &events)
 {
-    TextTable table { { Texts::tr("Place"), Texts::tr("Time"), Texts::tr("Event"),
-                          Texts::tr("Verdict"), Texts::tr("Sensor"), Texts::tr("Fixture"),
+    TextTable table { { Texts::tr("Place"), Texts::tr("Time"), Texts::tr("Account"),
+                          Texts::tr("Computer"), Texts::tr("Event"), Texts::tr("Verdict"),
+                          Texts::tr("Sensor"), Texts::tr("Fixture"), Texts::tr("Values"),
                           Texts::tr("Hash (SHA-256)") },
         {} };
+    // A run's events are made by one program, for the account and on the computer its
+    // identification names.
+    QString account, computer;
     for (const RecordsDatabase::StoredEvent &stored : events) {
         const RecordEvent &event = stored.event;
-        table.rows.append({ QString::number(stored.seq), momentText(event.localTime()), event.kind,
-            event.verdict, QString::fromUtf8(event.sensorSerial),
-            QString::fromUtf8(event.fixtureSerial), QString::fromLatin1(stored.hash.toHex()) });
+        if (event.kind == QLatin1String(EventKind::identified)) {
+            account = event.payload.value(QLatin1String(Key::login)).toString();
+            computer = event.payload.value(QLatin1String(Key::computer)).toString();
+        }
+        table.rows.append({ QString::number(stored.seq), momentText(event.localTime()), account,
+            computer, event.kind, event.verdict, QString::fromUtf8(event.sensorSerial),
+            QString::fromUtf8(event.fixtureSerial), valuesText(event.payload),
+            QString::fromLatin1(stored.hash.toHex()) });
     }
     return table;
 }
@@ -61,4 +107,12 @@ TextTable settingsHistory(const LabRecords &lab)
         table.rows.append({ QString::number(change.seq), momentText(change.at), change.kind,
             QString::fromUtf8(change.subject), change.name, change.value, change.by });
     return table;
+}
+
+QByteArray csvOf(const TextTable &table)
+{
+    QByteArray csv = HistoryCsv::byteOrderMark + HistoryCsv::line(table.columns);
+    for (const QStringList &row : table.rows)
+        csv += HistoryCsv::line(row);
+    return csv;
 }

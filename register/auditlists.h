@@ -13,12 +13,15 @@ struct TextTable
     QList<QStringList> rows;
 };
 
-// A run's events in their order: place, local time with its offset, kind, verdict, devices and
-// the hash that chains each to the one before.
+// A run's events in their order: place, local time with its offset, the account and computer
+// that made them, kind, verdict, devices, the values as kept (a device's replies byte for byte)
+// and the hash that chains each to the one before.
 TextTable auditTrail(const QList<RecordsDatabase::StoredEvent> &events);
 // Every certificate issued, each revision on its own line, in the order they were issued.
 TextTable certificatesIssued(const Register &records, QString *error);
 // Every change of the lab's settings, fixtures' reference data and customers, and who made it.
 TextTable settingsHistory(const LabRecords &lab);
+// The table as CSV, as the records' export writes it.
+QByteArray csvOf(const TextTable &table);
 
 #endif

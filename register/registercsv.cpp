@@ -115,11 +115,7 @@ TextTable recallTable(const QList<RecalledRun> &recalled)
 
 QByteArray recallCsv(const QList<RecalledRun> &recalled)
 {
-    const TextTable table = recallTable(recalled);
-    QByteArray csv = HistoryCsv::byteOrderMark + HistoryCsv::line(table.columns);
-    for (const QStringList &row : table.rows)
-        csv += HistoryCsv::line(row);
-    return csv;
+    return csvOf(recallTable(recalled));
 }
 
 QByteArray sensorHistoryCsv(const QList<RunSummary> &runs, const LabRecords &lab)

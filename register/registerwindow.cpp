@@ -656,12 +656,12 @@ void RegisterWindow::on_actionAuditTrail_triggered()
         tell(tr("Audit trail"), error);
         return;
     }
-    TableDialog(tr("Audit trail"),
+    showTable(tr("Audit trail"),
         tr("Run %1 of sensor %2, begun %3 by %4 (%5) on %6")
             .arg(run.run.toString(QUuid::WithoutBraces), run.sensorSerial, dateText(run.started),
                 run.technician, run.account, run.computer),
-        trail, this)
-        .exec();
+        trail,
+        QStringLiteral("run_%1_audit_trail.csv").arg(run.run.toString(QUuid::WithoutBraces)));
 }
 
 void RegisterWindow::on_actionCertificates_triggered()
@@ -672,18 +672,26 @@ void RegisterWindow::on_actionCertificates_triggered()
         tell(tr("Certificates issued"), error);
         return;
     }
-    TableDialog(tr("Certificates issued"),
+    showTable(tr("Certificates issued"),
         tr("Every certificate issued from these records, each revision on a line of its own"),
-        issued, this)
-        .exec();
+        issued, QStringLiteral("certificates_issued.csv"));
 }
 
 void RegisterWindow::on_actionSettingsHistory_triggered()
 {
-    TableDialog(tr("Settings history"),
+    showTable(tr("Settings history"),
         tr("Every change of the lab's settings, the fixtures' reference data and the customers"),
-        settingsHistory(registerOfRecords().lab()), this)
-        .exec();
+        settingsHistory(registerOfRecords().lab()), QStringLiteral("settings_history.csv"));
+}
+
+// One of the auditor's lists, the rows it shows exported under the name suggested.
+void RegisterWindow::showTable(const QString &title, const QString &about, const TextTable &table,
+    const QString &suggestedName)
+{
+    TableDialog dialog(title, about, table, this);
+    connect(&dialog, &TableDialog::exportAsked, this,
+        [this, suggestedName](const QByteArray &csv) { saveCsv(suggestedName, csv); });
+    dialog.exec();
 }
 
 void RegisterWindow::on_actionSettings_triggered()

@@ -1,6 +1,7 @@
 #ifndef REGISTERWINDOW_H
 #define REGISTERWINDOW_H
 
+#include "auditlists.h"
 #include "issuing.h"
 #include "recordssender.h"
 #include "registerconfig.h"
@@ -78,6 +79,8 @@ private:
         const QList<NamedSetting<Subject>> &names, const char *kind, const QByteArray &subject);
     void recordChanges(const char *kind, const QByteArray &subject,
         const QList<std::pair<QString, QString>> &changes);
+    void showTable(const QString &title, const QString &about, const TextTable &table,
+        const QString &suggestedName);
     bool saveCsv(const QString &suggestedName, const QByteArray &csv);
     bool saveOutput(const QString &title, const QString &suggestedName, const QString &filter,
         const QByteArray &bytes);

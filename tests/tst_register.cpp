@@ -128,6 +128,17 @@ QString accessibleName(QWidget *widget)
     return face ? face->text(QAccessible::Name).trimmed() : QString();
 }
 
+// The controls a screen reader could say nothing of.
+QStringList unnamedControls(QWidget *window)
+{
+    QStringList unnamed;
+    for (QWidget *control : controlsOf(window)) {
+        if (accessibleName(control).isEmpty())
+            unnamed.append(control->objectName() + " " + control->metaObject()->className());
+    }
+    return unnamed;
+}
+
 QStringList names(const QList<QWidget *> &widgets)
 {
     QStringList named;
@@ -762,19 +773,28 @@ private slots:
             window.show();
             window.showSensor("4242");
             window.findChild<QTableView *>("sensorTV_runs")->selectRow(0);
-            QStringList hashes;
+            QStringList hashes, accounts, values;
             QString about;
+            int validationRows = 0;
+            const QString exported = m_reports.filePath("audit-trail.csv");
             BoxAnswerer answerer;
             answerer.answerNext(
                 [&](QWidget *modal) {
                     about = modal->findChild<ElidedLabel *>("tableLBL_about")->fullText();
                     const QAbstractItemModel *rows
                         = modal->findChild<QTableView *>("tableTV_rows")->model();
-                    for (int row = 0; row < rows->rowCount(); ++row)
+                    for (int row = 0; row < rows->rowCount(); ++row) {
                         hashes.append(rows->index(row, rows->columnCount() - 1).data().toString());
+                        accounts.append(rows->index(row, 2).data().toString());
+                        values.append(rows->index(row, 8).data().toString());
+                    }
+                    QTest::keyClicks(modal->findChild<QLineEdit *>("tableLE_filter"), "VALIDATION");
+                    validationRows = rows->rowCount();
+                    modal->findChild<QPushButton *>("tablePB_export")->click();
                     BoxAnswerer::rejectOrClose(modal);
                 },
                 BoxAnswerer::ofType<TableDialog>());
+            answerer.chooseFile(exported);
             window.findChild<QAction *>("actionAuditTrail")->trigger();
             QVERIFY(answerer.waitUntilAnswered());
             QVERIFY2(about.contains("of sensor 4242"), qPrintable(about));
@@ -782,6 +802,21 @@ private slots:
             QCOMPARE(hashes.size(), stored.size());
             for (int at = 0; at < stored.size(); ++at)
                 QCOMPARE(hashes.at(at), QString::fromLatin1(stored.at(at).hash.toHex()));
+            // Who made each event, and the values it keeps: a device's reply byte for byte.
+            const QString login = RunContext::ofThisProgram().login;
+            QCOMPARE(accounts, QStringList(stored.size(), login));
+            QVERIFY2(values.first().contains(QStringLiteral("login: ") + login),
+                qPrintable(values.first()));
+            QVERIFY2(values.first().contains("\\r\\n\""), qPrintable(values.first()));
+            // The filter keeps the rows holding its text; the export has those it shows.
+            QCOMPARE(validationRows, 1);
+            QFile csv(exported);
+            QVERIFY(csv.open(QIODevice::ReadOnly));
+            const QList<QByteArray> lines = csv.readAll().split('\n');
+            QCOMPARE(lines.size(), 3);
+            QVERIFY2(lines.at(0).contains("Place,Time,Account,Computer,Event"), lines.at(0));
+            QVERIFY2(lines.at(1).contains(",validation,"), lines.at(1));
+            QVERIFY2(lines.at(1).contains(stored.at(1).hash.toHex()), lines.at(1));
         }
 
         {
@@ -827,12 +862,7 @@ private slots:
                 window.findChild<QTableView *>("fixturesTV_list")->selectRow(0);
             QList<QWidget *> controls = controlsOf(&window);
             std::sort(controls.begin(), controls.end(), readsBefore);
-            QStringList unnamed;
-            for (QWidget *control : controls) {
-                if (accessibleName(control).isEmpty())
-                    unnamed.append(
-                        control->objectName() + " " + control->metaObject()->className());
-            }
+            const QStringList unnamed = unnamedControls(&window);
             QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
             // One Tab to each next control; only a date edit's goes from day to month to year
             // first, as everywhere in Qt.
@@ -882,6 +912,30 @@ private slots:
             QStringLiteral("Verify records"));
         QCOMPARE(boxAfter(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier),
             QStringLiteral("Certificate"));
+
+        // The register's own windows name their controls too.
+        const auto unnamedIn = [&](const char *action) {
+            BoxAnswerer answerer;
+            QStringList unnamed { "never shown" };
+            answerer.answerNext([&](QWidget *modal) {
+                unnamed = unnamedControls(modal);
+                unnamed.prepend(modal->windowTitle());
+                BoxAnswerer::rejectOrClose(modal);
+            });
+            window.findChild<QAction *>(action)->trigger();
+            answerer.waitUntilAnswered();
+            return unnamed;
+        };
+        views->setCurrentIndex(1);
+        window.findChild<QTableView *>("sensorTV_runs")->selectRow(0);
+        for (const auto &[action, title] : { std::pair("actionAuditTrail", "Audit trail"),
+                 std::pair("actionCertificates", "Certificates issued"),
+                 std::pair("actionSettingsHistory", "Settings history"),
+                 std::pair("actionSettings", "Register Settings") }) {
+            const QStringList u = unnamedIn(action);
+            qInfo() << u;
+            QCOMPARE(u, QStringList { title });
+        }
 
         // F5 reads the records again: a run recorded meanwhile is in the list.
         QVERIFY(writeRecords(path, passedRunEvents(runReporting("5151"))));

@@ -1737,6 +1737,18 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
         <source>Every run made with the fixture until %1.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Account</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Computer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Values</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>RegisterWindow</name>
@@ -2348,6 +2360,29 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
     </message>
     <message>
         <source>A run&apos;s own technician may approve its certificate</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TableDialog</name>
+    <message>
+        <source>Filter the rows</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Filter: rows containing this text</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rows</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Export shown rows...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The rows shown, as a CSV file</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
