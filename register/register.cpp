@@ -518,18 +518,19 @@ QList<RecalledRun> Register::recall(const QByteArray &fixtureSerial, const QDate
     const std::optional<QDate> &until, QString *error) const
 {
     QList<RecalledRun> recalled;
-    for (const FixtureRun &made : runsWithFixture(fixtureSerial, from, until, error)) {
-        std::optional<RunSummary> summary = run(made.run, error);
-        if (!summary)
-            return {};
-        // The customer its certificate was issued to; without one, whom its draft would name.
-        const QList<LabRecords::Issued> issued = m_lab.certificatesOf(made.run);
-        const QString customer = issued.isEmpty()
-            ? m_lab.customerOf(made.sensorSerial).name
-            : thawed(issued.last().content, *summary).customer.name;
-        recalled.append({ made, *std::move(summary), customer });
-    }
-    return error->isEmpty() ? recalled : QList<RecalledRun>();
+    forEachFixtureRun(fixtureSerial, from, until, error,
+        [&](const FixtureRun &made, const QList<RecordsDatabase::StoredEvent> &events) {
+            const RunSummary summary = withCertificates(summarizeRun(events, m_lab));
+            // The customer its certificate was issued to; without one, whom its draft would name.
+            const QList<LabRecords::Issued> issued = m_lab.certificatesOf(made.run);
+            const QString customer = issued.isEmpty()
+                ? m_lab.customerOf(made.sensorSerial).name
+                : thawed(issued.last().content, summary).customer.name;
+            recalled.append({ made, summary, customer });
+        });
+    std::sort(recalled.begin(), recalled.end(),
+        [](const RecalledRun &a, const RecalledRun &b) { return a.made.at > b.made.at; });
+    return recalled;
 }
 
 QList<FixtureSummary> Register::fixtures(QString *error) const
@@ -557,27 +558,71 @@ QList<FixtureSummary> Register::fixtures(QString *error) const
 QList<FixtureRun> Register::runsWithFixture(const QByteArray &fixtureSerial, const QDate &from,
     const std::optional<QDate> &until, QString *error) const
 {
-    std::optional<QSqlQuery> runs
-        = query(m_db, RegisterQueries::runsWithFixture(fixtureSerial, from, until), error);
     QList<FixtureRun> found;
-    if (!runs)
-        return found;
-    while (runs->next()) {
-        FixtureRun fixtureRun { QUuid::fromRfc4122(runs->value(0).toByteArray()),
-            localTimeOf(runs->value(1).toLongLong()), runs->value(2).toByteArray(), {}, {}, false };
-        std::optional<QSqlQuery> identification
-            = query(m_db, RegisterQueries::identificationOf(fixtureRun.run), error);
-        if (identification && identification->next()) {
-            const QCborMap fixture = decodedPayload(identification->value(1).toByteArray())
-                                         .value(QLatin1String(Key::fixture))
-                                         .toMap();
-            fixtureRun.fixtureCalibrationDateText = kept(fixture, Key::calDate);
-            fixtureRun.fixtureCalibrationDate = keptDate(fixture, Key::calDate);
-            if (const std::optional<QDate> &calibrated = fixtureRun.fixtureCalibrationDate)
-                fixtureRun.outOfInterval = outOfInterval(*calibrated, fixtureRun.at.date(),
-                    m_lab.settingsAt(identification->value(2).toLongLong()).fixtureIntervalMonths);
-        }
-        found.append(fixtureRun);
-    }
+    forEachFixtureRun(fixtureSerial, from, until, error,
+        [&found](const FixtureRun &made, const QList<RecordsDatabase::StoredEvent> &) {
+            found.append(made);
+        });
+    std::sort(found.begin(), found.end(),
+        [](const FixtureRun &a, const FixtureRun &b) { return a.at > b.at; });
     return found;
+}
+
+// Reads every event of those runs in one question, however many runs a recall spans, and
+// hands over one run at a time, so that ten years of a fixture's runs are never all in memory.
+void Register::forEachFixtureRun(const QByteArray &fixtureSerial, const QDate &from,
+    const std::optional<QDate> &until, QString *error,
+    const std::function<void(const FixtureRun &, const QList<RecordsDatabase::StoredEvent> &)>
+        &take) const
+{
+    std::optional<QSqlQuery> read
+        = query(m_db, RegisterQueries::eventsOfRunsWithFixture(fixtureSerial, from, until), error);
+    if (!read)
+        return;
+    const QDateTime first(from, QTime(0, 0));
+    const QDateTime end = until ? QDateTime(until->addDays(1), QTime(0, 0)) : QDateTime();
+    QList<RecordsDatabase::StoredEvent> events;
+    const auto handOver = [&] {
+        const std::optional<FixtureRun> made = fixtureRunOf(events, fixtureSerial);
+        // Only a run that began in the period: one identified again in it began before.
+        if (made && made->at >= first && (!end.isValid() || made->at < end))
+            take(*made, events);
+        events.clear();
+    };
+    while (read->next()) {
+        RecordsDatabase::StoredEvent stored = RecordsDatabase::storedEventOf(*read);
+        if (!events.isEmpty() && stored.event.run != events.first().event.run)
+            handOver();
+        events.append(std::move(stored));
+    }
+    if (!events.isEmpty())
+        handOver();
+}
+
+// The run as made with the fixture: when it began, its sensor, and the fixture's calibration
+// date its first identification names; none when the fixture did not identify it.
+std::optional<FixtureRun> Register::fixtureRunOf(
+    const QList<RecordsDatabase::StoredEvent> &events, const QByteArray &fixtureSerial) const
+{
+    std::optional<FixtureRun> made;
+    for (const RecordsDatabase::StoredEvent &stored : events) {
+        const RecordEvent &event = stored.event;
+        if (event.fixtureSerial != fixtureSerial || event.sensorSerial.isEmpty()
+            || (event.kind != QLatin1String(EventKind::identified)
+                && event.kind != QLatin1String(EventKind::imported)))
+            continue;
+        if (made) {
+            made->at = std::min(made->at, localTimeOf(event.utcMs));
+            continue;
+        }
+        made
+            = FixtureRun { event.run, localTimeOf(event.utcMs), event.sensorSerial, {}, {}, false };
+        const QCborMap fixture = event.payload.value(QLatin1String(Key::fixture)).toMap();
+        made->fixtureCalibrationDateText = kept(fixture, Key::calDate);
+        made->fixtureCalibrationDate = keptDate(fixture, Key::calDate);
+        if (const std::optional<QDate> &calibrated = made->fixtureCalibrationDate)
+            made->outOfInterval = outOfInterval(
+                *calibrated, made->at.date(), m_lab.settingsAt(stored.seq).fixtureIntervalMonths);
+    }
+    return made;
 }

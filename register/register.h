@@ -10,6 +10,7 @@
 #include <QString>
 #include <QVariantList>
 #include <array>
+#include <functional>
 #include <optional>
 
 // What a lab decides for its register: how often a sensor is due, how long a fixture's own
@@ -187,8 +188,11 @@ BoundQuery identificationOf(const QUuid &run); // the event that names a run's d
 BoundQuery runsOf(const QByteArray &sensorSerial);
 BoundQuery eventsOf(const QUuid &run);
 BoundQuery fixtureTotals();
-// Begun from the first day until the last, both whole days of local time; no last day: until now.
-BoundQuery runsWithFixture(
+// Every event of the runs identified with the fixture from the first day until the last, both
+// whole days of local time (no last day: until now), run by run, each run's in their order: one
+// question however many runs a recall spans. A run identified again later in the period is among
+// them too.
+BoundQuery eventsOfRunsWithFixture(
     const QByteArray &fixtureSerial, const QDate &from, const std::optional<QDate> &until);
 }
 
@@ -220,6 +224,12 @@ public:
     const LabRecords &lab() const { return m_lab; }
 
 private:
+    void forEachFixtureRun(const QByteArray &fixtureSerial, const QDate &from,
+        const std::optional<QDate> &until, QString *error,
+        const std::function<void(const FixtureRun &, const QList<RecordsDatabase::StoredEvent> &)>
+            &take) const;
+    std::optional<FixtureRun> fixtureRunOf(
+        const QList<RecordsDatabase::StoredEvent> &events, const QByteArray &fixtureSerial) const;
     RunSummary withCertificates(RunSummary run) const;
 
     QSqlDatabase m_db;

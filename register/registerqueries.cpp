@@ -84,15 +84,15 @@ BoundQuery fixtureTotals()
     };
 }
 
-BoundQuery runsWithFixture(
+BoundQuery eventsOfRunsWithFixture(
     const QByteArray &fixtureSerial, const QDate &from, const std::optional<QDate> &until)
 {
     const qint64 end = until ? QDateTime(until->addDays(1), QTime(0, 0)).toMSecsSinceEpoch()
                              : std::numeric_limits<qint64>::max();
-    return { QStringLiteral(
-                 "SELECT run, min(utc_ms) AS started, sensor_serial FROM events"
-                 " WHERE sensor_serial IS NOT NULL AND kind IN (?, ?) AND fixture_serial = ?"
-                 " GROUP BY run HAVING started >= ? AND started < ? ORDER BY started DESC"),
+    return { RecordsDatabase::eventsSelection()
+            + QLatin1String("WHERE run IN (SELECT run FROM events WHERE sensor_serial IS NOT NULL"
+                            " AND kind IN (?, ?) AND fixture_serial = ? AND utc_ms >= ?"
+                            " AND utc_ms < ?) ORDER BY run, seq"),
         { identified, imported, fixtureSerial, QDateTime(from, QTime(0, 0)).toMSecsSinceEpoch(),
             end } };
 }

@@ -800,6 +800,11 @@ QList<StoredEvent> eventsOfRun(QSqlDatabase &db, const QUuid &run, QString *erro
     return events;
 }
 
+QLatin1String eventsSelection()
+{
+    return QLatin1String(selectColumns);
+}
+
 void setBusyTimeoutForTesting(std::chrono::milliseconds timeout)
 {
     busyTimeoutMs = int(timeout.count());

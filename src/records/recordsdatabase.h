@@ -152,6 +152,9 @@ std::optional<StoredEvent> eventAt(QSqlDatabase &db, qint64 seq, QString *error)
 std::optional<qint64> placeOfServerEvent(QSqlDatabase &db, const ChainPosition &serverEvent);
 // The events of one run, in order.
 QList<StoredEvent> eventsOfRun(QSqlDatabase &db, const QUuid &run, QString *error);
+// The start of a statement that reads whole events as storedEventOf takes them; a condition and
+// an order follow it.
+QLatin1String eventsSelection();
 
 // Only the tests shorten the busy timeout and limit the file's size.
 void setBusyTimeoutForTesting(std::chrono::milliseconds timeout);
