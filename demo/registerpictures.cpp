@@ -14,8 +14,10 @@
 #include "runevents.h"
 #include "savefile.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QItemSelectionModel>
@@ -23,11 +25,14 @@
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
 constexpr int windowWidth = 1100;
 constexpr int windowHeight = 760;
+// Long enough for a list window's columns and a check of the demonstration's records.
+constexpr std::chrono::milliseconds openedSettle { 500 };
 
 // Three years of an old history: each sensor validated twice a year, drifting slowly until a
 // calibration set it right.
@@ -98,6 +103,7 @@ QPalette darkPalette()
     dark.setColor(QPalette::Highlight, QColor(0x3d, 0xae, 0xe9));
     dark.setColor(QPalette::HighlightedText, Qt::white);
     dark.setColor(QPalette::Mid, QColor(0x60, 0x60, 0x60));
+    dark.setColor(QPalette::PlaceholderText, QColor(0xa0, 0xa0, 0xa0));
     return dark;
 }
 
@@ -110,6 +116,20 @@ bool save(QWidget &window, const QDir &folder, const QString &name)
     return saved;
 }
 
+// The window a menu action opens, as a user sees it once it has settled, then closed.
+bool saveOpened(RegisterWindow &window, const char *action, const QDir &folder, const QString &name)
+{
+    bool saved = false;
+    QTimer::singleShot(openedSettle, &window, [&] {
+        if (auto *opened = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            saved = save(*opened, folder, name);
+            opened->reject();
+        }
+    });
+    window.findChild<QAction *>(QLatin1String(action))->trigger();
+    return saved;
+}
+
 bool pictures(const QDir &folder, const QString &prefix)
 {
     RegisterWindow window(RecordsDatabase::defaultPath(), QString());
@@ -118,7 +138,12 @@ bool pictures(const QDir &folder, const QString &prefix)
     auto *views = window.findChild<QTabWidget *>(QStringLiteral("registerTW_views"));
     bool saved = save(window, folder, prefix + QStringLiteral("records-sensors"));
     window.showSensor("600");
+    window.findChild<QTableView *>(QStringLiteral("sensorTV_runs"))->selectRow(0);
     saved = save(window, folder, prefix + QStringLiteral("records-sensor")) && saved;
+    for (const auto &[action, name] : { std::pair("actionAuditTrail", "records-audit-trail"),
+             std::pair("actionVerify", "records-verify"),
+             std::pair("actionCertificates", "records-certificates") })
+        saved = saveOpened(window, action, folder, prefix + QLatin1String(name)) && saved;
     views->setCurrentIndex(2);
     auto *fixtures = window.findChild<QTableView *>(QStringLiteral("fixturesTV_list"));
     fixtures->selectionModel()->setCurrentIndex(fixtures->model()->index(0, 0),
@@ -199,7 +224,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    bool done = pictures(folder, QString()) && certificate(folder);
+    bool done = certificate(folder) && pictures(folder, QString());
     QApplication::setPalette(darkPalette());
     done = pictures(folder, QStringLiteral("dark-palette-")) && done;
     return done ? 0 : 1;

@@ -4,6 +4,7 @@
 #include "historycsv.h"
 #include "runevents.h"
 
+#include <QCborArray>
 #include <QCoreApplication>
 
 namespace {
@@ -35,22 +36,34 @@ QString bytesText(const QByteArray &bytes)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-// An event's values as it keeps them, name by name; a device's replies byte for byte.
-QString valuesText(const QCborMap &payload)
+QString entriesText(const QCborMap &map, const QString &separator);
+
+// A value as kept, bytes from a device as text with escapes, at any depth.
+QString valueText(const QCborValue &value)
 {
-    QStringList values;
-    for (auto entry = payload.constBegin(); entry != payload.constEnd(); ++entry) {
-        const QCborValue value = entry.value();
-        QString text;
-        if (value.isByteArray())
-            text = bytesText(value.toByteArray());
-        else if (value.isString())
-            text = value.toString();
-        else
-            text = value.toDiagnosticNotation(QCborValue::Compact);
-        values.append(entry.key().toString() + QStringLiteral(": ") + text);
+    if (value.isByteArray())
+        return bytesText(value.toByteArray());
+    if (value.isString())
+        return value.toString();
+    if (value.isMap())
+        return QLatin1Char('{') + entriesText(value.toMap(), QStringLiteral(", "))
+            + QLatin1Char('}');
+    if (value.isArray()) {
+        QStringList items;
+        for (const QCborValue &item : value.toArray())
+            items.append(valueText(item));
+        return QLatin1Char('[') + items.join(QStringLiteral(", ")) + QLatin1Char(']');
     }
-    return values.join(QStringLiteral("; "));
+    return value.toDiagnosticNotation(QCborValue::Compact);
+}
+
+// A map's values name by name, as kept: an event's values, a device's replies byte for byte.
+QString entriesText(const QCborMap &map, const QString &separator)
+{
+    QStringList entries;
+    for (auto entry = map.constBegin(); entry != map.constEnd(); ++entry)
+        entries.append(entry.key().toString() + QStringLiteral(": ") + valueText(entry.value()));
+    return entries.join(separator);
 }
 }
 
@@ -72,7 +85,8 @@ TextTable auditTrail(const QList<RecordsDatabase::StoredEvent> &events)
         }
         table.rows.append({ QString::number(stored.seq), momentText(event.localTime()), account,
             computer, event.kind, event.verdict, QString::fromUtf8(event.sensorSerial),
-            QString::fromUtf8(event.fixtureSerial), valuesText(event.payload),
+            QString::fromUtf8(event.fixtureSerial),
+            entriesText(event.payload, QStringLiteral("; ")),
             QString::fromLatin1(stored.hash.toHex()) });
     }
     return table;

@@ -394,6 +394,16 @@ private slots:
         QCOMPARE(runs.size(), 1);
         QCOMPARE(runs.first().computer, RunContext::ofThisProgram().computer);
         QVERIFY(runs.first().adjustment.has_value());
+        // A recall on the server finds the run by its fixture, as on the bench.
+        const RecordEvent identified = lastRecorded(EventKind::identified, records);
+        const QList<RecalledRun> recalled
+            = onServer.recall(identified.fixtureSerial, QDate(2000, 1, 1), std::nullopt, &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QVERIFY(std::any_of(recalled.cbegin(), recalled.cend(), [&](const RecalledRun &run) {
+            return run.run.run == runs.first().run && run.made.sensorSerial == serial;
+        }));
+        QVERIFY(std::is_sorted(recalled.cbegin(), recalled.cend(),
+            [](const RecalledRun &a, const RecalledRun &b) { return a.made.at > b.made.at; }));
     }
 
     // Serials with quotes, SQL, a NUL byte or bytes that are no UTF-8 reach the server exactly,
