@@ -228,17 +228,24 @@ int recall(
                 databasePath, path,
                 [&, asPdf = asPdf](QSqlDatabase &db, QIODevice &file, QString *error) {
                     const Register records(db);
-                    const QList<RecalledRun> recalled = records.recall(request.fixtureSerial,
-                        request.from.value_or(beforeAnyRun), request.until, error);
+                    const QDate from = request.from.value_or(beforeAnyRun);
+                    const bool ofReference = !request.referenceCertificate.isEmpty();
+                    const QList<RecalledRun> recalled = ofReference
+                        ? records.recallOfReference(
+                            request.referenceCertificate, from, request.until, error)
+                        : records.recall(request.fixtureSerial, from, request.until, error);
                     if (!error->isEmpty())
                         return false;
                     if (!std::exchange(counted, true))
-                        out << "runs made with fixture " << QString::fromUtf8(request.fixtureSerial)
+                        out << "runs made "
+                            << (ofReference
+                                       ? "under reference standard " + request.referenceCertificate
+                                       : "with fixture " + QString::fromUtf8(request.fixtureSerial))
                             << ": " << recalled.size() << Qt::endl;
                     const QByteArray bytes = asPdf
-                        ? recallPdf({ request.fixtureSerial, request.from, request.until,
-                            records.lab().settingsAt().laboratoryName, QDateTime::currentDateTime(),
-                            recalled })
+                        ? recallPdf({ request.fixtureSerial, request.referenceCertificate,
+                            request.from, request.until, records.lab().settingsAt().laboratoryName,
+                            QDateTime::currentDateTime(), recalled })
                         : recallCsv(recalled);
                     return file.write(bytes) == bytes.size();
                 },

@@ -41,17 +41,19 @@ int exportCsv(
 // The register's sensors list, with every status that holds for each, in words.
 int exportSensors(
     const QString &databasePath, const QString &csvPath, QTextStream &out, QTextStream &err);
-// A fixture's recall list, and where to write it: as CSV, as PDF, or both.
+// A fixture's recall list, or a reference standard's, and where to write it: as CSV, as PDF, or
+// both.
 struct RecallRequest
 {
     QByteArray fixtureSerial;
+    QString referenceCertificate; // instead of a fixture: the reference standard's certificate
     std::optional<QDate> from; // none: from the first run
     std::optional<QDate> until; // none: until now
     QString csv;
     QString pdf;
 };
-// Every run made with the fixture from the first day until the last, with its results,
-// adjustment, certificate and customer.
+// Every run made with the fixture (or under the reference standard) from the first day until
+// the last, with its results, adjustment, certificate and customer.
 int recall(
     const QString &databasePath, const RecallRequest &request, QTextStream &out, QTextStream &err);
 // Sends what waits for the lab's server: 0 when everything is there.

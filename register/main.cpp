@@ -51,6 +51,10 @@ struct Options
         "SERIAL");
     QCommandLineOption fixture
         = option("fixture", "With recall: the fixture's serial number.", "SERIAL");
+    QCommandLineOption reference = option("reference",
+        "With recall, instead of a fixture: the certificate number of a reference standard's "
+        "calibration, as recorded for the fixtures.",
+        "NUMBER");
     QCommandLineOption from = option(
         "from", "With recall: the first day, yyyy-MM-dd (default: the first run).", "DATE");
     QCommandLineOption pdf = option("pdf",
@@ -132,6 +136,9 @@ void describe(QCommandLineParser &parser, const Options &options)
             "                                    write every run made with the fixture in the "
             "period,\n"
             "                                    with its results, certificate and customer\n"
+            "  recall --reference NUMBER [--from DATE] [--until DATE] --csv FILE | --pdf FILE.pdf\n"
+            "                                    the same for every fixture while that reference\n"
+            "                                    standard's certificate was its calibration\n"
             "  certificate --serial SERIAL [--run ID] --output FILE.pdf [--approve | --amend "
             "--reason TEXT]\n"
             "                                    write a run's certificate: the issued one, or a "
@@ -167,10 +174,10 @@ void describe(QCommandLineParser &parser, const Options &options)
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({ options.database, options.csv, options.sensors, options.fixture,
-        options.from, options.until, options.pdf, options.serial, options.run, options.output,
-        options.approve, options.amend, options.reason, options.approverName, options.temperature,
-        options.humidity, options.condition, options.concession, options.certificate, options.set,
-        options.role, options.bench, options.server });
+        options.reference, options.from, options.until, options.pdf, options.serial, options.run,
+        options.output, options.approve, options.amend, options.reason, options.approverName,
+        options.temperature, options.humidity, options.condition, options.concession,
+        options.certificate, options.set, options.role, options.bench, options.server });
     parser.addPositionalArgument(QStringLiteral("command"),
         QCoreApplication::translate("cvu-records",
             "verify, export, recall, certificate, set, customer, fixture, sync, server-init or "
@@ -216,8 +223,8 @@ int recall(const QCommandLineParser &parser, const Options &options, const QStri
         }
     }
     return RecordsCommand::recall(database,
-        { parser.value(options.fixture).toUtf8(), from, until, parser.value(options.csv),
-            parser.value(options.pdf) },
+        { parser.value(options.fixture).toUtf8(), parser.value(options.reference), from, until,
+            parser.value(options.csv), parser.value(options.pdf) },
         out, err);
 }
 
@@ -252,7 +259,8 @@ int runCommand(const QString &command, const QCommandLineParser &parser, const O
         return RecordsCommand::exportSensors(database, parser.value(options.sensors), out, err);
     if (command == QLatin1String("export") && parser.isSet(options.csv))
         return RecordsCommand::exportCsv(database, parser.value(options.csv), out, err);
-    if (command == QLatin1String("recall") && parser.isSet(options.fixture)
+    if (command == QLatin1String("recall")
+        && (parser.isSet(options.fixture) != parser.isSet(options.reference))
         && (parser.isSet(options.csv) || parser.isSet(options.pdf)))
         return recall(parser, options, database, out, err);
     if (command == QLatin1String("certificate") && parser.isSet(options.serial)

@@ -19,13 +19,28 @@ const char *const printedColumns[]
     = { QT_TRANSLATE_NOOP("Register", "Date"), QT_TRANSLATE_NOOP("Register", "Sensor"),
           QT_TRANSLATE_NOOP("Register", "Fixture calibration date"),
           QT_TRANSLATE_NOOP("Register", "Fixture out of interval"),
+          QT_TRANSLATE_NOOP("Register", "Reference certificate"),
           QT_TRANSLATE_NOOP("Register", "As found"), QT_TRANSLATE_NOOP("Register", "Adjusted"),
           QT_TRANSLATE_NOOP("Register", "As left"), QT_TRANSLATE_NOOP("Register", "Certificate"),
           QT_TRANSLATE_NOOP("Register", "Customer") };
 
+QString titleText(const RecallNotice &notice)
+{
+    return notice.referenceCertificate.isEmpty()
+        ? Texts::tr("Recall list: fixture %1").arg(QString::fromUtf8(notice.fixtureSerial))
+        : Texts::tr("Recall list: reference standard %1").arg(notice.referenceCertificate);
+}
+
 QString periodText(const RecallNotice &notice)
 {
     const QString until = notice.until.value_or(notice.made.date()).toString(Qt::ISODate);
+    if (!notice.referenceCertificate.isEmpty())
+        return notice.from
+            ? Texts::tr("Every run made with a fixture calibrated under that certificate from %1 "
+                        "until %2.")
+                  .arg(notice.from->toString(Qt::ISODate), until)
+            : Texts::tr("Every run made with a fixture calibrated under that certificate until %1.")
+                  .arg(until);
     return notice.from ? Texts::tr("Every run made with the fixture from %1 until %2.")
                              .arg(notice.from->toString(Qt::ISODate), until)
                        : Texts::tr("Every run made with the fixture until %1.").arg(until);
@@ -35,10 +50,7 @@ QString htmlOf(const RecallNotice &notice)
 {
     const TextTable table = recallTable(notice.runs);
     QString html = QStringLiteral("<h3>%1</h3><p>%2<br>%3</p>")
-                       .arg(Texts::tr("Recall list: fixture %1")
-                                .arg(QString::fromUtf8(notice.fixtureSerial))
-                                .toHtmlEscaped(),
-                           periodText(notice).toHtmlEscaped(),
+                       .arg(titleText(notice).toHtmlEscaped(), periodText(notice).toHtmlEscaped(),
                            Texts::tr("%1, made %2")
                                .arg(notice.laboratory, dateText(notice.made))
                                .toHtmlEscaped());
@@ -70,8 +82,7 @@ QByteArray recallPdf(const RecallNotice &notice)
         QPdfWriter pdf(&bytes);
         pdf.setPageSize(QPageSize(QPageSize::A4));
         pdf.setPageOrientation(QPageLayout::Landscape);
-        pdf.setTitle(
-            Texts::tr("Recall list: fixture %1").arg(QString::fromUtf8(notice.fixtureSerial)));
+        pdf.setTitle(titleText(notice));
         QTextDocument document;
         document.setHtml(htmlOf(notice));
         document.print(&pdf);

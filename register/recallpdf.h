@@ -10,6 +10,7 @@
 struct RecallNotice
 {
     QByteArray fixtureSerial;
+    QString referenceCertificate; // instead of a fixture: the reference standard's certificate
     std::optional<QDate> from; // none: from the first run
     std::optional<QDate> until; // none: until the day the list is made
     QString laboratory;

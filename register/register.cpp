@@ -555,6 +555,30 @@ QList<FixtureSummary> Register::fixtures(QString *error) const
     return fixtures;
 }
 
+QList<RecalledRun> Register::recallOfReference(const QString &certificateNumber, const QDate &from,
+    const std::optional<QDate> &until, QString *error) const
+{
+    // The fixtures whose calibration that certificate ever was; of their runs, those made while
+    // it was.
+    QList<QByteArray> fixtures;
+    for (const SettingChange &change : m_lab.changes()) {
+        if (change.kind == QLatin1String(EventKind::fixtureSetting)
+            && change.name == QLatin1String("certificate-number")
+            && change.value == certificateNumber && !fixtures.contains(change.subject))
+            fixtures.append(change.subject);
+    }
+    QList<RecalledRun> recalled;
+    for (const QByteArray &fixture : fixtures) {
+        for (const RecalledRun &run : recall(fixture, from, until, error)) {
+            if (run.made.referenceCertificate == certificateNumber)
+                recalled.append(run);
+        }
+    }
+    std::sort(recalled.begin(), recalled.end(),
+        [](const RecalledRun &a, const RecalledRun &b) { return a.made.at > b.made.at; });
+    return recalled;
+}
+
 QList<FixtureRun> Register::runsWithFixture(const QByteArray &fixtureSerial, const QDate &from,
     const std::optional<QDate> &until, QString *error) const
 {
@@ -615,14 +639,15 @@ std::optional<FixtureRun> Register::fixtureRunOf(
             made->at = std::min(made->at, localTimeOf(event.utcMs));
             continue;
         }
-        made
-            = FixtureRun { event.run, localTimeOf(event.utcMs), event.sensorSerial, {}, {}, false };
+        made = FixtureRun { event.run, localTimeOf(event.utcMs), event.sensorSerial, {}, {}, false,
+            {} };
         const QCborMap fixture = event.payload.value(QLatin1String(Key::fixture)).toMap();
         made->fixtureCalibrationDateText = kept(fixture, Key::calDate);
         made->fixtureCalibrationDate = keptDate(fixture, Key::calDate);
         if (const std::optional<QDate> &calibrated = made->fixtureCalibrationDate)
             made->outOfInterval = outOfInterval(
                 *calibrated, made->at.date(), m_lab.settingsAt(stored.seq).fixtureIntervalMonths);
+        made->referenceCertificate = m_lab.fixtureAt(fixtureSerial, stored.seq).certificateNumber;
     }
     return made;
 }

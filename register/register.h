@@ -161,6 +161,9 @@ struct FixtureRun
     QString fixtureCalibrationDateText;
     std::optional<QDate> fixtureCalibrationDate;
     bool outOfInterval = false;
+    // The certificate number of the fixture's own calibration in force at the run, as the lab
+    // recorded it; empty where none was.
+    QString referenceCertificate;
 };
 
 // A run a recall names: made with the fixture, with what it concluded and for whom.
@@ -218,6 +221,10 @@ public:
     // The same with each run's results, adjustment, certificates and customer: the list a lab
     // sends out when the fixture's reference turns out to have been wrong.
     QList<RecalledRun> recall(const QByteArray &fixtureSerial, const QDate &from,
+        const std::optional<QDate> &until, QString *error) const;
+    // The same for a reference standard, by the number of its calibration certificate: every
+    // run made with a fixture while that certificate was its recorded calibration.
+    QList<RecalledRun> recallOfReference(const QString &certificateNumber, const QDate &from,
         const std::optional<QDate> &until, QString *error) const;
 
     const RegisterSettings &settings() const { return m_settings; }

@@ -94,9 +94,9 @@ QStringList uncertaintyColumns(const char *validation)
 TextTable recallTable(const QList<RecalledRun> &recalled)
 {
     TextTable table { { "Date", "Sensor", "Model", "Fixture", "Fixture calibration date",
-                          "Fixture calibration date as sent", "Fixture out of interval", "As found",
-                          "Adjusted", "Adjustment confirmed", "As left", "Certificate", "Customer",
-                          "Run" },
+                          "Fixture calibration date as sent", "Fixture out of interval",
+                          "Reference certificate", "As found", "Adjusted", "Adjustment confirmed",
+                          "As left", "Certificate", "Customer", "Run" },
         {} };
     for (auto entry = recalled.crbegin(); entry != recalled.crend(); ++entry) {
         const RunSummary &run = entry->run;
@@ -105,7 +105,8 @@ TextTable recallTable(const QList<RecalledRun> &recalled)
             run.sensorModel, run.fixture.serial,
             deviceDateText(made.fixtureCalibrationDate, made.fixtureCalibrationDateText),
             made.fixtureCalibrationDateText, made.outOfInterval ? QStringLiteral("yes") : QString(),
-            verdictOf(run.asFound), run.adjustment ? QStringLiteral("yes") : QStringLiteral("no"),
+            made.referenceCertificate, verdictOf(run.asFound),
+            run.adjustment ? QStringLiteral("yes") : QStringLiteral("no"),
             adjustmentConfirmedText(run.adjustment), verdictOf(run.asLeft),
             run.certificates.isEmpty() ? QString() : run.certificates.last(), entry->customer,
             run.run.toString(QUuid::WithoutBraces) });

@@ -419,6 +419,8 @@ QVariant FixtureRunsModel::data(const QModelIndex &index, int role) const
     case FixtureCalibration:
         return deviceDateCell(
             run.fixtureCalibrationDate, run.fixtureCalibrationDateText, run.outOfInterval, role);
+    case ReferenceCertificate:
+        return run.referenceCertificate;
     case AsFound:
         return validationText(summary.asFound);
     case Adjustment:
@@ -435,8 +437,9 @@ QVariant FixtureRunsModel::data(const QModelIndex &index, int role) const
 
 QVariant FixtureRunsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    return header({ Texts::tr("Date"), Texts::tr("Sensor"), Texts::tr("Fixture calibration date"),
-                      Texts::tr("As found"), Texts::tr("Adjustment"), Texts::tr("As left"),
-                      Texts::tr("Certificate"), Texts::tr("Customer") },
+    return header(
+        { Texts::tr("Date"), Texts::tr("Sensor"), Texts::tr("Fixture calibration date"),
+            Texts::tr("Reference certificate"), Texts::tr("As found"), Texts::tr("Adjustment"),
+            Texts::tr("As left"), Texts::tr("Certificate"), Texts::tr("Customer") },
         section, orientation, role);
 }

@@ -151,6 +151,7 @@ public:
         Date,
         Sensor,
         FixtureCalibration,
+        ReferenceCertificate,
         AsFound,
         Adjustment,
         AsLeft,

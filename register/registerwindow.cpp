@@ -587,9 +587,9 @@ void RegisterWindow::on_fixturesPB_pdf_clicked()
     if (m_recalledFixture.isEmpty())
         return;
     saveOutput(tr("Recall list"), recallFileName(QStringLiteral("pdf")), tr("PDF files (*.pdf)"),
-        recallPdf({ m_recalledFixture, ui->fixturesDE_since->date(), ui->fixturesDE_until->date(),
-            registerOfRecords().lab().settingsAt().laboratoryName, QDateTime::currentDateTime(),
-            m_fixtureRuns.runs() }));
+        recallPdf({ m_recalledFixture, {}, ui->fixturesDE_since->date(),
+            ui->fixturesDE_until->date(), registerOfRecords().lab().settingsAt().laboratoryName,
+            QDateTime::currentDateTime(), m_fixtureRuns.runs() }));
 }
 
 void RegisterWindow::on_fixturesTV_runs_activated(const QModelIndex &index)

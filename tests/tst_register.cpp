@@ -613,6 +613,41 @@ private slots:
         const qsizetype older = words.indexOf("998");
         QVERIFY2(
             older >= 0 && older < words.indexOf("600") && words.contains("700"), qPrintable(words));
+
+        // A reference standard's recall: every fixture's runs while its certificate was the
+        // fixture's recorded calibration, none before it was nor after the next.
+        const QString referenced = dir.filePath("referenced.sqlite");
+        const auto madeWith = [](const QByteArray &sensor, const QByteArray &fixture) {
+            RunRecord run = runReporting(sensor);
+            run.fixture.serial = reported("Serial Number = " + fixture + "\r\n", valueAfterEquals);
+            return passedRunEvents(run);
+        };
+        const auto calibratedUnder = [](const QByteArray &fixture, const QString &number) {
+            return QList<RecordEvent> { settingEvent(EventKind::fixtureSetting, fixture,
+                QStringLiteral("certificate-number"), number, QStringLiteral("qm")) };
+        };
+        QVERIFY(writeRecords(referenced,
+            madeWith("11", "1047") + calibratedUnder("1047", "RS-A") + madeWith("12", "1047")
+                + calibratedUnder("1047", "RS-B") + madeWith("13", "1047")
+                + calibratedUnder("2210", "RS-A") + madeWith("14", "2210")));
+        const Said underReference = runRecordsProgram(
+            { "recall", "--database", referenced, "--reference", "RS-A", "--csv", path });
+        QVERIFY2(underReference.status == 0, qPrintable(underReference.all()));
+        QCOMPARE(underReference.out.split('\n').first(),
+            QStringLiteral("runs made under reference standard RS-A: 2"));
+        QStringList madeUnder;
+        const QList<HistoryCsv::Record> rows = HistoryCsv::parse(fileContents(path));
+        const QStringList columns = rows.first().fields;
+        for (const HistoryCsv::Record &row : rows.mid(1))
+            madeUnder.append(row.fields.value(columns.indexOf("Sensor")) + " "
+                + row.fields.value(columns.indexOf("Fixture")) + " "
+                + row.fields.value(columns.indexOf("Reference certificate")));
+        madeUnder.sort();
+        QCOMPARE(madeUnder, (QStringList { "12 1047 RS-A", "14 2210 RS-A" }));
+        QCOMPARE(runRecordsProgram({ "recall", "--database", referenced, "--reference", "RS-A",
+                                       "--fixture", "1047", "--csv", path })
+                     .status,
+            2);
     }
 
     void certificateCommand()

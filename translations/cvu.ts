@@ -1749,6 +1749,22 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
         <source>Values</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Reference certificate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Recall list: reference standard %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Every run made with a fixture calibrated under that certificate from %1 until %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Every run made with a fixture calibrated under that certificate until %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>RegisterWindow</name>
@@ -2689,6 +2705,9 @@ Commands:
   recall --fixture SERIAL [--from DATE] [--until DATE] --csv FILE | --pdf FILE.pdf
                                     write every run made with the fixture in the period,
                                     with its results, certificate and customer
+  recall --reference NUMBER [--from DATE] [--until DATE] --csv FILE | --pdf FILE.pdf
+                                    the same for every fixture while that reference
+                                    standard&apos;s certificate was its calibration
   certificate --serial SERIAL [--run ID] --output FILE.pdf [--approve | --amend --reason TEXT]
                                     write a run&apos;s certificate: the issued one, or a draft;
                                     --approve issues it, --amend its next revision
