@@ -96,7 +96,7 @@ RegisterWindow::RegisterWindow(const QString &databasePath, const QString &serve
     // Newest first, and the header's arrow says so.
     ui->fixturesTV_runs->sortByColumn(FixtureRunsModel::Date, Qt::DescendingOrder);
     connect(ui->fixturesTV_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-        &RegisterWindow::showFixtureRuns);
+        &RegisterWindow::showPickedFixtureRuns);
     connect(ui->registerTW_views, &QTabWidget::currentChanged, this, [this](int) {
         if (ui->registerTW_views->currentWidget() == ui->fixturesTab)
             showFixtures();
@@ -536,25 +536,46 @@ void RegisterWindow::showFixtures()
     m_fixtures.setFixtures(registerOfRecords().fixtures(&error), QDate::currentDate(), m_settings);
 }
 
+// The runs of the fixture selected, or of the reference standard named instead, in the period.
 void RegisterWindow::showFixtureRuns()
 {
+    const QString reference = ui->fixturesLE_reference->text().trimmed();
     const QModelIndex current = ui->fixturesTV_list->currentIndex();
-    if (!current.isValid())
+    if (reference.isEmpty() && !current.isValid())
         return;
     QString error;
-    const QByteArray serial = m_fixtures.fixtureAt(current.row()).serial;
-    m_recalledFixture = serial;
     const QDate from = ui->fixturesDE_since->date();
     const QDate until = ui->fixturesDE_until->date();
-    m_fixtureRuns.setRuns(registerOfRecords().recall(serial, from, until, &error));
+    m_recalledReference = reference;
+    m_recalledFixture
+        = reference.isEmpty() ? m_fixtures.fixtureAt(current.row()).serial : QByteArray();
+    m_fixtureRuns.setRuns(reference.isEmpty()
+            ? registerOfRecords().recall(m_recalledFixture, from, until, &error)
+            : registerOfRecords().recallOfReference(reference, from, until, &error));
     QStringList sensors;
     for (const QByteArray &sensor : m_fixtureRuns.sensors())
         sensors.append(QString::fromUtf8(sensor));
+    const QString checked = reference.isEmpty()
+        ? tr("Sensors checked with fixture %1 from %2 until %3: %4 (%5)")
+              .arg(QString::fromUtf8(m_recalledFixture))
+        : tr("Sensors checked under reference standard %1 from %2 until %3: %4 (%5)")
+              .arg(reference);
     ui->fixturesLBL_sensors->setFullText(
-        tr("Sensors checked with fixture %1 from %2 until %3: %4 (%5)")
-            .arg(QString::fromUtf8(serial), from.toString(Qt::ISODate), until.toString(Qt::ISODate))
+        checked.arg(from.toString(Qt::ISODate), until.toString(Qt::ISODate))
             .arg(sensors.size())
             .arg(sensors.join(QStringLiteral(", "))));
+}
+
+// A fixture picked is recalled on its own again.
+void RegisterWindow::showPickedFixtureRuns()
+{
+    ui->fixturesLE_reference->clear();
+    showFixtureRuns();
+}
+
+void RegisterWindow::on_fixturesLE_reference_editingFinished()
+{
+    showFixtureRuns();
 }
 
 void RegisterWindow::on_fixturesDE_since_dateChanged(const QDate &)
@@ -567,27 +588,30 @@ void RegisterWindow::on_fixturesDE_until_dateChanged(const QDate &)
     showFixtureRuns();
 }
 
-// "fixture_1047_recall_2025-12-08_2026-12-08" and the extension.
+// "fixture_1047_recall_2025-12-08_2026-12-08" (or "reference_…") and the extension.
 QString RegisterWindow::recallFileName(const QString &extension) const
 {
-    return QStringLiteral("fixture_%1_recall_%2_%3.%4")
-        .arg(fileNamePart(QString::fromUtf8(m_recalledFixture)),
+    return QStringLiteral("%1_%2_recall_%3_%4.%5")
+        .arg(
+            m_recalledReference.isEmpty() ? QStringLiteral("fixture") : QStringLiteral("reference"),
+            fileNamePart(m_recalledReference.isEmpty() ? QString::fromUtf8(m_recalledFixture)
+                                                       : m_recalledReference),
             ui->fixturesDE_since->date().toString(Qt::ISODate),
             ui->fixturesDE_until->date().toString(Qt::ISODate), extension);
 }
 
 void RegisterWindow::on_fixturesPB_export_clicked()
 {
-    if (!m_recalledFixture.isEmpty())
+    if (!m_recalledFixture.isEmpty() || !m_recalledReference.isEmpty())
         saveCsv(recallFileName(QStringLiteral("csv")), recallCsv(m_fixtureRuns.runs()));
 }
 
 void RegisterWindow::on_fixturesPB_pdf_clicked()
 {
-    if (m_recalledFixture.isEmpty())
+    if (m_recalledFixture.isEmpty() && m_recalledReference.isEmpty())
         return;
     saveOutput(tr("Recall list"), recallFileName(QStringLiteral("pdf")), tr("PDF files (*.pdf)"),
-        recallPdf({ m_recalledFixture, {}, ui->fixturesDE_since->date(),
+        recallPdf({ m_recalledFixture, m_recalledReference, ui->fixturesDE_since->date(),
             ui->fixturesDE_until->date(), registerOfRecords().lab().settingsAt().laboratoryName,
             QDateTime::currentDateTime(), m_fixtureRuns.runs() }));
 }

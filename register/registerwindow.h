@@ -52,6 +52,7 @@ private slots:
     void on_fixturesPB_reference_clicked();
     void on_fixturesDE_since_dateChanged(const QDate &date);
     void on_fixturesDE_until_dateChanged(const QDate &date);
+    void on_fixturesLE_reference_editingFinished();
     void on_fixturesPB_export_clicked();
     void on_fixturesPB_pdf_clicked();
     void on_fixturesTV_runs_activated(const QModelIndex &index);
@@ -68,6 +69,7 @@ private:
     void showCounts();
     void showFixtures();
     void showFixtureRuns();
+    void showPickedFixtureRuns();
     void addReportButtons();
     std::optional<RunSummary> chosenRun();
     std::optional<CertificateOutcome> certificateFor(
@@ -106,6 +108,7 @@ private:
     QSortFilterProxyModel m_fixtureRunsView;
     QByteArray m_sensorSerial; // the one the Sensor tab shows
     QByteArray m_recalledFixture; // the one whose runs the Fixtures tab lists
+    QString m_recalledReference; // or the reference standard's certificate it lists them for
     bool m_showsServer = false;
     // What shows that a program wrote the local records: their log (-wal) there or gone, the file
     // grown or changed.

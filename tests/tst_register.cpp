@@ -648,6 +648,30 @@ private slots:
                                        "--fixture", "1047", "--csv", path })
                      .status,
             2);
+
+        // The window recalls the same, and a fixture picked afterwards is recalled alone again.
+        RegisterWindow window(referenced, QString());
+        window.show();
+        window.findChild<QTabWidget *>("registerTW_views")
+            ->setCurrentWidget(window.findChild<QWidget *>("fixturesTab"));
+        window.findChild<QDateEdit *>("fixturesDE_since")->setDate(QDate(2000, 1, 1));
+        auto *reference = window.findChild<QLineEdit *>("fixturesLE_reference");
+        reference->setFocus();
+        QTest::keyClicks(reference, "RS-A");
+        QTest::keyClick(reference, Qt::Key_Return);
+        const QAbstractItemModel *listed
+            = window.findChild<QTableView *>("fixturesTV_runs")->model();
+        QStringList shown;
+        for (int row = 0; row < listed->rowCount(); ++row)
+            shown.append(listed->index(row, FixtureRunsModel::Sensor).data().toString() + " "
+                + listed->index(row, FixtureRunsModel::ReferenceCertificate).data().toString());
+        shown.sort();
+        QCOMPARE(shown, (QStringList { "12 RS-A", "14 RS-A" }));
+        auto *fixtures = window.findChild<QTableView *>("fixturesTV_list");
+        fixtures->setCurrentIndex(fixtures->model()->index(0, 0));
+        QCOMPARE(fixtures->currentIndex().data().toString(), QStringLiteral("1047"));
+        QCOMPARE(reference->text(), QString());
+        QCOMPARE(listed->rowCount(), 3);
     }
 
     void certificateCommand()

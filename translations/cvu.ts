@@ -2140,6 +2140,26 @@ If that fails, the kernel&apos;s extra modules are missing (on Ubuntu: sudo apt 
         <source>Cancel</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>or reference standard</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reference standard certificate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Every fixture&apos;s runs while this certificate was its recorded calibration (Reference data), instead of the fixture selected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sensors checked under reference standard %1 from %2 until %3: %4 (%5)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>certificate no.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Settings</name>
