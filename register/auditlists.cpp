@@ -1,6 +1,7 @@
 #include "auditlists.h"
 
 #include "certificate.h"
+#include "escapedbytes.h"
 #include "historycsv.h"
 #include "runevents.h"
 
@@ -19,30 +20,13 @@ QString momentText(const QDateTime &at)
     return at.toString(Qt::ISODate);
 }
 
-// A device's bytes as they came, each one that is not printable as its escape.
-QString bytesText(const QByteArray &bytes)
-{
-    QString text;
-    for (const char byte : bytes) {
-        if (byte == '\r')
-            text += QStringLiteral("\\r");
-        else if (byte == '\n')
-            text += QStringLiteral("\\n");
-        else if (byte >= 0x20 && byte < 0x7f && byte != '\\')
-            text += QLatin1Char(byte);
-        else
-            text += QStringLiteral("\\x%1").arg(uchar(byte), 2, 16, QLatin1Char('0'));
-    }
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
-
 QString entriesText(const QCborMap &map, const QString &separator);
 
 // A value as kept, bytes from a device as text with escapes, at any depth.
 QString valueText(const QCborValue &value)
 {
     if (value.isByteArray())
-        return bytesText(value.toByteArray());
+        return QLatin1Char('"') + escapedBytes(value.toByteArray()) + QLatin1Char('"');
     if (value.isString())
         return value.toString();
     if (value.isMap())

@@ -1,3 +1,4 @@
+#include "escapedbytes.h"
 #include "fixturesimulator.h"
 
 #include <QCommandLineOption>
@@ -36,29 +37,13 @@ bool quitOnTerminationSignals(QCoreApplication &app)
         && ::sigaction(SIGTERM, &action, nullptr) == 0;
 }
 
-QString printable(const QByteArray &bytes)
-{
-    QString text;
-    for (const char byte : bytes) {
-        if (byte == '\r')
-            text += QLatin1String("\\r");
-        else if (byte == '\n')
-            text += QLatin1String("\\n");
-        else if (byte >= 0x20 && byte < 0x7F)
-            text += QLatin1Char(byte);
-        else
-            text += QStringLiteral("\\x%1").arg(uchar(byte), 2, 16, QLatin1Char('0'));
-    }
-    return text;
-}
-
 void logTraffic(FixtureSimulator &simulator)
 {
     QObject::connect(&simulator, &FixtureSimulator::commandReceived, [](const QByteArray &command) {
-        QTextStream(stderr) << "<- " << printable(command) << Qt::endl;
+        QTextStream(stderr) << "<- " << escapedBytes(command) << Qt::endl;
     });
     QObject::connect(&simulator, &FixtureSimulator::replySent, [](const QByteArray &bytes) {
-        QTextStream(stderr) << "-> " << printable(bytes) << Qt::endl;
+        QTextStream(stderr) << "-> " << escapedBytes(bytes) << Qt::endl;
     });
 }
 
