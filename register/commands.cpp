@@ -217,8 +217,9 @@ int recall(
 {
     // Earlier than any run a lab's records can hold, an imported history's included.
     const QDate beforeAnyRun(1900, 1, 1);
+    const bool ofReference = !request.referenceCertificate.isEmpty();
+    std::optional<QList<RecalledRun>> recalled; // read once for both files
     int outcome = 0;
-    bool counted = false;
     for (const auto &[path, asPdf] :
         { std::pair(request.csv, false), std::pair(request.pdf, true) }) {
         if (path.isEmpty())
@@ -228,25 +229,27 @@ int recall(
                 databasePath, path,
                 [&, asPdf = asPdf](QSqlDatabase &db, QIODevice &file, QString *error) {
                     const Register records(db);
-                    const QDate from = request.from.value_or(beforeAnyRun);
-                    const bool ofReference = !request.referenceCertificate.isEmpty();
-                    const QList<RecalledRun> recalled = ofReference
-                        ? records.recallOfReference(
-                            request.referenceCertificate, from, request.until, error)
-                        : records.recall(request.fixtureSerial, from, request.until, error);
-                    if (!error->isEmpty())
-                        return false;
-                    if (!std::exchange(counted, true))
+                    if (!recalled) {
+                        const QDate from = request.from.value_or(beforeAnyRun);
+                        recalled = ofReference
+                            ? records.recallOfReference(
+                                request.referenceCertificate, from, request.until, error)
+                            : records.recall(request.fixtureSerial, from, request.until, error);
+                        if (!error->isEmpty()) {
+                            recalled.reset();
+                            return false;
+                        }
                         out << "runs made "
                             << (ofReference
                                        ? "under reference standard " + request.referenceCertificate
                                        : "with fixture " + QString::fromUtf8(request.fixtureSerial))
-                            << ": " << recalled.size() << Qt::endl;
+                            << ": " << recalled->size() << Qt::endl;
+                    }
                     const QByteArray bytes = asPdf
                         ? recallPdf({ request.fixtureSerial, request.referenceCertificate,
                             request.from, request.until, records.lab().settingsAt().laboratoryName,
-                            QDateTime::currentDateTime(), recalled })
-                        : recallCsv(recalled);
+                            QDateTime::currentDateTime(), *recalled })
+                        : recallCsv(*recalled);
                     return file.write(bytes) == bytes.size();
                 },
                 out, err));

@@ -35,6 +35,22 @@ std::optional<QSqlQuery> query(QSqlDatabase db, const BoundQuery &bound, QString
     return query;
 }
 
+const FixtureRun &madeOf(const FixtureRun &run)
+{
+    return run;
+}
+
+const FixtureRun &madeOf(const RecalledRun &run)
+{
+    return run.made;
+}
+
+template <typename Run> void sortNewestFirst(QList<Run> &runs)
+{
+    std::sort(runs.begin(), runs.end(),
+        [](const Run &a, const Run &b) { return madeOf(a).at > madeOf(b).at; });
+}
+
 QDateTime localTimeOf(qint64 utcMs)
 {
     return QDateTime::fromMSecsSinceEpoch(utcMs);
@@ -517,6 +533,15 @@ RunSummary Register::withCertificates(RunSummary run) const
 QList<RecalledRun> Register::recall(const QByteArray &fixtureSerial, const QDate &from,
     const std::optional<QDate> &until, QString *error) const
 {
+    QList<RecalledRun> recalled = recalledRuns(fixtureSerial, from, until, error);
+    sortNewestFirst(recalled);
+    return recalled;
+}
+
+// The runs made with the fixture in the period, summed up, in the order they are read.
+QList<RecalledRun> Register::recalledRuns(const QByteArray &fixtureSerial, const QDate &from,
+    const std::optional<QDate> &until, QString *error) const
+{
     QList<RecalledRun> recalled;
     forEachFixtureRun(fixtureSerial, from, until, error,
         [&](const FixtureRun &made, const QList<RecordsDatabase::StoredEvent> &events) {
@@ -528,8 +553,6 @@ QList<RecalledRun> Register::recall(const QByteArray &fixtureSerial, const QDate
                 : thawed(issued.last().content, summary).customer.name;
             recalled.append({ made, summary, customer });
         });
-    std::sort(recalled.begin(), recalled.end(),
-        [](const RecalledRun &a, const RecalledRun &b) { return a.made.at > b.made.at; });
     return recalled;
 }
 
@@ -569,13 +592,12 @@ QList<RecalledRun> Register::recallOfReference(const QString &certificateNumber,
     }
     QList<RecalledRun> recalled;
     for (const QByteArray &fixture : fixtures) {
-        for (const RecalledRun &run : recall(fixture, from, until, error)) {
+        for (const RecalledRun &run : recalledRuns(fixture, from, until, error)) {
             if (run.made.referenceCertificate == certificateNumber)
                 recalled.append(run);
         }
     }
-    std::sort(recalled.begin(), recalled.end(),
-        [](const RecalledRun &a, const RecalledRun &b) { return a.made.at > b.made.at; });
+    sortNewestFirst(recalled);
     return recalled;
 }
 
@@ -587,8 +609,7 @@ QList<FixtureRun> Register::runsWithFixture(const QByteArray &fixtureSerial, con
         [&found](const FixtureRun &made, const QList<RecordsDatabase::StoredEvent> &) {
             found.append(made);
         });
-    std::sort(found.begin(), found.end(),
-        [](const FixtureRun &a, const FixtureRun &b) { return a.at > b.at; });
+    sortNewestFirst(found);
     return found;
 }
 
@@ -603,13 +624,12 @@ void Register::forEachFixtureRun(const QByteArray &fixtureSerial, const QDate &f
         = query(m_db, RegisterQueries::eventsOfRunsWithFixture(fixtureSerial, from, until), error);
     if (!read)
         return;
-    const QDateTime first(from, QTime(0, 0));
-    const QDateTime end = until ? QDateTime(until->addDays(1), QTime(0, 0)) : QDateTime();
+    const DayPeriod period = DayPeriod::of(from, until);
     QList<RecordsDatabase::StoredEvent> events;
     const auto handOver = [&] {
         const std::optional<FixtureRun> made = fixtureRunOf(events, fixtureSerial);
         // Only a run that began in the period: one identified again in it began before.
-        if (made && made->at >= first && (!end.isValid() || made->at < end))
+        if (made && period.holds(made->at))
             take(*made, events);
         events.clear();
     };
@@ -632,8 +652,7 @@ std::optional<FixtureRun> Register::fixtureRunOf(
     for (const RecordsDatabase::StoredEvent &stored : events) {
         const RecordEvent &event = stored.event;
         if (event.fixtureSerial != fixtureSerial || event.sensorSerial.isEmpty()
-            || (event.kind != QLatin1String(EventKind::identified)
-                && event.kind != QLatin1String(EventKind::imported)))
+            || (event.kind != identified && event.kind != imported))
             continue;
         if (made) {
             made->at = std::min(made->at, localTimeOf(event.utcMs));

@@ -181,6 +181,20 @@ struct BoundQuery
     QVariantList values;
 };
 
+// From the first day until the last, both whole days of local time; no last day: no end.
+struct DayPeriod
+{
+    QDateTime first;
+    std::optional<QDateTime> end; // the moment the last day is over
+
+    static DayPeriod of(const QDate &from, const std::optional<QDate> &until)
+    {
+        return { QDateTime(from, QTime(0, 0)),
+            until ? std::optional(QDateTime(until->addDays(1), QTime(0, 0))) : std::nullopt };
+    }
+    bool holds(const QDateTime &at) const { return at >= first && (!end || at < *end); }
+};
+
 // The statements the register asks, by the view that asks them, so a benchmark can set what
 // SQLite alone needs beside what a view needs.
 namespace RegisterQueries {
@@ -235,6 +249,8 @@ private:
         const std::optional<QDate> &until, QString *error,
         const std::function<void(const FixtureRun &, const QList<RecordsDatabase::StoredEvent> &)>
             &take) const;
+    QList<RecalledRun> recalledRuns(const QByteArray &fixtureSerial, const QDate &from,
+        const std::optional<QDate> &until, QString *error) const;
     std::optional<FixtureRun> fixtureRunOf(
         const QList<RecordsDatabase::StoredEvent> &events, const QByteArray &fixtureSerial) const;
     RunSummary withCertificates(RunSummary run) const;

@@ -87,13 +87,12 @@ BoundQuery fixtureTotals()
 BoundQuery eventsOfRunsWithFixture(
     const QByteArray &fixtureSerial, const QDate &from, const std::optional<QDate> &until)
 {
-    const qint64 end = until ? QDateTime(until->addDays(1), QTime(0, 0)).toMSecsSinceEpoch()
-                             : std::numeric_limits<qint64>::max();
+    const DayPeriod period = DayPeriod::of(from, until);
     return { RecordsDatabase::eventsSelection()
             + QLatin1String("WHERE run IN (SELECT run FROM events WHERE sensor_serial IS NOT NULL"
                             " AND kind IN (?, ?) AND fixture_serial = ? AND utc_ms >= ?"
                             " AND utc_ms < ?) ORDER BY run, seq"),
-        { identified, imported, fixtureSerial, QDateTime(from, QTime(0, 0)).toMSecsSinceEpoch(),
-            end } };
+        { identified, imported, fixtureSerial, period.first.toMSecsSinceEpoch(),
+            period.end ? period.end->toMSecsSinceEpoch() : std::numeric_limits<qint64>::max() } };
 }
 }

@@ -146,13 +146,8 @@ void RegisterWindow::openSource(const QString &server)
                                                 .arg(serverWithoutPassword(server)));
         return;
     }
-    RecordsDatabase::close(m_connection);
-    QString error;
-    m_openedAs = RecordsFileState::of(m_databasePath);
-    if (!RecordsDatabase::openForReading(m_databasePath, m_connection, &error)) {
-        m_lastError = error;
+    if (!openLocalRecords())
         return;
-    }
     QString source
         = tr("Records of this computer: %1").arg(QDir::toNativeSeparators(m_databasePath));
     // What the records' owner must know at once: a copy, or records that end before what the
@@ -199,14 +194,22 @@ class Register RegisterWindow::registerOfRecords()
     // Records read as they stood while no program wrote them are opened again once one does,
     // or did since (a whole run made while this window was open), so what it wrote is seen and
     // never read while it moves within the file.
-    if (!m_showsServer && m_openedAs != RecordsFileState::of(m_databasePath)) {
-        RecordsDatabase::close(m_connection);
-        QString error;
-        if (!RecordsDatabase::openForReading(m_databasePath, m_connection, &error))
-            m_lastError = error;
-        m_openedAs = RecordsFileState::of(m_databasePath);
-    }
+    if (!m_showsServer && m_openedAs != RecordsFileState::of(m_databasePath))
+        openLocalRecords();
     return Register(QSqlDatabase::database(m_connection, false));
+}
+
+// Opens this computer's records afresh, noting how the file stood first: whatever a program
+// writes from then on is seen at the next look. False, and the reason kept, when it cannot.
+bool RegisterWindow::openLocalRecords()
+{
+    RecordsDatabase::close(m_connection);
+    m_openedAs = RecordsFileState::of(m_databasePath);
+    QString error;
+    if (RecordsDatabase::openForReading(m_databasePath, m_connection, &error))
+        return true;
+    m_lastError = error;
+    return false;
 }
 
 bool RegisterWindow::reload()

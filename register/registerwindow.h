@@ -65,6 +65,7 @@ private slots:
 
 private:
     class Register registerOfRecords();
+    bool openLocalRecords();
     void selectRun(const QUuid &run);
     void showCounts();
     void showFixtures();
